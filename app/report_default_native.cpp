@@ -1,0 +1,9 @@
+#include "app/report_default.h"
+
+#include <cstdio>
+
+void DefaultErrorSink(const char16_t* text) {
+    std::fputs("pindora: ", stderr);
+    for (; *text; ++text) std::fputc(*text < 0x80 ? static_cast<int>(*text) : '?', stderr);
+    std::fputc('\n', stderr);
+}

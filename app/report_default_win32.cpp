@@ -1,0 +1,7 @@
+#include "app/report_default.h"
+
+#include <windows.h>
+
+void DefaultErrorSink(const char16_t* text) {
+    MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text), L"pindora", MB_ICONERROR);
+}

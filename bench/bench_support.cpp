@@ -1,0 +1,83 @@
+#include "bench/bench_support.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <random>
+#include <vector>
+
+namespace {
+
+// Plain disc and thick-line painting: enough to give the canvas the mix of
+// paper, ink and edges that a quick drawing has.
+void Ink(CanvasImage* image, int x, int y) {
+    if (x < 0 || y < 0 || x >= image->width || y >= image->height) return;
+    CanvasRow(image, y)[x >> 3] &= static_cast<uint8_t>(~(0x80 >> (x & 7)));
+}
+
+void Disc(CanvasImage* image, double cx, double cy, double r) {
+    for (int y = static_cast<int>(cy - r); y <= static_cast<int>(cy + r); ++y) {
+        double dy = y - cy;
+        if (dy * dy > r * r) continue;
+        double w = std::sqrt(r * r - dy * dy);
+        for (int x = static_cast<int>(cx - w); x <= static_cast<int>(cx + w); ++x) Ink(image, x, y);
+    }
+}
+
+CanvasImage MakeDrawing() {
+    CanvasImage image{};
+    image.width = kBenchCanvasWidth;
+    image.height = kBenchCanvasHeight;
+    image.header = BitmapInfoHeader{40, image.width, image.height, 1, 1, 0, 0, 0, 0, 0, 0};
+    image.palette[0] = RgbQuad{0, 0, 0, 0};
+    image.palette[1] = RgbQuad{255, 255, 255, 0};
+    size_t bytes = static_cast<size_t>(CanvasStride(&image)) * image.height;
+    image.bits = new uint8_t[bytes];
+    std::memset(image.bits, 0xFF, bytes);
+    std::mt19937 random(1234);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (int stroke = 0; stroke < 400; ++stroke) {
+        double x = unit(random) * image.width, y = unit(random) * image.height;
+        double angle = unit(random) * 6.2831853, radius = 2 + unit(random) * 40;
+        for (int step = 0; step < 300; ++step) {
+            Disc(&image, x, y, radius);
+            angle += (unit(random) - 0.5) * 0.3;
+            x += std::cos(angle) * radius * 0.5;
+            y += std::sin(angle) * radius * 0.5;
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+const CanvasImage* BenchDrawingCanvas() {
+    static CanvasImage image = MakeDrawing();
+    return &image;
+}
+
+double MemcpySeconds(size_t bytes) {
+    static std::map<size_t, double> measured;
+    auto found = measured.find(bytes);
+    if (found != measured.end()) return found->second;
+    std::vector<uint8_t> from(bytes, 0x5A), to(bytes, 0);
+    double best = 1e30;
+    for (int round = 0; round < 15; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        std::memcpy(to.data(), from.data(), bytes);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    measured[bytes] = best;
+    return best;
+}
+
+void ReportRatioToMemcpy(benchmark::State& state, size_t bytes) {
+    double baseline = MemcpySeconds(bytes) * static_cast<double>(state.iterations());
+    state.counters["x_memcpy"] =
+        benchmark::Counter(baseline, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}

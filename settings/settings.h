@@ -1,0 +1,111 @@
+// The settings record, its key tables and the "pindora.ini" format.
+// Everything here is platform-neutral; settings_win32.cpp fills the parts
+// that come from the system (program folder, placement, locale, command line).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "canvas/bitmap_types.h"
+
+constexpr int kPathUnits = 260;
+
+// Same layout as WINDOWPLACEMENT (44 bytes).
+struct WindowPlacement {
+    uint32_t length;
+    uint32_t flags;
+    uint32_t showCmd;
+    Point ptMinPosition;
+    Point ptMaxPosition;
+    Rect rcNormalPosition;
+};
+static_assert(sizeof(WindowPlacement) == 44, "WINDOWPLACEMENT is 44 bytes");
+
+// Same layout as the Win32 ACCEL entry (6 bytes).
+struct Accel {
+    uint8_t fVirt;
+    uint8_t padding;
+    uint16_t key;
+    uint16_t cmd;
+};
+static_assert(sizeof(Accel) == 6, "ACCEL is 6 bytes");
+
+enum : uint8_t { kFVirtKey = 0x01, kFShift = 0x04, kFControl = 0x08, kFAlt = 0x10 };
+
+struct KeyTable {
+    Accel* entries; // heap block of count entries, or null
+    int32_t count;
+    GdiHandle window;
+};
+
+struct BrushParams {
+    int32_t penSize;
+    int32_t penHardness;
+};
+
+struct Settings {
+    WindowPlacement placement;
+    BrushParams brushParams[1]; // penSize, penHardness of brush index 0
+    int32_t brushIndex;
+    int32_t subPixel;
+    uint32_t bgColour;
+    uint32_t drawingColour;
+    uint32_t refColour0;
+    uint32_t refColour1;
+    uint32_t adjustRefSize;
+    uint32_t changeRefColours;
+    int32_t opacity;
+    int32_t windowOpacity;
+    int32_t windowOpacityOn;
+    char16_t programFolder[kPathUnits];
+    char16_t settingsPath[kPathUnits];
+    char16_t defaultPath[kPathUnits];
+    char16_t currentFile[kPathUnits];
+    char16_t resourceFile[kPathUnits];
+    int32_t smoothingRadius;
+    KeyTable* keyboardKeys;
+    KeyTable* gamepadKeys;
+    int32_t timeLimitIndex;
+    int32_t recordStep;
+    int32_t speedIndex;
+};
+
+constexpr int kConfigKeyCount = 19;
+constexpr int kMaxKeyRows = 1024;
+constexpr int kBuiltInKeyCount = 13;
+
+// "showCmd=" … "RecordStep=" for 0 to 18; null above.
+const char* ConfigKeyName(int index);
+
+// The thirteen built-in keyboard bindings.
+extern const Accel kBuiltInKeys[kBuiltInKeyCount];
+
+// Start values of every field except the system-derived ones (program folder,
+// settings path, placement, current file, resource file), and two empty key
+// tables owned by the record. Frees tables the record already held.
+void ApplySettingsDefaults(Settings* settings, GdiHandle window);
+
+// Frees both key tables and clears the pointers.
+void FreeKeyTables(Settings* settings);
+
+// Reads the bytes of a settings file over the record's values, exactly as the
+// file reader does: BOM check, "[config]" scan, key section. Never fails.
+void ReadSettingsText(Settings* settings, const std::string& fileBytes);
+
+// The whole file as written: BOM, "[config]", 19 lines, "[key]", key rows,
+// CR LF line ends.
+std::string WriteSettingsText(const Settings* settings);
+
+// Gives the keyboard table the built-in rows when it has none.
+void SupplyBuiltInKeys(Settings* settings);
+
+// settingsPath read and written through the file system. Reading a missing or
+// unreadable file keeps the values; a failed write is reported by result 1.
+void ReadSettingsFile(Settings* settings);
+int SaveSettingsFile(const Settings* settings);
+
+// UTF-16 helpers for the fixed-size path buffers.
+void CopyUtf16(char16_t* target, size_t capacity, const char16_t* source);
+std::string Utf16ToUtf8(const char16_t* text);
+std::u16string Utf8ToUtf16(const std::string& text);
