@@ -1,0 +1,15 @@
+// Full rebuilds of the view bitmaps and dirty-rectangle updates into them.
+#pragma once
+
+#include "view/view_state.h"
+
+// Replaces viewBitmap and maskBitmap from the whole canvas (under the view
+// lock for the release-and-replace, so no update blit overlaps it). Returns 0.
+int32_t RebuildViewBitmap(ViewState* view);
+
+int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
+                               int32_t threadsAllowed);
+int32_t RenderRegionZoomedOut(ViewState* view, const Canvas* canvas, Rect rect,
+                              int32_t threadsAllowed);
+int32_t RenderRegionZoomedIn(ViewState* view, const Canvas* canvas, Rect rect,
+                             int32_t threadsAllowed);
