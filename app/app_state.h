@@ -1,0 +1,72 @@
+// AppState: the one program state record, owned by the window procedure and
+// alive for the whole run. Every subsystem's state is a part of it.
+#pragma once
+
+#include <cstdint>
+
+#include "canvas/canvas.h"
+#include "engine/pointer_sample.h"
+#include "input/device_state.h"
+#include "record/step_log.h"
+#include "settings/settings.h"
+#include "view/view_host.h"
+#include "view/view_lock.h"
+
+struct AppState {
+    GdiHandle mainWindow;
+
+    // Input devices and the stroke engine.
+    DeviceState devices;
+    StrokeEngine stroke;
+
+    Canvas canvas;
+    ViewHost viewHost;
+
+    // Refresh hand-over with the refresh thread (under the view's lock).
+    int32_t busy;
+    int32_t frameReady;
+    Rect readyRect;
+
+    Settings settings;
+
+    // The shell's own fields.
+    GdiHandle* acceleratorSlot;
+    GdiHandle user32Module;
+    GdiHandle savedInputContext;
+    GdiHandle languageLibrary;
+    GdiHandle languageMenu;
+    GdiHandle popupMenu;
+    int32_t panKeyDown;
+    int32_t rotateKeyDown;
+    int32_t zoomKeyDown;
+    int32_t rotating;
+    int32_t zooming;
+    float rotateStartAngle;
+    float zoomStartDistance;
+    float zoomDistance;
+    Point dragAnchor;
+    int32_t wheelAccumulator;
+    int32_t mouseBlocked;
+    int32_t penOwnsPointer;
+    int32_t tabletInProximity;
+    int64_t startTime;
+    int64_t elapsedSeconds;
+    int64_t timeLimitSeconds;
+    ViewLock previewLock;
+    int32_t rotatePreviewRunning;
+    int32_t zoomPreviewRunning;
+
+    // Recording and playback.
+    StepLog stepLog;
+    int32_t playbackMode;
+    int32_t playIndex;
+    int64_t lastTick;
+    double timeBudget;
+    int32_t loadedWithSteps;
+
+    // The game pad's last successful reading.
+    GamePadReading previousPad;
+};
+
+// The program's one instance.
+AppState* TheApp();

@@ -1,0 +1,185 @@
+// WM_COMMAND: every action that is not drawing or a gesture.
+#include <shellapi.h>
+
+#include "app/commands.h"
+#include "app/language_win32.h"
+#include "app/shell_win32.h"
+#include "engine/brush.h"
+#include "view/block_reducers.h"
+#include "view/view_paint.h"
+#include "view/view_transforms.h"
+
+namespace {
+
+// Radio groups: the previous item loses its mark, the new one receives it.
+void MoveCheckMark(AppState* app, UINT previous, UINT next) {
+    HMENU menu = static_cast<HMENU>(app->popupMenu);
+    if (!menu) return;
+    CheckMenuItem(menu, previous, MF_BYCOMMAND | MF_UNCHECKED);
+    CheckMenuItem(menu, next, MF_BYCOMMAND | MF_CHECKED);
+}
+
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+
+private:
+    HCURSOR previous_;
+};
+
+ViewState* View(AppState* app) { return &app->viewHost.view; }
+
+void ZoomTo(AppState* app, HWND window, int level) {
+    ViewState* view = View(app);
+    float scale = kZoomScales[level];
+    if (scale == view->scale) return;
+    view->pixelRenderer = SelectBlockReducer(static_cast<uint32_t>(level), app->settings.subPixel);
+    {
+        WaitCursor wait;
+        SetViewScale(view, scale);
+    }
+    UpdateTitle(app);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void RotateTo(AppState* app, HWND window, int32_t angle) {
+    SelectTransformSet(View(app), 0);
+    if (SetViewAngle(View(app), static_cast<float>(angle))) InvalidateRect(window, nullptr, FALSE);
+}
+
+void RotateStep(AppState* app, HWND window, float degrees) {
+    WaitCursor wait;
+    while (app->rotatePreviewRunning) Sleep(10);
+    SendMessageW(window, WM_PAINT, 0, 0);
+    app->rotating = 0;
+    SelectTransformSet(View(app), 1);
+    SetViewAngle(View(app), View(app)->rotation + degrees);
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+void ApplyWindowOpacity(HWND window, int32_t value) {
+    LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (value == 255) {
+        SetWindowLongPtrW(window, GWL_EXSTYLE, style & ~WS_EX_LAYERED);
+        return;
+    }
+    SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(value), LWA_ALPHA);
+}
+
+void SetPenSize(AppState* app, HWND window, int32_t size) {
+    app->settings.brushParams[0].penSize = size;
+    InvalidateRect(window, nullptr, FALSE);
+    PostMessageW(window, WM_PAINT, 0, 0);
+}
+
+} // namespace
+
+LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
+    const UINT command = LOWORD(wParam);
+    app->mouseBlocked = 0;
+    if (HandleLanguageChoice(app, command)) return 0;
+    ViewState* view = View(app);
+
+    if (command >= kZoomTo && command < kZoomTo + kZoomLevels) {
+        ZoomTo(app, window, static_cast<int>(command - kZoomTo));
+        return 0;
+    }
+    if (command >= kRotateTo && command < kRotateTo + 4) {
+        RotateTo(app, window, static_cast<int32_t>(command - kRotateTo) * 90);
+        return 0;
+    }
+    if (command >= kSetTimeLimit && command < kSetTimeLimit + kTimeLimits) {
+        MoveCheckMark(app, TimeLimitCommand(app->settings.timeLimitIndex), command);
+        app->settings.timeLimitIndex = static_cast<int32_t>(command - kSetTimeLimit);
+        app->timeLimitSeconds = TimeLimitSecondsFor(app->settings.timeLimitIndex);
+        return 0;
+    }
+    if (command == kToggleRecordStep || command == kToggleRecordStep + 1) {
+        app->settings.recordStep = app->settings.recordStep ? 0 : 1;
+        MoveCheckMark(app, kToggleRecordStep + (app->settings.recordStep ? 0 : 1),
+                      kToggleRecordStep + app->settings.recordStep);
+        return 0;
+    }
+    switch (command) {
+    case kExit:
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        break;
+    case kRefreshCommand:
+        RefreshView(view);
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    case kRepaintCommand:
+        RepaintView(view);
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    case kSelectBrush:
+        MoveCheckMark(app, kSelectBrush + app->settings.brushIndex, kSelectBrush);
+        app->settings.brushIndex = 0;
+        app->canvas.brush = LookupBrush(0);
+        break;
+    case kMirror: {
+        WaitCursor wait;
+        ToggleViewMirror(view);
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    }
+    case kToggleSubPixel: {
+        app->settings.subPixel = app->settings.subPixel ? 0 : 1;
+        int32_t level = ZoomLevelIndex(view->scale);
+        if (level >= 0)
+            view->pixelRenderer =
+                SelectBlockReducer(static_cast<uint32_t>(level), app->settings.subPixel);
+        RefreshView(view);
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    }
+    case kToggleWindowOpacity:
+        app->settings.windowOpacityOn = app->settings.windowOpacityOn ? 0 : 1;
+        if (app->settings.windowOpacityOn)
+            ApplyWindowOpacity(window, app->settings.windowOpacity);
+        else
+            SetWindowLongPtrW(window, GWL_EXSTYLE,
+                              GetWindowLongPtrW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+        break;
+    case kAbout:
+        ShellAboutW(window, L"pindora", L"pindora version 0.1",
+                    reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)));
+        break;
+    case kFitToWindow:
+        SelectTransformSet(view, 0);
+        FitView(view);
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateTitle(app);
+        break;
+    case kZoomIn:
+    case kZoomOut: {
+        uint16_t next = command == kZoomIn ? ZoomInCommand(view->scale) : ZoomOutCommand(view->scale);
+        if (next) SendMessageW(window, WM_COMMAND, next, 0);
+        break;
+    }
+    case kRotateRight:
+    case kRotateLeft:
+        SelectTransformSet(view, 0);
+        SetViewAngle(view, static_cast<float>(command == kRotateRight ? RotateRightAngle(view->rotation)
+                                                                      : RotateLeftAngle(view->rotation)));
+        InvalidateRect(window, nullptr, FALSE);
+        break;
+    case kPenSmaller:
+        SetPenSize(app, window, PenSmallerSize(app->settings.brushParams[0].penSize));
+        break;
+    case kPenLarger:
+        SetPenSize(app, window, PenLargerSize(app->settings.brushParams[0].penSize));
+        break;
+    case kRotateStepRight:
+        RotateStep(app, window, 15.0f);
+        break;
+    case kRotateStepLeft:
+        RotateStep(app, window, -15.0f);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}

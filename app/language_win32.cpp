@@ -1,0 +1,112 @@
+#include "app/language_win32.h"
+
+#include <cwchar>
+#include <string>
+
+#include "app/commands.h"
+#include "app/report.h"
+#include "app/shell_win32.h"
+
+namespace {
+
+wchar_t textBuffer[1024];
+
+std::wstring LanguageFolder() { return ProgramFolder() + L"language\\"; }
+
+// A menu item's text by command or position, read in the two-call way.
+std::wstring MenuItemText(HMENU menu, UINT item, BOOL byPosition) {
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    if (!GetMenuItemInfoW(menu, item, byPosition, &info)) return std::wstring();
+    std::wstring text(info.cch + 1, L'\0');
+    info.dwTypeData = text.data();
+    info.cch += 1;
+    if (!GetMenuItemInfoW(menu, item, byPosition, &info)) return std::wstring();
+    text.resize(info.cch);
+    return text;
+}
+
+const wchar_t* FallbackText(UINT id) {
+    switch (id) {
+    case 2:
+        return L"The default save folder is not a folder:";
+    case 14:
+        return L"Time is up.";
+    default:
+        return L"(missing text)";
+    }
+}
+
+} // namespace
+
+int32_t LoadLanguage(AppState* app) {
+    std::wstring path = LanguageFolder() + reinterpret_cast<const wchar_t*>(app->settings.resourceFile);
+    HMODULE library = LoadLibraryW(path.c_str());
+    if (!library) {
+        ShowErrorMessage(u"Can't load language dll.");
+        ShowErrorMessage(reinterpret_cast<const char16_t*>(path.c_str()));
+        return 1;
+    }
+    if (app->languageLibrary) FreeLibrary(static_cast<HMODULE>(app->languageLibrary));
+    app->languageLibrary = library;
+    HMENU loaded = LoadMenuW(library, L"POPUP_MENU");
+    app->popupMenu = loaded ? GetSubMenu(loaded, 0) : nullptr;
+    app->languageMenu = BuildLanguageMenu(app);
+    if (app->popupMenu)
+        InsertMenuW(static_cast<HMENU>(app->popupMenu), 3, MF_BYPOSITION | MF_POPUP,
+                    reinterpret_cast<UINT_PTR>(app->languageMenu), L"Language(&L)");
+    return 0;
+}
+
+HMENU BuildLanguageMenu(AppState*) {
+    HMENU menu = CreateMenu();
+    std::wstring pattern = LanguageFolder() + L"*.dll";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return menu;
+    UINT command = kSelectLanguage;
+    do {
+        std::wstring name = found.cFileName;
+        size_t dot = name.rfind(L'.');
+        if (dot != std::wstring::npos) name.resize(dot);
+        AppendMenuW(menu, MF_STRING, command++, name.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return menu;
+}
+
+const wchar_t* LoadText(AppState* app, UINT id) {
+    textBuffer[0] = L'\0';
+    if (!app->languageLibrary ||
+        LoadStringW(static_cast<HMODULE>(app->languageLibrary), id, textBuffer, 1024) <= 0)
+        wcsncpy(textBuffer, FallbackText(id), 1023);
+    return textBuffer;
+}
+
+bool HandleLanguageChoice(AppState* app, UINT command) {
+    HMENU languages = static_cast<HMENU>(app->languageMenu);
+    if (!languages || command < kSelectLanguage) return false;
+    int count = GetMenuItemCount(languages);
+    if (count < 0 || command >= kSelectLanguage + static_cast<UINT>(count)) return false;
+    std::wstring name = MenuItemText(languages, command, FALSE) + L".dll";
+    if (name.size() >= kPathUnits) name.resize(kPathUnits - 1);
+    CopyUtf16(app->settings.resourceFile, kPathUnits, reinterpret_cast<const char16_t*>(name.c_str()));
+    LoadLanguage(app);
+    InvalidateRect(MainWindow(app), nullptr, FALSE);
+    return true;
+}
+
+void MarkLoadedLanguage(AppState* app, HMENU menu) {
+    wchar_t modulePath[MAX_PATH] = L"";
+    if (app->languageLibrary)
+        GetModuleFileNameW(static_cast<HMODULE>(app->languageLibrary), modulePath, MAX_PATH);
+    wchar_t drive[_MAX_DRIVE], directory[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
+    _wsplitpath_s(modulePath, drive, _MAX_DRIVE, directory, _MAX_DIR, name, _MAX_FNAME, extension,
+                  _MAX_EXT);
+    int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        bool loaded = app->languageLibrary && MenuItemText(menu, i, TRUE) == name;
+        CheckMenuItem(menu, kSelectLanguage + i, MF_BYCOMMAND | (loaded ? MF_CHECKED : MF_UNCHECKED));
+    }
+}

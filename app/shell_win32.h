@@ -1,0 +1,46 @@
+// The Win32 shell: entry point, window procedure and the handlers it routes
+// messages to. Everything here runs on the window thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/app_state.h"
+
+// The record handed to window creation: where to store the accelerator table
+// and the command line.
+struct CreateParams {
+    HACCEL* acceleratorSlot;
+    const wchar_t* commandLine;
+};
+
+extern int32_t started;
+
+inline HWND MainWindow(const AppState* app) { return static_cast<HWND>(app->mainWindow); }
+
+// Drive and directory of the executable, with a trailing backslash.
+std::wstring ProgramFolder();
+void EnterProgramFolder();
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create);
+LRESULT OnClose(AppState* app, HWND window);
+LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM lParam);
+LRESULT OnTimer(AppState* app, HWND window, WPARAM timerId);
+LRESULT OnPaint(AppState* app, HWND window);
+bool OnMouseMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                    LRESULT* result);
+bool OnKeyMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                  LRESULT* result);
+void OnDropFiles(AppState* app, HWND window, HDROP drop);
+
+// The program's drawing cursor (resource 104).
+HCURSOR ProgramCursor();
+
+// Sets the title bar from the current state.
+int32_t UpdateTitle(AppState* app);
+
+// Keeps a stored placement visible: off every monitor it moves to the primary.
+void KeepPlacementOnScreen(WINDOWPLACEMENT* placement);

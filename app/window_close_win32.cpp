@@ -1,0 +1,40 @@
+// Window close: everything is saved and released in a fixed order.
+#include <objbase.h>
+#include <ole2.h>
+
+#include "app/canvas_blank.h"
+#include "app/commands.h"
+#include "app/shell_win32.h"
+#include "input/tablet_win32.h"
+#include "settings/settings_win32.h"
+#include "view/view_paint.h"
+
+LRESULT OnClose(AppState* app, HWND window) {
+    EnterProgramFolder();
+    if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas))
+        SendMessageW(window, WM_COMMAND, kQuickSave, 0);
+    std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";
+    DeleteFileW(dropCopy.c_str());
+
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(window, &placement))
+        std::memcpy(&app->settings.placement, &placement, sizeof placement);
+    SaveSettings(&app->settings);
+
+    ReleaseView(&app->viewHost.view);
+    FreeCanvas(&app->canvas);
+    if (app->acceleratorSlot && *app->acceleratorSlot) {
+        DestroyAcceleratorTable(static_cast<HACCEL>(*app->acceleratorSlot));
+        *app->acceleratorSlot = nullptr;
+    }
+    if (app->languageLibrary) FreeLibrary(static_cast<HMODULE>(app->languageLibrary));
+    app->languageLibrary = nullptr;
+    ShutDownTablet(app);
+    if (app->user32Module) FreeLibrary(static_cast<HMODULE>(app->user32Module));
+    app->user32Module = nullptr;
+    OleUninitialize();
+    CoUninitialize();
+    DestroyWindow(window);
+    return 0;
+}

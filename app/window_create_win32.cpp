@@ -1,0 +1,87 @@
+// Window creation: every subsystem's state is set up here, in a fixed order.
+#include <imm.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <ctime>
+
+#include "app/commands.h"
+#include "app/language_win32.h"
+#include "app/shell_win32.h"
+#include "engine/brush.h"
+#include "input/tablet_win32.h"
+#include "settings/settings_win32.h"
+#include "view/view_paint.h"
+
+namespace {
+
+using RegisterTouchWindowFunction = BOOL(WINAPI*)(HWND, ULONG);
+
+void ApplyStoredPlacement(AppState* app, HWND window) {
+    WINDOWPLACEMENT placement;
+    static_assert(sizeof placement == sizeof app->settings.placement, "same layout");
+    std::memcpy(&placement, &app->settings.placement, sizeof placement);
+    UINT storedShow = placement.showCmd;
+    placement.length = sizeof placement;
+    placement.showCmd = SW_HIDE; // the entry point shows the window
+    app->settings.placement.showCmd = SW_HIDE;
+    KeepPlacementOnScreen(&placement);
+    SetWindowPlacement(window, &placement);
+    if (storedShow == SW_MAXIMIZE) PostMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+}
+
+HACCEL BuildAcceleratorTable(const KeyTable* keys) {
+    if (!keys || keys->count < 1 || !keys->entries) return nullptr;
+    static_assert(sizeof(ACCEL) == sizeof(Accel), "same layout");
+    return CreateAcceleratorTableW(reinterpret_cast<ACCEL*>(keys->entries), keys->count);
+}
+
+} // namespace
+
+LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
+    const CreateParams* params = static_cast<const CreateParams*>(create->lpCreateParams);
+
+    app->user32Module = LoadLibraryW(L"User32.dll");
+    app->devices = DeviceState{};
+    app->tabletInProximity = 0;
+    app->loadedWithSteps = 0;
+    if (app->user32Module) {
+        auto registerTouch = reinterpret_cast<RegisterTouchWindowFunction>(reinterpret_cast<void*>(
+            GetProcAddress(static_cast<HMODULE>(app->user32Module), "RegisterTouchWindow")));
+        if (registerTouch) registerTouch(window, 0);
+    }
+    EnterProgramFolder();
+    app->mainWindow = window;
+    app->acceleratorSlot = reinterpret_cast<GdiHandle*>(params->acceleratorSlot);
+    app->savedInputContext = ImmAssociateContext(window, nullptr);
+    InitViewLock(&app->previewLock);
+    InitViewLock(&app->viewHost.view.lock);
+
+    LoadSettings(&app->settings, window);
+    LoadLanguage(app);
+    *params->acceleratorSlot = BuildAcceleratorTable(app->settings.keyboardKeys);
+    SetUpTablet(window, app, &app->settings);
+    DragAcceptFiles(window, TRUE);
+    ApplyStoredPlacement(app, window);
+
+    InstallBrush(window, &app->canvas, &app->settings);
+    RECT client;
+    GetClientRect(window, &client);
+    CreateCanvas(&app->canvas, &app->settings, 8 * (client.right - client.left),
+                 8 * (client.bottom - client.top));
+
+    app->viewHost.window = window;
+    InitView(&app->viewHost, &app->canvas, &app->settings);
+    app->rotating = app->zooming = 0;
+    app->dragAnchor = Point{0, 0};
+    app->wheelAccumulator = 0;
+
+    PostMessageW(window, WM_COMMAND, kFitToWindow, 0);
+    joySetCapture(window, JOYSTICKID1, 16, FALSE);
+    SendMessageW(window, WM_COMMAND, TimeLimitCommand(app->settings.timeLimitIndex), 0);
+    app->startTime = static_cast<int64_t>(std::time(nullptr));
+    SetTimer(window, 1, 1000, nullptr);
+    UpdateTitle(app);
+    started = 1;
+    return 0;
+}

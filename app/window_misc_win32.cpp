@@ -1,0 +1,74 @@
+// Timers, paint, title, dropped files and the placement guard.
+#include <shellapi.h>
+
+#include <ctime>
+#include <cwchar>
+
+#include "app/language_win32.h"
+#include "app/shell_win32.h"
+#include "app/title_text.h"
+
+HCURSOR ProgramCursor() {
+    static HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(104));
+    return cursor;
+}
+
+int32_t UpdateTitle(AppState* app) {
+    std::u16string title =
+        ComposeTitle(app->playbackMode, app->elapsedSeconds, app->timeLimitSeconds,
+                     app->viewHost.view.scale, app->settings.currentFile);
+    SetWindowTextW(MainWindow(app), reinterpret_cast<const wchar_t*>(title.c_str()));
+    return 0;
+}
+
+LRESULT OnTimer(AppState* app, HWND window, WPARAM timerId) {
+    if (timerId != 1) return 0;
+    app->elapsedSeconds = static_cast<int64_t>(std::time(nullptr)) - app->startTime;
+    UpdateTitle(app);
+    if (app->timeLimitSeconds != 0 && app->elapsedSeconds >= app->timeLimitSeconds) {
+        app->timeLimitSeconds = 0; // the limit fires once
+        MessageBeep(0);
+        MessageBoxW(window, LoadText(app, 14), L"pindora", MB_OK);
+    }
+    return 0;
+}
+
+LRESULT OnPaint(AppState* app, HWND window) {
+    PAINTSTRUCT paint;
+    HDC target = BeginPaint(window, &paint);
+    const ViewState* view = &app->viewHost.view;
+    if (view->screen && view->screen->dc) {
+        BitBlt(target, 0, 0, view->clientWidth, view->clientHeight,
+               static_cast<HDC>(view->screen->dc), 0, 0, SRCCOPY);
+    } else {
+        FillRect(target, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    }
+    EndPaint(window, &paint);
+    return 0;
+}
+
+void OnDropFiles(AppState*, HWND, HDROP drop) {
+    wchar_t path[521] = L"";
+    DragQueryFileW(drop, 0, path, 521);
+    DragFinish(drop);
+    // Pictures are loaded from a drop once recording and playback exist; until
+    // then a dropped file is left alone.
+}
+
+void KeepPlacementOnScreen(WINDOWPLACEMENT* placement) {
+    RECT& rect = placement->rcNormalPosition;
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG workWidth = work.right - work.left, workHeight = work.bottom - work.top;
+    LONG width = rect.right - rect.left, height = rect.bottom - rect.top;
+    bool sane = width > 0 && height > 0 && width <= 16 * workWidth && height <= 16 * workHeight;
+    if (sane && MonitorFromRect(&rect, MONITOR_DEFAULTTONULL)) return;
+    // Off every monitor (or no size at all): open on the primary monitor,
+    // keeping the stored size where it fits.
+    if (width <= 0 || width > workWidth) width = workWidth * 3 / 4;
+    if (height <= 0 || height > workHeight) height = workHeight * 3 / 4;
+    rect.left = work.left + (workWidth - width) / 2;
+    rect.top = work.top + (workHeight - height) / 2;
+    rect.right = rect.left + width;
+    rect.bottom = rect.top + height;
+}

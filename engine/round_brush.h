@@ -1,0 +1,7 @@
+// The round pressure brush: one stroke segment from the previous smoothed
+// sample to the current one, drawn in ink into the 1-bit canvas.
+#pragma once
+
+#include "canvas/canvas.h"
+
+int32_t RoundBrush(AppState* app, Rect* segment);

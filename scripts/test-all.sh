@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian machine and runs every test: the native core suite
+# (plain and under ASan + UBSan), the Windows x86_64 build and its tests under
+# wine64 on a virtual display, the Windows i686 build with its static checks,
+# the fuzzers for a bounded time, and the benchmarks (printed as ratios).
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+fuzz_seconds="${PINDORA_FUZZ_SECONDS:-30}"
+bench_min_time="${PINDORA_BENCH_MIN_TIME:-0.05}"
+
+bash scripts/setup.sh || { echo "setup failed"; exit 1; }
+
+passed=0
+failed=0
+failures=()
+step() {
+    local name="$1"
+    shift
+    echo
+    echo "=== $name"
+    local started=$SECONDS
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "=== $name: ok ($((SECONDS - started)) s)"
+    else
+        failed=$((failed + 1))
+        failures+=("$name")
+        echo "=== $name: FAILED ($((SECONDS - started)) s)"
+    fi
+}
+
+build() {
+    local preset="$1"
+    shift
+    local log="build/$preset.log"
+    if ! cmake --preset "$preset" -DPINDORA_WERROR=ON "$@" >"$log" 2>&1 ||
+        ! cmake --build "build/$preset" -j2 >>"$log" 2>&1; then
+        grep -E -A4 'error|Error|FAILED' "$log" | head -120
+        return 1
+    fi
+}
+
+run_ctest() { ctest --test-dir "build/$1" --output-on-failure -j1 --timeout 600; }
+
+# A virtual display for the Windows program when there is no real one.
+xvfb_pid=""
+if [ -z "${DISPLAY:-}" ]; then
+    export DISPLAY=:97
+    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    sleep 1
+fi
+cleanup() {
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+mkdir -p build
+step "native build" build native
+step "native tests" run_ctest native
+step "sanitizer build" build native-asan
+step "sanitizer tests" run_ctest native-asan
+step "win64 build" build win64
+step "win64 tests (wine64, Xvfb)" run_ctest win64
+step "win32 build" build win32
+step "win32 checks" run_ctest win32
+step "fuzz build" build fuzz
+run_fuzzers() {
+    local status=0
+    for fuzzer in build/fuzz/fuzz/*_fuzz; do
+        [ -x "$fuzzer" ] || continue
+        local name corpus
+        name=$(basename "$fuzzer")
+        corpus="build/fuzz/corpus-$name"
+        mkdir -p "$corpus"
+        [ -d "fuzz/seeds/$name" ] && cp -n fuzz/seeds/"$name"/* "$corpus"/ 2>/dev/null
+        echo "--- $name for ${fuzz_seconds} s"
+        "$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 -print_final_stats=1 \
+            "$corpus" 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY|BINGO' || true
+        [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+    done
+    return $status
+}
+step "fuzzers" run_fuzzers
+run_benchmarks() {
+    build/native/bench/pindora_bench --benchmark_min_time="$bench_min_time" \
+        --benchmark_counters_tabular=true
+}
+step "benchmarks" run_benchmarks
+
+echo
+[ $failed -gt 0 ] && printf 'failed: %s\n' "${failures[@]}"
+echo "suites: $passed passed, $failed failed"
+[ $failed -eq 0 ]

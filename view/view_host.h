@@ -1,0 +1,11 @@
+// The record around ViewState in the program state: the main window, the
+// view, and the refresh thread's wake-up event behind the view's lock.
+#pragma once
+
+#include "view/view_state.h"
+
+struct ViewHost {
+    GdiHandle window;
+    ViewState view;
+    GdiHandle refreshEvent;
+};
