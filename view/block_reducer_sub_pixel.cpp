@@ -1,0 +1,137 @@
+// Sub-pixel block reducers: for each B × B block three counts over the same
+// rows — red over the B columns starting s columns left of the block, green
+// over the block, blue over the B columns starting s columns right — each
+// looked up in the ramp's own channel, which sharpens the view on striped
+// (RGB) displays.
+//
+// Seams: inside a row the shifted windows take their outside columns from
+// the neighbouring words, so every block sees its true neighbours. At the
+// ends of a row the edge column is repeated: the red window of the first
+// block sees column 0 in the s columns before it, and the blue window of the
+// last block sees the row's last column after it. A region's edge is the
+// canvas edge or lies outside the rectangle the caller copies, so repeating
+// the edge adds no coloured fringe there.
+#include <cstdlib>
+
+#include "view/block_reducer_bits.h"
+#include "view/block_reducer_list.h"
+#include "view/block_reducer_ramp.h"
+
+namespace {
+
+ReducerRamp rampSub16{256, RampFill::RepeatLast};
+ReducerRamp rampSub8{65, RampFill::RepeatLast};
+ReducerRamp rampSub4{17, RampFill::RepeatLast};
+
+// One row in pixel order, with a stand-in word on either side and the
+// padding bits of the last word replaced by the row's last column.
+void LoadRowWithEdges(const uint8_t* row, int32_t width, int32_t words, uint32_t* ext) {
+    for (int32_t w = 0; w < words; ++w) ext[w + 1] = LoadBigEndian32(row + 4 * w);
+    int32_t valid = width - 32 * (words - 1); // 1..32 pixels in the last word
+    uint32_t last = ext[words];
+    uint32_t edge = (last >> (32 - valid)) & 1u;
+    if (valid < 32) {
+        uint32_t keep = ~0u << (32 - valid);
+        last = (last & keep) | (edge ? ~keep : 0u);
+        ext[words] = last;
+    }
+    ext[0] = 0u - (ext[1] >> 31);
+    ext[words + 1] = 0u - edge;
+}
+
+// Adds one word's count fields to a block-row sum; as in the plain reducers,
+// 4 × 4 blocks spread their nibble counts into bytes (left block in hi).
+template <int B> inline void AddCounts(uint32_t x, uint32_t* hi, uint32_t* lo) {
+    if (B >= 8) {
+        *hi += ByteCounts(x);
+    } else {
+        uint32_t c = NibbleCounts(x);
+        *hi += (c >> 4) & 0x0F0F0F0Fu;
+        *lo += c & 0x0F0F0F0Fu;
+    }
+}
+
+// Count of block j (0 … 32 / B − 1, left to right) of a word's sums.
+template <int B> inline uint32_t BlockCount(uint32_t hi, uint32_t lo, int j) {
+    if (B == 16) return SqueezeCount(PixelOrderByte(hi, 2 * j) + PixelOrderByte(hi, 2 * j + 1));
+    if (B == 8) return PixelOrderByte(hi, j);
+    return PixelOrderByte(j % 2 == 0 ? hi : lo, j / 2);
+}
+
+// Sums per word: red, green and blue, each as hi and lo.
+struct ChannelSums {
+    uint32_t* hi[3];
+    uint32_t* lo[3];
+};
+
+template <int B, int S>
+void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) {
+    for (int32_t w = 0; w < words; ++w) {
+        uint32_t prev = ext[w], cur = ext[w + 1], next = ext[w + 2];
+        uint32_t red = (cur >> S) | (prev << (32 - S));
+        uint32_t blue = (cur << S) | (next >> (32 - S));
+        AddCounts<B>(red, &sums.hi[0][w], &sums.lo[0][w]);
+        AddCounts<B>(cur, &sums.hi[1][w], &sums.lo[1][w]);
+        AddCounts<B>(blue, &sums.hi[2][w], &sums.lo[2][w]);
+    }
+}
+
+template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {
+    RegionRows rows;
+    if (!ReadRegionRows(region, &rows)) return nullptr;
+    int32_t outWidth = rows.width / B, outHeight = rows.height / B;
+    if (outWidth <= 0 || outHeight <= 0) return nullptr;
+    RgbQuad table[256];
+    CurrentRampTable(ramp, region->palette, table);
+    DibSurface* out = CreateDibSurface(32, nullptr, 0, outWidth, outHeight);
+    if (!out) return nullptr;
+
+    // Scratch: six sum arrays and one row with its two stand-in words.
+    size_t words = static_cast<size_t>(rows.words);
+    uint32_t* scratch = static_cast<uint32_t*>(std::malloc((7 * words + 2) * sizeof(uint32_t)));
+    if (!scratch) {
+        ReleaseDibSurface(&out);
+        return nullptr;
+    }
+    ChannelSums sums;
+    for (int c = 0; c < 3; ++c) {
+        sums.hi[c] = scratch + (2 * c) * words;
+        sums.lo[c] = scratch + (2 * c + 1) * words;
+    }
+    uint32_t* ext = scratch + 6 * words;
+    size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
+    constexpr int kBlocksPerWord = 32 / B;
+    for (int32_t k = 0; k < outHeight; ++k) {
+        std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
+        for (int r = 0; r < B; ++r) {
+            const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
+            LoadRowWithEdges(row, rows.width, rows.words, ext);
+            AccumulateRow<B, S>(ext, rows.words, sums);
+        }
+        uint8_t* pixel = out->bits + k * outStride;
+        for (int32_t c = 0; c < outWidth; ++c, pixel += 4) {
+            int32_t w = c / kBlocksPerWord, j = c % kBlocksPerWord;
+            uint32_t red = BlockCount<B>(sums.hi[0][w], sums.lo[0][w], j);
+            uint32_t green = BlockCount<B>(sums.hi[1][w], sums.lo[1][w], j);
+            uint32_t blue = BlockCount<B>(sums.hi[2][w], sums.lo[2][w], j);
+            pixel[0] = table[blue].rgbBlue;
+            pixel[1] = table[green].rgbGreen;
+            pixel[2] = table[red].rgbRed;
+            pixel[3] = 0;
+        }
+    }
+    std::free(scratch);
+    return out;
+}
+
+} // namespace
+
+DibSurface* ReduceSubPixel16(const CanvasRegion* region) {
+    return ReduceSubPixel<16, 5>(region, &rampSub16);
+}
+DibSurface* ReduceSubPixel8(const CanvasRegion* region) {
+    return ReduceSubPixel<8, 2>(region, &rampSub8);
+}
+DibSurface* ReduceSubPixel4(const CanvasRegion* region) {
+    return ReduceSubPixel<4, 1>(region, &rampSub4);
+}
