@@ -1,0 +1,94 @@
+// Angles 0 and 180: whole rows, copied straight or flipped word by word.
+#include <cstring>
+
+#include "canvas/bit_reverse.h"
+#include "canvas/region_job.h"
+
+namespace {
+
+// Where one canvas row's pixels fall in a region row, in bytes.
+struct RowSpan {
+    int32_t leadBytes;  // region bytes left of the canvas (rectangle starts left of it)
+    int32_t wholeBytes; // fully covered canvas bytes
+    int32_t edgeBits;   // pixels of a partly covered last byte, 0 when none
+    int32_t rowBytes;   // the region row
+};
+
+// A partly covered byte completed with the value of its last covered pixel.
+uint8_t CompleteEdgeByte(uint8_t byte, int32_t coveredBits) {
+    auto covered = static_cast<uint8_t>(0xFF00u >> coveredBits);
+    bool lastIsPaper = (byte >> (8 - coveredBits)) & 1;
+    return static_cast<uint8_t>((byte & covered) | (lastIsPaper ? ~covered : 0));
+}
+
+void CopyRowStraight(const uint8_t* source, uint8_t* target, const RowSpan& span) {
+    std::memset(target, kPaperByte, static_cast<size_t>(span.leadBytes));
+    int32_t at = span.leadBytes;
+    std::memcpy(target + at, source, static_cast<size_t>(span.wholeBytes));
+    at += span.wholeBytes;
+    if (span.edgeBits) target[at++] = CompleteEdgeByte(source[span.wholeBytes], span.edgeBits);
+    std::memset(target + at, kPaperByte, static_cast<size_t>(span.rowBytes - at));
+}
+
+// Source byte k lands at end - 1 - k, its bits reversed; whole words go in
+// pairs as 64-bit values (which also swaps the two words of a pair).
+void CopyRowFlipped(const uint8_t* source, uint8_t* target, const RowSpan& span) {
+    uint8_t* end = target + (span.rowBytes - span.leadBytes);
+    std::memset(end, kPaperByte, static_cast<size_t>(span.leadBytes));
+    int32_t words = span.wholeBytes / 4;
+    int32_t pairs = words / 2;
+    for (int32_t i = 0; i < pairs; ++i) {
+        uint64_t pair;
+        std::memcpy(&pair, source + 8 * i, 8);
+        pair = ReverseBits64(pair);
+        std::memcpy(end - 8 * (i + 1), &pair, 8);
+    }
+    if (words & 1) {
+        uint32_t word;
+        std::memcpy(&word, source + 8 * pairs, 4);
+        word = ReverseBits32(word);
+        std::memcpy(end - 4 * words, &word, 4);
+    }
+    for (int32_t k = 4 * words; k < span.wholeBytes; ++k) end[-1 - k] = ReverseBits8(source[k]);
+    int32_t covered = span.wholeBytes;
+    if (span.edgeBits) {
+        end[-1 - covered] = ReverseBits8(CompleteEdgeByte(source[covered], span.edgeBits));
+        ++covered;
+    }
+    std::memset(target, kPaperByte, static_cast<size_t>(end - covered - target));
+}
+
+} // namespace
+
+void CopyRegionRows(const RegionJob& job) {
+    RowSpan span{};
+    span.leadBytes = (job.x0 - job.left) / 8;
+    span.wholeBytes = (job.x1 - job.x0) / 8;
+    span.edgeBits = (job.x1 - job.x0) % 8;
+    span.rowBytes = job.width / 8;
+    const bool upsideDown = job.angle == 180;
+    const bool flipped = job.mirror != upsideDown;
+    const int32_t h = job.height;
+    // Stored (bottom-up) row of source row sy: region row dy = sy, or h-1-sy at 180.
+    auto regionRow = [&](int32_t sy) {
+        int32_t stored = upsideDown ? sy : h - 1 - sy;
+        return job.target + static_cast<ptrdiff_t>(stored) * span.rowBytes;
+    };
+
+    for (int32_t sy = 0; sy < job.y0 - job.top; ++sy) {
+        std::memset(regionRow(sy), kPaperByte, static_cast<size_t>(span.rowBytes));
+    }
+    for (int32_t y = job.y0; y < job.y1; ++y) {
+        const uint8_t* source = CanvasRow(job.image, y) + job.x0 / 8;
+        uint8_t* target = regionRow(y - job.top);
+        if (flipped) {
+            CopyRowFlipped(source, target, span);
+        } else {
+            CopyRowStraight(source, target, span);
+        }
+    }
+    const uint8_t* lastRow = regionRow(job.y1 - 1 - job.top);
+    for (int32_t sy = job.y1 - job.top; sy < h; ++sy) {
+        std::memcpy(regionRow(sy), lastRow, static_cast<size_t>(span.rowBytes));
+    }
+}

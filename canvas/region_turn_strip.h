@@ -1,0 +1,30 @@
+// The inner step of the quarter turns: a strip of 32 source rows by 64
+// source pixels (8 bytes of each row) becomes 64 region words, one per source
+// column, each holding that column's 32 pixels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// fed[q] is the source row whose pixels become bit q of every output word
+// (bit q of the word as stored, little-endian), so the caller settles the
+// order of the rows in a word by the order it passes them in. Bytes
+// byteColumn .. byteColumn + 7 of each row are read. The word of source
+// column c (0 = bit 7 of the first byte) is stored at first + c × step.
+using TurnStripFunction = void (*)(const uint8_t* const fed[32], ptrdiff_t byteColumn,
+                                   uint8_t* first, ptrdiff_t step);
+
+// Plain 64-bit code: the 32 bytes of one byte column as four 64-bit values,
+// the top bits of their bytes gathered by a multiply.
+void TurnStripPortable(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                       ptrdiff_t step);
+
+#if defined(__SSE2__)
+// The same with 128-bit registers: an unpack transpose of the strip's bytes,
+// then one byte-wise top-bit mask per 16 rows.
+void TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                   ptrdiff_t step);
+#endif
+
+// The fastest of the above this build has.
+extern const TurnStripFunction TurnStrip;
