@@ -5,6 +5,7 @@
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
 #include "engine/brush.h"
+#include "engine/refresh_thread.h"
 #include "view/block_reducers.h"
 #include "view/view_paint.h"
 #include "view/view_transforms.h"
@@ -79,6 +80,9 @@ void SetPenSize(AppState* app, HWND window, int32_t size) {
 LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     const UINT command = LOWORD(wParam);
     app->mouseBlocked = 0;
+    // A dirty update still rendering with the old view must land before the
+    // view bitmaps change under it.
+    WaitForRefreshIdle(app);
     if (HandleLanguageChoice(app, command)) return 0;
     ViewState* view = View(app);
 

@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/shell_win32.h"
 #include "engine/pointer_input.h"
+#include "engine/refresh_thread.h"
 #include "view/previews.h"
 #include "view/view_paint.h"
 #include "view/view_transforms.h"
@@ -75,6 +76,7 @@ void StartZoom(AppState* app, int x, int y, bool fromMove) {
 void FinishRotation(AppState* app, HWND window, int x, int y, uint32_t sleepMs) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
     WaitForRotatePreview(app, sleepMs);
+    WaitForRefreshIdle(app);
     InvalidateRect(window, nullptr, FALSE);
     SendMessageW(window, WM_PAINT, 0, 0);
     app->rotating = 0;
@@ -87,6 +89,7 @@ void FinishRotation(AppState* app, HWND window, int x, int y, uint32_t sleepMs) 
 void FinishZoom(AppState* app, HWND window, int x, int y) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
     WaitForZoomPreview(app, 0);
+    WaitForRefreshIdle(app);
     InvalidateRect(window, nullptr, FALSE);
     SendMessageW(window, WM_PAINT, 0, 0);
     app->zooming = 0;

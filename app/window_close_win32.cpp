@@ -5,6 +5,7 @@
 #include "app/canvas_blank.h"
 #include "app/commands.h"
 #include "app/shell_win32.h"
+#include "engine/refresh_thread.h"
 #include "input/tablet_win32.h"
 #include "settings/settings_win32.h"
 #include "view/view_paint.h"
@@ -22,6 +23,8 @@ LRESULT OnClose(AppState* app, HWND window) {
         std::memcpy(&app->settings.placement, &placement, sizeof placement);
     SaveSettings(&app->settings);
 
+    // The refresh thread reads the canvas and the view bitmaps: it ends first.
+    StopRefreshThread(app);
     ReleaseView(&app->viewHost.view);
     FreeCanvas(&app->canvas);
     if (app->acceleratorSlot && *app->acceleratorSlot) {

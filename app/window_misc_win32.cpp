@@ -7,6 +7,7 @@
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
+#include "engine/stroke_engine.h"
 
 HCURSOR ProgramCursor() {
     static HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(104));
@@ -33,6 +34,33 @@ LRESULT OnTimer(AppState* app, HWND window, WPARAM timerId) {
     return 0;
 }
 
+// The brush outline: a circle of the pen's displayed diameter, drawn in black
+// inside white so that it shows on paper and on ink. Hidden while panning.
+void DrawBrushOutline(AppState* app, HDC target) {
+    if (app->panKeyDown || app->playbackMode) return;
+    const ViewState* view = &app->viewHost.view;
+    const int32_t penSize = app->settings.brushParams[0].penSize;
+    const int32_t diameter = OutlineDiameter(penSize, view->scale);
+    if (diameter <= 0) return;
+    const Point centre = LastOutlinePosition();
+    POINT cursor;
+    GetCursorPos(&cursor);
+    ScreenToClient(MainWindow(app), &cursor);
+    RECT client;
+    GetClientRect(MainWindow(app), &client);
+    if (!PtInRect(&client, cursor)) return;
+    const int32_t half = diameter / 2;
+    HGDIOBJ oldBrush = SelectObject(target, GetStockObject(NULL_BRUSH));
+    HGDIOBJ oldPen = SelectObject(target, GetStockObject(WHITE_PEN));
+    Ellipse(target, centre.x - half - 1, centre.y - half - 1, centre.x - half + diameter + 1,
+            centre.y - half + diameter + 1);
+    SelectObject(target, GetStockObject(BLACK_PEN));
+    Ellipse(target, centre.x - half, centre.y - half, centre.x - half + diameter,
+            centre.y - half + diameter);
+    SelectObject(target, oldPen);
+    SelectObject(target, oldBrush);
+}
+
 LRESULT OnPaint(AppState* app, HWND window) {
     PAINTSTRUCT paint;
     HDC target = BeginPaint(window, &paint);
@@ -43,6 +71,7 @@ LRESULT OnPaint(AppState* app, HWND window) {
     } else {
         FillRect(target, &paint.rcPaint, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
     }
+    DrawBrushOutline(app, target);
     EndPaint(window, &paint);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/shell_win32.h"
+#include "engine/refresh_thread.h"
 #include "view/view_paint.h"
 
 int32_t started = 0;
@@ -93,9 +94,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return OnPaint(app, window);
     case WM_SIZE:
         if (!started) return 0;
+        WaitForRefreshIdle(app);
         ResizeView(&app->viewHost.view, LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_MOVE:
+        return 0;
+    case WM_APP + 11:
+        ConsumeReadyFrame(app);
         return 0;
     case WM_DROPFILES:
         OnDropFiles(app, window, reinterpret_cast<HDROP>(wParam));

@@ -19,3 +19,10 @@ int32_t SetViewScale(ViewState* view, float scale);
 // made again).
 void ReleaseViewBitmaps(ViewState* view);
 void ReleaseView(ViewState* view);
+
+// InitView with the client size given (the Windows form asks the window).
+int32_t InitViewWithClientSize(ViewHost* host, Canvas* canvas, Settings* settings,
+                               int32_t clientWidth, int32_t clientHeight);
+
+// An angle brought into 0 … 360 the way the view stores it.
+float NormaliseViewAngle(float angle);

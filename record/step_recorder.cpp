@@ -1,0 +1,29 @@
+#include "record/step_recorder.h"
+
+#include "app/report.h"
+#include "engine/stroke_host.h"
+
+int32_t AppendStep(AppState* app) {
+    if (app->settings.recordStep == 0) return 0;
+    StepLog* log = &app->stepLog;
+    const uint32_t now = TheStrokeHost()->milliseconds();
+    if (log->stepCount <= 0) {
+        log->stepCount = 0;
+        log->canvasWidth = app->canvas.image.width;
+        log->canvasHeight = app->canvas.image.height;
+        log->recordStart = now;
+    } else if (log->stepCount >= kMaxSteps) {
+        ShowErrorMessage(u"Step buffer is full.");
+        return 0;
+    }
+    Step* step = &log->steps[log->stepCount];
+    step->time = now - log->recordStart;
+    step->x = app->stroke.smoothed.x;
+    step->y = app->stroke.smoothed.y;
+    const uint32_t maxPressure = app->stroke.maxPressure;
+    step->pressure = maxPressure ? static_cast<float>(static_cast<uint32_t>(app->stroke.smoothed.pressure)) /
+                                       static_cast<float>(maxPressure)
+                                 : 0.0f;
+    log->stepCount += 1;
+    return 0;
+}

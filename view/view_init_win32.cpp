@@ -1,0 +1,10 @@
+#include <windows.h>
+
+#include "view/view_paint.h"
+
+int32_t InitView(ViewHost* host, Canvas* canvas, Settings* settings) {
+    RECT client{};
+    GetClientRect(static_cast<HWND>(host->window), &client);
+    return InitViewWithClientSize(host, canvas, settings, client.right - client.left,
+                                  client.bottom - client.top);
+}
