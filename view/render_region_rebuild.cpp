@@ -1,0 +1,107 @@
+// RebuildViewBitmap: the view bitmaps from the whole canvas, with the
+// renderer the mode and scale call for. The new bitmaps are made first and
+// swapped in under the lock, so the refresh thread's blits never meet a
+// released or half-replaced bitmap.
+#include <cstring>
+
+#include "app/report.h"
+#include "view/render_region_internal.h"
+#include "view/scaled_renderers.h"
+#include "view/surface_blit.h"
+
+namespace {
+
+int32_t RoundUp32(int32_t value) {
+    return static_cast<int32_t>((static_cast<int64_t>(value) + 31) & ~int64_t{31});
+}
+
+// Right-angle mode: extract the canvas turned and mirrored, reduce it to
+// display pixels and cut the canvas's own part out of the 32-aligned result.
+// The scale is raised to 1 on a copy of the view: the refresh thread reads
+// the real one meanwhile.
+DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
+    if (!view->pixelRenderer || !view->canvasRectToBitmap) return nullptr;
+    ViewState atScale = *view;
+    if (atScale.scale < 1.0f) atScale.scale = 1.0f;
+    const CanvasImage* image = &canvas->image;
+    Rect r{0, 0, image->width, image->height};
+    Rect r32{0, 0, RoundUp32(image->width), RoundUp32(image->height)};
+    CanvasRegion* region =
+        ExtractCanvasRegion(image, r32, view->mirror, TruncateToInt32(view->rotation));
+    if (!region) return nullptr;
+    DibSurface* converted = view->pixelRenderer(region);
+    ReleaseCanvasRegion(region);
+    if (!converted) return nullptr;
+    atScale.canvasRectToBitmap(canvas, &atScale, &r32);
+    atScale.canvasRectToBitmap(canvas, &atScale, &r);
+    const int32_t width = r.right - r.left, height = r.bottom - r.top;
+    DibSurface* fresh =
+        CreateDibSurface(converted->header.biBitCount, converted->palette, 256, width, height);
+    if (!fresh) {
+        ShowErrorMessage(u"viewcanvas.bmp is NULL.");
+        ReleaseDibSurface(&converted);
+        return nullptr;
+    }
+    std::memset(fresh->bits, 0, static_cast<size_t>(DibSurfaceStride(fresh)) * height);
+    BlitSurface(fresh, 0, 0, converted, r.left - r32.left, r.top - r32.top, width, height);
+    ReleaseDibSurface(&converted);
+    return fresh;
+}
+
+// Free-rotation mode: the averaging renderers when zoomed out (their output
+// is adopted as it is), else the nearest-pixel renderer with its mask at
+// scale 1 or more.
+void RebuildFree(const ViewState* view, const Canvas* canvas, DibSurface** viewBitmap,
+                 DibSurface** maskBitmap) {
+    const Rect r{0, 0, canvas->image.width, canvas->image.height};
+    switch (RebuildFreeRenderer(view->scale)) {
+    case FreeRenderer::kAccumulate16:
+        *viewBitmap = RenderAccumulate16(&canvas->image, view, r, 0, 1);
+        return;
+    case FreeRenderer::kAccumulate8:
+        *viewBitmap = RenderAccumulate8(&canvas->image, view, r, 0, 1);
+        return;
+    case FreeRenderer::kNearest:
+        break;
+    }
+    ViewState atScale = *view;
+    if (atScale.scale < 1.0f) atScale.scale = 1.0f;
+    RenderNearest(&canvas->image, &atScale, r, viewBitmap, maskBitmap, 1);
+    if (!*viewBitmap || !*maskBitmap) {
+        ReleaseDibSurface(viewBitmap);
+        ReleaseDibSurface(maskBitmap);
+    }
+}
+
+} // namespace
+
+void ReplaceViewBitmaps(ViewState* view, DibSurface* viewBitmap, DibSurface* maskBitmap) {
+    DibSurface* oldView = nullptr;
+    DibSurface* oldMask = nullptr;
+    {
+        ViewLockGuard hold(&view->lock);
+        oldView = view->viewBitmap;
+        oldMask = view->maskBitmap;
+        view->viewBitmap = viewBitmap;
+        view->maskBitmap = maskBitmap;
+    }
+    ReleaseDibSurface(&oldView);
+    ReleaseDibSurface(&oldMask);
+}
+
+int32_t RebuildViewBitmap(ViewState* view) {
+    if (!view) return 0;
+    DibSurface* viewBitmap = nullptr;
+    DibSurface* maskBitmap = nullptr;
+    const Canvas* canvas = view->canvas;
+    if (canvas && canvas->image.bits && canvas->image.width > 0 && canvas->image.height > 0) {
+        if (view->freeRotation)
+            RebuildFree(view, canvas, &viewBitmap, &maskBitmap);
+        else
+            viewBitmap = RebuildRightAngle(view, canvas);
+    }
+    // A failed rebuild leaves the view without bitmaps, as a release before
+    // the render would have.
+    ReplaceViewBitmaps(view, viewBitmap, maskBitmap);
+    return 0;
+}

@@ -1,0 +1,72 @@
+// RenderRegionRightAngle: the dirty update of right-angle mode. The stroke's
+// rectangle is widened to whole 32-pixel blocks (plus the columns the
+// sub-pixel reducers look at beside a block), extracted, reduced, and only
+// the stroke's own part is copied into the view bitmap.
+#include <algorithm>
+
+#include "view/render_region_internal.h"
+#include "view/surface_blit.h"
+
+namespace {
+
+// Rounding on two's-complement values, so E.left may become -32.
+Rect ExpandToBlocks(Rect rect) {
+    Rect e;
+    e.left = (rect.left - 5) & ~31;
+    e.top = rect.top & ~31;
+    e.right = ((rect.right + 4) & ~31) + 32;
+    e.bottom = (rect.bottom + 31) & ~31;
+    return e;
+}
+
+void ScaleDown(Rect* r, float scale) {
+    r->left = TruncateToInt32(static_cast<double>(r->left) * scale);
+    r->top = TruncateToInt32(static_cast<double>(r->top) * scale);
+    r->right = TruncateToInt32(static_cast<double>(r->right) * scale);
+    r->bottom = TruncateToInt32(static_cast<double>(r->bottom) * scale);
+}
+
+} // namespace
+
+int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
+                               int32_t /*threadsAllowed*/) {
+    if (!view || !canvas || !canvas->image.bits || MissesCanvas(rect, canvas)) return 0;
+    if (!view->pixelRenderer || !view->canvasRectToBitmap) return 0;
+    // Parts beyond the canvas have no view pixels; trimming them first keeps
+    // the block arithmetic far from overflow and copies the same pixels.
+    rect.left = std::max(rect.left, 0);
+    rect.top = std::max(rect.top, 0);
+    rect.right = std::min(rect.right, canvas->image.width);
+    rect.bottom = std::min(rect.bottom, canvas->image.height);
+
+    Rect e = ExpandToBlocks(rect);
+    CanvasRegion* region =
+        ExtractCanvasRegion(&canvas->image, e, view->mirror, TruncateToInt32(view->rotation));
+    if (!region) return 0;
+    DibSurface* converted = view->pixelRenderer(region);
+    ReleaseCanvasRegion(region);
+    if (!converted) return 0;
+
+    Rect o = rect;
+    view->canvasRectToBitmap(canvas, view, &e);
+    view->canvasRectToBitmap(canvas, view, &o);
+    if (view->scale < 1.0f) {
+        // The view bitmap holds the canvas at one pixel per canvas pixel.
+        ScaleDown(&e, view->scale);
+        ScaleDown(&o, view->scale);
+    }
+    int32_t sx = o.left - e.left, sy = o.top - e.top;
+    if (o.left < 0) sx -= o.left, o.left = 0;
+    if (o.top < 0) sy -= o.top, o.top = 0;
+    {
+        ViewLockGuard hold(&view->lock);
+        if (DibSurface* target = view->viewBitmap) {
+            o.right = std::min(o.right, target->header.biWidth);
+            o.bottom = std::min(o.bottom, target->header.biHeight);
+            BlitSurface(target, o.left, o.top, converted, sx, sy, o.right - o.left,
+                        o.bottom - o.top);
+        }
+    }
+    ReleaseDibSurface(&converted);
+    return 0;
+}

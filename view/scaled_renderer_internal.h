@@ -1,0 +1,71 @@
+// What the three free-rotation renderers share: the view bound to the image
+// being rendered, the accumulating renderers' placement and 16.16 stepping,
+// their palettes, and the wide-counter accumulation.
+#pragma once
+
+#include "view/scaled_renderers.h"
+
+// Largest output side: 16.16 positions address at most 32767 whole pixels.
+constexpr int32_t kMaxRenderSide = 32767;
+// Largest accumulating output, in pixels (its counters take up to 4 bytes each).
+constexpr int64_t kMaxAccumulatePixels = int64_t{1} << 28;
+
+// A copy of the view whose canvas carries the rendered image's size, so that
+// every transform measures the image actually read. Built in place (the view
+// points at the canvas next to it).
+struct SourceFrame {
+    Canvas canvas;
+    ViewState view;
+};
+void BindSourceFrame(SourceFrame* frame, const CanvasImage* source, const ViewState* view);
+
+// An image the renderers can read: 1 bit per pixel, bottom-up, with pixels.
+bool UsableSource(const CanvasImage* source);
+
+// Placement and stepping of an accumulating render.
+struct AccumulatePlan {
+    int32_t x0, y0;           // bitmap position of the output's top-left pixel
+    int32_t width, height;    // W, H
+    Rect visit;               // Q: the canvas columns and rows walked
+    int32_t xOrigin, yOrigin; // 16.16 output position of (Q.left, Q.top)
+    int32_t xPerColumn, yPerColumn, xPerRow, yPerRow;
+};
+
+// False when nothing can be rendered: an unusable image or view, an empty
+// output, or one too large for 16.16 positions.
+bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
+                    AccumulatePlan* plan);
+
+// Whether some output cell can gather 256 or more canvas pixels with these
+// steps, so that 8-bit counts would wrap.
+bool CellMayGather256(const AccumulatePlan& plan);
+
+// One renderer's ramp and the colours it was built from.
+struct RendererRamp {
+    RgbQuad entries[256];
+    uint32_t colour0;
+    uint32_t colour1;
+};
+
+// The palette for one output: the ramp (rebuilt when the source's colours
+// changed) and this call's own no-sample colour in entry 255. The shared ramp
+// is read and rebuilt under a lock, so a concurrent call never sees it half
+// made and neither call's no-sample colour reaches the other's output.
+void MakeRendererPalette(RendererRamp* ramp, const CanvasImage* source, int32_t noSampleWhite,
+                         RgbQuad palette[256]);
+
+// Accumulates into `output` (W x H, 8 bits) with 16-bit counts and sums and
+// normalises on the calling thread. singlePrecisionRows picks how each row's
+// start is computed: in single precision (the 16-bit renderer) or exactly, as
+// the 8-bit passes do. False when its counters cannot be allocated.
+bool AccumulateWide(const CanvasImage* source, const AccumulatePlan& plan, DibSurface* output,
+                    bool singlePrecisionRows, int32_t threadsAllowed);
+
+// Canvas rows of band k of n, for the accumulate passes.
+inline int32_t BandRowBegin(const Rect& visit, int32_t k, int32_t n) {
+    int64_t rows = static_cast<int64_t>(visit.bottom) - visit.top;
+    return static_cast<int32_t>(visit.top + rows * k / n);
+}
+
+// Whether an accumulating render of that size goes on worker threads.
+bool AccumulateOnThreads(const AccumulatePlan& plan, int32_t threadsAllowed, int32_t processors);

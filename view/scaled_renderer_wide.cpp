@@ -1,0 +1,237 @@
+// Accumulation with 16-bit counts and sums: the 16-bit renderer's pass, and
+// the 8-bit renderer's wherever one display pixel can gather 256 or more
+// canvas pixels. Each canvas row is cut into runs of pixels that share one
+// output cell; a run costs one division per axis, one bit count and one add
+// to each of its two cells.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "view/band_threads.h"
+#include "view/scaled_renderer_internal.h"
+
+namespace {
+
+// The band record of the wide pass: the 8-bit record's fields, with 16-bit
+// sums and counts in place of the counts and the output.
+struct WideBand {
+    float rowOrigin;
+    int32_t outWidth;
+    int32_t outHeight;
+    uint16_t* sums;
+    int32_t columnBegin;
+    int32_t columnEnd;
+    int32_t rowBegin;
+    int32_t rowEnd;
+    int32_t xPerRow;
+    int32_t yPerRow;
+    int32_t xPerColumn;
+    int32_t yPerColumn;
+    int32_t xOrigin;
+    int32_t yOrigin;
+    const CanvasImage* source;
+    uint16_t* counts;
+    int32_t singlePrecisionRows;
+    int32_t threaded;     // other bands run at the same time
+    int64_t sharedMargin; // rows this near the band's ends may share cells
+};
+
+int64_t FloorDivide(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+int64_t CeilDivide(int64_t a, int64_t b) {
+    return -FloorDivide(-a, b);
+}
+
+// Narrows [*lo, *hi) to the t with 0 <= start + t * step < limit.
+void ClipAxis(int64_t start, int64_t step, int64_t limit, int64_t* lo, int64_t* hi) {
+    if (step > 0) {
+        *lo = std::max(*lo, CeilDivide(-start, step));
+        *hi = std::min(*hi, FloorDivide(limit - 1 - start, step) + 1);
+    } else if (step < 0) {
+        *lo = std::max(*lo, CeilDivide(start - (limit - 1), -step));
+        *hi = std::min(*hi, FloorDivide(start, -step) + 1);
+    } else if (start < 0 || start >= limit) {
+        *hi = *lo;
+    }
+}
+
+// Columns left before a position leaves its cell along one axis.
+inline uint32_t ColumnsInCell(uint32_t position, int32_t step) {
+    uint32_t fraction = position & 0xFFFFu;
+    if (step > 0) return (0xFFFFu - fraction) / static_cast<uint32_t>(step) + 1;
+    if (step < 0) return fraction / (0u - static_cast<uint32_t>(step)) + 1;
+    return 0xFFFFFFFFu;
+}
+
+// Set pixels among columns [j, j + n) of a canvas row, read as aligned
+// 32-bit words (rows are padded to whole words, so nothing past the row).
+inline uint32_t CountSetPixels(const uint8_t* row, int32_t j, uint32_t n) {
+    uint32_t total = 0;
+    const int32_t end = j + static_cast<int32_t>(n);
+    while (j < end) {
+        int32_t base = j & ~31;
+        uint32_t word;
+        std::memcpy(&word, row + (base >> 3), sizeof word);
+        word = __builtin_bswap32(word); // column base + p now at bit 31 - p
+        int32_t first = j - base, last = std::min(end - base, 32);
+        uint32_t mask = 0xFFFFFFFFu >> first;
+        if (last < 32) mask &= ~(0xFFFFFFFFu >> last);
+        total += static_cast<uint32_t>(__builtin_popcount(word & mask));
+        j = base + last;
+    }
+    return total;
+}
+
+template <bool kShared> inline void AddToCell(uint16_t* cell, uint32_t amount) {
+    if (kShared)
+        __atomic_fetch_add(cell, static_cast<uint16_t>(amount), __ATOMIC_RELAXED);
+    else
+        *cell = static_cast<uint16_t>(*cell + amount);
+}
+
+// Columns of one row from t = lo to hi (offsets from columnBegin), all
+// falling inside the output; (X, Y) is the position of column columnBegin.
+template <bool kShared>
+void AccumulateRow(const WideBand* band, const uint8_t* row, int64_t lo, int64_t hi, uint32_t X,
+                   uint32_t Y) {
+    const uint32_t dx = static_cast<uint32_t>(band->xPerColumn);
+    const uint32_t dy = static_cast<uint32_t>(band->yPerColumn);
+    X += static_cast<uint32_t>(lo) * dx;
+    Y += static_cast<uint32_t>(lo) * dy;
+    int32_t j = band->columnBegin + static_cast<int32_t>(lo);
+    const int32_t end = band->columnBegin + static_cast<int32_t>(hi);
+    const int64_t W = band->outWidth;
+    while (j < end) {
+        uint32_t n = static_cast<uint32_t>(end - j);
+        n = std::min(n, ColumnsInCell(X, band->xPerColumn));
+        n = std::min(n, ColumnsInCell(Y, band->yPerColumn));
+        int64_t cell = (static_cast<int32_t>(Y) >> 16) * W + (static_cast<int32_t>(X) >> 16);
+        AddToCell<kShared>(band->counts + cell, n);
+        AddToCell<kShared>(band->sums + cell, CountSetPixels(row, j, n));
+        j += static_cast<int32_t>(n);
+        X += n * dx;
+        Y += n * dy;
+    }
+}
+
+void AccumulateWideBand(const WideBand* band) {
+    const CanvasImage* source = band->source;
+    const int64_t stride = DibStride(source->header.biWidth, 1);
+    const int64_t columns = static_cast<int64_t>(band->columnEnd) - band->columnBegin;
+    const int64_t xLimit = static_cast<int64_t>(band->outWidth) << 16;
+    const int64_t yLimit = static_cast<int64_t>(band->outHeight) << 16;
+    for (int32_t i = band->rowBegin; i < band->rowEnd; ++i) {
+        int64_t X, Y;
+        if (band->singlePrecisionRows) {
+            float offset = static_cast<float>(i) - band->rowOrigin;
+            X = static_cast<int64_t>(static_cast<float>(band->xPerRow) * offset +
+                                     static_cast<float>(band->xOrigin));
+            Y = static_cast<int64_t>(static_cast<float>(band->yPerRow) * offset +
+                                     static_cast<float>(band->yOrigin));
+        } else {
+            int64_t offset = i - static_cast<int64_t>(band->rowOrigin);
+            X = band->xOrigin + offset * band->xPerRow;
+            Y = band->yOrigin + offset * band->yPerRow;
+        }
+        int64_t lo = 0, hi = columns;
+        ClipAxis(X, band->xPerColumn, xLimit, &lo, &hi);
+        ClipAxis(Y, band->yPerColumn, yLimit, &lo, &hi);
+        if (lo >= hi) continue;
+        const uint8_t* row = source->bits + (source->header.biHeight - 1 - i) * stride;
+        bool shared = band->threaded && (i - band->rowBegin < band->sharedMargin ||
+                                         band->rowEnd - 1 - i < band->sharedMargin);
+        if (shared)
+            AccumulateRow<true>(band, row, lo, hi, static_cast<uint32_t>(X),
+                                static_cast<uint32_t>(Y));
+        else
+            AccumulateRow<false>(band, row, lo, hi, static_cast<uint32_t>(X),
+                                 static_cast<uint32_t>(Y));
+    }
+}
+
+void RunWideBand(void* record) {
+    AccumulateWideBand(static_cast<const WideBand*>(record));
+}
+
+// Rows of two bands can meet in one cell only if they are closer than the
+// height of a cell's preimage in canvas rows.
+int64_t SharedRowMargin(const AccumulatePlan& plan) {
+    const double xc = plan.xPerColumn, yc = plan.yPerColumn;
+    const double det = xc * plan.yPerRow - static_cast<double>(plan.xPerRow) * yc;
+    if (det == 0) return INT64_MAX;
+    double rows = 65536.0 * (std::fabs(xc) + std::fabs(yc)) / std::fabs(det);
+    return rows < 1e9 ? static_cast<int64_t>(rows) + 2 : INT64_MAX;
+}
+
+} // namespace
+
+bool AccumulateWide(const CanvasImage* source, const AccumulatePlan& plan, DibSurface* output,
+                    bool singlePrecisionRows, int32_t threadsAllowed) {
+    const size_t cells = static_cast<size_t>(plan.width) * static_cast<size_t>(plan.height);
+    uint16_t* counts = static_cast<uint16_t*>(std::calloc(cells, sizeof(uint16_t)));
+    uint16_t* sums = static_cast<uint16_t*>(std::calloc(cells, sizeof(uint16_t)));
+    if (!counts || !sums) {
+        std::free(counts);
+        std::free(sums);
+        return false;
+    }
+    WideBand whole{};
+    whole.rowOrigin = static_cast<float>(plan.visit.top);
+    whole.outWidth = plan.width;
+    whole.outHeight = plan.height;
+    whole.sums = sums;
+    whole.columnBegin = plan.visit.left;
+    whole.columnEnd = plan.visit.right;
+    whole.rowBegin = plan.visit.top;
+    whole.rowEnd = plan.visit.bottom;
+    whole.xPerRow = plan.xPerRow;
+    whole.yPerRow = plan.yPerRow;
+    whole.xPerColumn = plan.xPerColumn;
+    whole.yPerColumn = plan.yPerColumn;
+    whole.xOrigin = plan.xOrigin;
+    whole.yOrigin = plan.yOrigin;
+    whole.source = source;
+    whole.counts = counts;
+    whole.singlePrecisionRows = singlePrecisionRows ? 1 : 0;
+
+    const int32_t n = BandProcessorCount();
+    WideBand* bands = nullptr;
+    BandJob* jobs = nullptr;
+    if (AccumulateOnThreads(plan, threadsAllowed, n)) {
+        bands = static_cast<WideBand*>(std::calloc(n, sizeof(WideBand)));
+        jobs = static_cast<BandJob*>(std::calloc(n, sizeof(BandJob)));
+    }
+    if (bands && jobs) {
+        const int64_t margin = SharedRowMargin(plan);
+        for (int32_t k = 0; k < n; ++k) {
+            bands[k] = whole;
+            bands[k].rowBegin = BandRowBegin(plan.visit, k, n);
+            bands[k].rowEnd = BandRowBegin(plan.visit, k + 1, n);
+            bands[k].threaded = 1;
+            bands[k].sharedMargin = margin;
+            jobs[k] = BandJob{RunWideBand, &bands[k], kBandOwnRoutine};
+        }
+        RunBandJobs(jobs, n);
+    } else {
+        AccumulateWideBand(&whole);
+    }
+    std::free(bands);
+    std::free(jobs);
+
+    // Normalise: the same rounding as the 8-bit pass, so where neither wraps
+    // the two give the same indices.
+    const int32_t W = plan.width, H = plan.height;
+    const int64_t stride = DibSurfaceStride(output);
+    for (int32_t y = 0; y < H; ++y) {
+        uint8_t* out = output->bits + static_cast<int64_t>(H - 1 - y) * stride;
+        const uint16_t* c = counts + static_cast<int64_t>(y) * W;
+        const uint16_t* s = sums + static_cast<int64_t>(y) * W;
+        for (int32_t x = 0; x < W; ++x)
+            out[x] = c[x] == 0 ? 255 : static_cast<uint8_t>((s[x] * 65024u / c[x] + 128) >> 8);
+    }
+    std::free(counts);
+    std::free(sums);
+    return true;
+}
