@@ -14,7 +14,7 @@ enum class RampFill {
 };
 
 struct ReducerRamp {
-    constexpr ReducerRamp(int32_t rampEntries, RampFill rampFill)
+    ReducerRamp(int32_t rampEntries, RampFill rampFill)
         : entries(rampEntries), fill(rampFill), guard(), colour0(0), colour1(0), table{} {}
 
     int32_t entries; // ramp length: B × B + 1, or 256 for 16 × 16 blocks
