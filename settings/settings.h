@@ -91,6 +91,9 @@ void FreeKeyTables(Settings* settings);
 
 // Reads the bytes of a settings file over the record's values, exactly as the
 // file reader does: BOM check, "[config]" scan, key section. Never fails.
+// Invalid UTF-8 in a config line becomes U+FFFD. A key section ends after
+// 1024 keyboard rows; game pad rows beyond 1024 are dropped. A key section
+// replaces both key tables (made if the record has none).
 void ReadSettingsText(Settings* settings, const std::string& fileBytes);
 
 // The whole file as written: BOM, "[config]", 19 lines, "[key]", key rows,
@@ -100,8 +103,11 @@ std::string WriteSettingsText(const Settings* settings);
 // Gives the keyboard table the built-in rows when it has none.
 void SupplyBuiltInKeys(Settings* settings);
 
-// settingsPath read and written through the file system. Reading a missing or
-// unreadable file keeps the values; a failed write is reported by result 1.
+// settingsPath read and written through the file system, in binary (the
+// CR LF handling is the text code's), so the bytes match on every platform.
+// Reading a missing or unreadable file keeps the values. Saving writes a
+// temporary file beside it and moves it over the old one; a failed write
+// leaves the old file and is reported by result 1 only.
 void ReadSettingsFile(Settings* settings);
 int SaveSettingsFile(const Settings* settings);
 

@@ -238,13 +238,3 @@ TEST_F(SettingsFileTest, FailedSaveReportsAndLeavesNoTrace) {
     d_.s.settingsPath[0] = 0;
     EXPECT_EQ(SaveSettingsFile(&d_.s), 1);
 }
-
-TEST_F(SettingsFileTest, SaveReplacesAnOldFileWhole) {
-    const std::filesystem::path path = folder_ / "pindora.ini";
-    {
-        std::ofstream old(path, std::ios::binary);
-        old << std::string(100000, 'x');
-    }
-    ASSERT_EQ(SaveSettingsFile(&d_.s), 0);
-    EXPECT_EQ(FileBytes(path), WriteSettingsText(&d_.s));
-}
