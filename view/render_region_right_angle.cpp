@@ -19,13 +19,6 @@ Rect ExpandToBlocks(Rect rect) {
     return e;
 }
 
-void ScaleDown(Rect* r, float scale) {
-    r->left = TruncateToInt32(static_cast<double>(r->left) * scale);
-    r->top = TruncateToInt32(static_cast<double>(r->top) * scale);
-    r->right = TruncateToInt32(static_cast<double>(r->right) * scale);
-    r->bottom = TruncateToInt32(static_cast<double>(r->bottom) * scale);
-}
-
 } // namespace
 
 int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
@@ -47,14 +40,16 @@ int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
     ReleaseCanvasRegion(region);
     if (!converted) return 0;
 
+    // Below scale 1 the view bitmap holds the canvas at one pixel per canvas
+    // pixel, so both rectangles are mapped at scale 1 (on a copy: the view
+    // itself is shared). Mapping at the real scale and multiplying back down
+    // would lose the last column and row, which the transform rounds for
+    // zooming out: (R + s - 1) / s * s is R - 1 at s = 0.5.
+    ViewState atScale = *view;
+    if (atScale.scale < 1.0f) atScale.scale = 1.0f;
     Rect o = rect;
-    view->canvasRectToBitmap(canvas, view, &e);
-    view->canvasRectToBitmap(canvas, view, &o);
-    if (view->scale < 1.0f) {
-        // The view bitmap holds the canvas at one pixel per canvas pixel.
-        ScaleDown(&e, view->scale);
-        ScaleDown(&o, view->scale);
-    }
+    atScale.canvasRectToBitmap(canvas, &atScale, &e);
+    atScale.canvasRectToBitmap(canvas, &atScale, &o);
     int32_t sx = o.left - e.left, sy = o.top - e.top;
     if (o.left < 0) sx -= o.left, o.left = 0;
     if (o.top < 0) sy -= o.top, o.top = 0;

@@ -30,20 +30,99 @@ struct NearestBand {
     int32_t noMask;
 };
 
-void RenderNearestBand(const NearestBand* band) {
+int64_t FloorDivide(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+int64_t CeilDivide(int64_t a, int64_t b) {
+    return -FloorDivide(-a, b);
+}
+
+// Narrows [*lo, *hi) to the k with 0 <= (start + k * step) >> 16 < size.
+void ClipToSource(int64_t start, int64_t step, int64_t size, int64_t* lo, int64_t* hi) {
+    const int64_t limit = size << 16;
+    if (step > 0) {
+        *lo = std::max(*lo, CeilDivide(-start, step));
+        *hi = std::min(*hi, FloorDivide(limit - 1 - start, step) + 1);
+    } else if (step < 0) {
+        *lo = std::max(*lo, CeilDivide(start - (limit - 1), -step));
+        *hi = std::min(*hi, FloorDivide(start, -step) + 1);
+    } else if (start < 0 || start >= limit) {
+        *hi = *lo;
+    }
+}
+
+// Whether start + k * step stays an int32 for every k in [0, count): then
+// the 32-bit walk never wraps and the clipped range is exact.
+bool WalkFitsInt32(int64_t start, int64_t step, int64_t count) {
+    int64_t end = start + step * (count - 1);
+    return start >= INT32_MIN && start <= INT32_MAX && end >= INT32_MIN && end <= INT32_MAX;
+}
+
+// One output row: the pixels whose canvas position lies inside take its bit,
+// the others keep the fill and are set in the mask. The inside columns are
+// found first, so the per-pixel loop has no bounds tests.
+void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRow, int32_t width,
+                      uint32_t X, uint32_t Y) {
     const CanvasImage* source = band->source;
+    const int64_t sourceWidth = source->header.biWidth, sourceHeight = source->header.biHeight;
+    const int64_t sourceStride = DibStride(source->header.biWidth, 1);
+    const uint8_t* const bottomRow = source->bits + (sourceHeight - 1) * sourceStride;
+    const uint32_t dx = static_cast<uint32_t>(band->xPerColumn);
+    const uint32_t dy = static_cast<uint32_t>(band->yPerColumn);
+    const int32_t rowBytes = (width + 7) >> 3;
+    std::memset(viewRow, band->noMask ? 0xFF : 0x00, static_cast<size_t>(rowBytes));
+    if (maskRow) std::memset(maskRow, 0xFF, static_cast<size_t>(rowBytes));
+
+    int64_t lo = 0, hi = width;
+    const int64_t x0 = static_cast<int32_t>(X), y0 = static_cast<int32_t>(Y);
+    if (WalkFitsInt32(x0, band->xPerColumn, width) && WalkFitsInt32(y0, band->yPerColumn, width)) {
+        ClipToSource(x0, band->xPerColumn, sourceWidth, &lo, &hi);
+        ClipToSource(y0, band->yPerColumn, sourceHeight, &lo, &hi);
+    } else {
+        // A walk that wraps: test every pixel (only absurd views get here).
+        for (int32_t k = 0; k < width; ++k, X += dx, Y += dy) {
+            const uint32_t cx = static_cast<uint32_t>(static_cast<int32_t>(X) >> 16);
+            const uint32_t cy = static_cast<uint32_t>(static_cast<int32_t>(Y) >> 16);
+            if (cx >= static_cast<uint64_t>(sourceWidth) ||
+                cy >= static_cast<uint64_t>(sourceHeight))
+                continue;
+            const uint8_t* row = bottomRow - cy * sourceStride;
+            const uint8_t bit = static_cast<uint8_t>(0x80u >> (k & 7));
+            if ((row[cx >> 3] >> (7 - (cx & 7))) & 1u)
+                viewRow[k >> 3] |= bit;
+            else
+                viewRow[k >> 3] &= static_cast<uint8_t>(~bit);
+            if (maskRow) maskRow[k >> 3] &= static_cast<uint8_t>(~bit);
+        }
+        return;
+    }
+    if (lo >= hi) return;
+    X += static_cast<uint32_t>(lo) * dx;
+    Y += static_cast<uint32_t>(lo) * dy;
+    for (int32_t k = static_cast<int32_t>(lo); k < hi;) {
+        const int32_t byte = k >> 3, first = k & 7;
+        const int32_t last = static_cast<int32_t>(std::min<int64_t>(8, hi - (byte << 3)));
+        uint32_t value = 0;
+        for (int32_t b = first; b < last; ++b, X += dx, Y += dy) {
+            const uint32_t cx = X >> 16, cy = Y >> 16;
+            const uint8_t* row = bottomRow - static_cast<int64_t>(cy) * sourceStride;
+            value |= ((row[cx >> 3] >> (7 - (cx & 7))) & 1u) << (7 - b);
+        }
+        const uint8_t covered = static_cast<uint8_t>((0xFFu >> first) & ~(0xFFu >> last));
+        viewRow[byte] = static_cast<uint8_t>((viewRow[byte] & ~covered) | value);
+        if (maskRow) maskRow[byte] &= static_cast<uint8_t>(~covered);
+        k = (byte << 3) + last;
+    }
+}
+
+void RenderNearestBand(const NearestBand* band) {
     DibSurface* view = *band->outView;
     DibSurface* mask = band->noMask ? nullptr : *band->outMask;
-    const uint32_t sourceWidth = static_cast<uint32_t>(source->header.biWidth);
-    const uint32_t sourceHeight = static_cast<uint32_t>(source->header.biHeight);
-    const int64_t sourceStride = DibStride(source->header.biWidth, 1);
     const int32_t H = view->header.biHeight;
     const int64_t stride = DibSurfaceStride(view);
     const int32_t width = band->columnEnd - band->left;
-    const uint8_t fill = band->noMask ? 0xFF : 0x00;
     const uint32_t dx = static_cast<uint32_t>(band->xPerColumn);
     const uint32_t dy = static_cast<uint32_t>(band->yPerColumn);
-
     for (int32_t i = band->rowBegin; i < band->rowEnd; ++i) {
         // Absolute bitmap coordinates, 32-bit arithmetic that wraps.
         uint32_t X = static_cast<uint32_t>(band->xOrigin) +
@@ -53,28 +132,8 @@ void RenderNearestBand(const NearestBand* band) {
                      static_cast<uint32_t>(i) * static_cast<uint32_t>(band->yPerRow) +
                      static_cast<uint32_t>(band->left) * dy;
         const int64_t stored = static_cast<int64_t>(H - 1 - (i - band->top)) * stride;
-        uint8_t* viewRow = view->bits + stored;
-        uint8_t* maskRow = mask ? mask->bits + stored : nullptr;
-        for (int32_t j = 0; j < width; j += 8) {
-            uint32_t viewByte = fill, maskByte = 0;
-            const int32_t pixels = std::min(8, width - j);
-            for (int32_t k = 0; k < pixels; ++k, X += dx, Y += dy) {
-                const uint32_t cx = static_cast<uint32_t>(static_cast<int32_t>(X) >> 16);
-                const uint32_t cy = static_cast<uint32_t>(static_cast<int32_t>(Y) >> 16);
-                const uint32_t bit = 0x80u >> k;
-                if (cx < sourceWidth && cy < sourceHeight) {
-                    const uint8_t* row = source->bits + (sourceHeight - 1 - cy) * sourceStride;
-                    if ((row[cx >> 3] >> (7 - (cx & 7))) & 1u)
-                        viewByte |= bit;
-                    else
-                        viewByte &= ~bit;
-                } else {
-                    maskByte |= bit;
-                }
-            }
-            viewRow[j >> 3] = static_cast<uint8_t>(viewByte);
-            if (maskRow) maskRow[j >> 3] = static_cast<uint8_t>(maskByte);
-        }
+        RenderNearestRow(band, view->bits + stored, mask ? mask->bits + stored : nullptr, width, X,
+                         Y);
     }
 }
 

@@ -82,17 +82,23 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
         if (k == 0 || y < minY) minY = y;
         if (k == 0 || y > maxY) maxY = y;
     }
+    // Widened before clamping: the bitmap-to-canvas mapping works from the
+    // bitmap's own rounded size and so sits up to 0.71 display pixels off the
+    // inverse of canvas-to-bitmap, and a canvas pixel lying exactly on the
+    // box's far edge belongs inside. Without the margin the cells along an
+    // update's border (or the mirrored canvas's last column) miss pixels.
+    // Extra pixels cost little: their cells lie outside and are skipped.
+    const double margin = std::ceil(z) + 2.0;
     // The walk reads the image through its header too: stay inside both.
     const double logicalWidth = std::min(source->width, source->header.biWidth);
     const double logicalHeight = std::min(source->height, source->header.biHeight);
     auto clamp = [](double value, double high) {
-        value = std::trunc(value);
         return value < 0 ? 0.0 : (value > high ? high : value);
     };
-    plan->visit = Rect{static_cast<int32_t>(clamp(minX, logicalWidth)),
-                       static_cast<int32_t>(clamp(minY, logicalHeight)),
-                       static_cast<int32_t>(clamp(maxX, logicalWidth)),
-                       static_cast<int32_t>(clamp(maxY, logicalHeight))};
+    plan->visit = Rect{static_cast<int32_t>(clamp(std::trunc(minX) - margin, logicalWidth)),
+                       static_cast<int32_t>(clamp(std::trunc(minY) - margin, logicalHeight)),
+                       static_cast<int32_t>(clamp(std::trunc(maxX) + margin, logicalWidth)),
+                       static_cast<int32_t>(clamp(std::trunc(maxY) + margin, logicalHeight))};
 
     // The 16.16 position of (Q.left, Q.top) in the output.
     float px = static_cast<float>(plan->visit.left), py = static_cast<float>(plan->visit.top);

@@ -46,11 +46,15 @@ Geometry AccumulateGeometry(const Canvas* canvas, const ViewState* view, Rect re
             minX = std::min<double>(minX, x), maxX = std::max<double>(maxX, x);
             minY = std::min<double>(minY, y), maxY = std::max<double>(maxY, y);
         }
+    // The walked box reaches a margin past the mapped corners.
+    double margin = std::ceil(view->scale) + 2.0;
     auto clamp = [](double v, int32_t high) {
-        return static_cast<int32_t>(std::clamp(std::trunc(v), 0.0, static_cast<double>(high)));
+        return static_cast<int32_t>(std::clamp(v, 0.0, static_cast<double>(high)));
     };
-    g.q = Rect{clamp(minX, canvas->image.width), clamp(minY, canvas->image.height),
-               clamp(maxX, canvas->image.width), clamp(maxY, canvas->image.height)};
+    g.q = Rect{clamp(std::trunc(minX) - margin, canvas->image.width),
+               clamp(std::trunc(minY) - margin, canvas->image.height),
+               clamp(std::trunc(maxX) + margin, canvas->image.width),
+               clamp(std::trunc(maxY) + margin, canvas->image.height)};
     float px = static_cast<float>(g.q.left), py = static_cast<float>(g.q.top);
     FreeCanvasToBitmapFloat(canvas, view, &px, &py);
     g.xOrigin = static_cast<int64_t>(std::floor((static_cast<double>(px) - g.x0) * 65536.0));
