@@ -1,4 +1,6 @@
 // WM_COMMAND: every action that is not drawing or a gesture.
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include "app/commands.h"

@@ -1,8 +1,9 @@
 // Entry point: class registration, COM and OLE, the main window and the
 // accelerator-aware message loop.
+#include <windows.h>
+
 #include <objbase.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include "app/shell_win32.h"
 

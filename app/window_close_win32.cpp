@@ -1,4 +1,8 @@
 // Window close: everything is saved and released in a fixed order.
+#include <windows.h>
+
+#include <cstring>
+
 #include <objbase.h>
 #include <ole2.h>
 

@@ -1,4 +1,8 @@
 // Window creation: every subsystem's state is set up here, in a fixed order.
+#include <windows.h>
+
+#include <cstring>
+
 #include <imm.h>
 #include <mmsystem.h>
 #include <shellapi.h>

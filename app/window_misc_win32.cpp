@@ -1,4 +1,6 @@
 // Timers, paint, title, dropped files and the placement guard.
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include <ctime>

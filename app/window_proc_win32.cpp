@@ -1,5 +1,7 @@
 // The main window procedure: the input gates, then the routing of every
 // message to its subsystem.
+#include <windows.h>
+
 #include <shellapi.h>
 
 #include "app/shell_win32.h"

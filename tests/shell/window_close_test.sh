@@ -9,14 +9,21 @@ probe="$2"
 source "$root/tests/shell/display.sh"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"; stop_display' EXIT
+program=""
+finish() {
+    # A failed run must not leave its window behind for the next test.
+    [ -n "$program" ] && kill "$program" 2>/dev/null
+    rm -rf "$work"
+    stop_display
+}
+trap finish EXIT
 cp -r "$program_dir"/pindora.exe "$program_dir"/tessarub.dll "$program_dir"/language "$work"/
 start_display
 
 "$root/scripts/wine-run.sh" "$work/pindora.exe" &
 program=$!
 "$root/scripts/wine-run.sh" "$probe" wait 60
-title=$("$root/scripts/wine-run.sh" "$probe" title)
+title=$("$root/scripts/wine-run.sh" "$probe" title | tr -d "\r")
 echo "title: $title"
 case "$title" in
     "pindora - 0:0"*" - 1/"*" - ") ;;
@@ -25,5 +32,6 @@ esac
 "$root/scripts/wine-run.sh" "$probe" close
 "$root/scripts/wine-run.sh" "$probe" gone 30
 wait "$program" || { echo "pindora exited with $?"; exit 1; }
+program=""
 "$root/scripts/wine-run.sh" "$probe" check-ini "$(winepath_of "$work/pindora.ini")"
 echo "window test: the window opened, closed on WM_CLOSE and wrote pindora.ini as expected"
