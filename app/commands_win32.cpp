@@ -189,3 +189,31 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     }
     return 0;
 }
+
+void MarkOpeningMenu(AppState* app, HMENU menu, UINT position) {
+    UINT checked = 0, first = 0, count = 0;
+    switch (position) {
+    case 0:
+        first = kSetTimeLimit;
+        count = kTimeLimits;
+        checked = TimeLimitCommand(app->settings.timeLimitIndex);
+        break;
+    case 1:
+        first = kToggleRecordStep;
+        count = 2;
+        checked = kToggleRecordStep + (app->settings.recordStep ? 1 : 0);
+        break;
+    case 2:
+        first = kSetPlaybackSpeed;
+        count = kPlaybackSpeeds;
+        checked = kSetPlaybackSpeed + static_cast<UINT>(app->settings.speedIndex);
+        break;
+    case 3:
+        MarkLoadedLanguage(app, menu);
+        return;
+    default:
+        return;
+    }
+    for (UINT id = first; id < first + count; ++id)
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == checked ? MF_CHECKED : MF_UNCHECKED));
+}

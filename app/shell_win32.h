@@ -41,6 +41,9 @@ void OnDropFiles(AppState* app, HWND window, HDROP drop);
 // The program's drawing cursor (resource 104).
 HCURSOR ProgramCursor();
 
+// Check marks of a pop-up sub-menu as it opens, by its position.
+void MarkOpeningMenu(AppState* app, HMENU menu, UINT position);
+
 // Sets the title bar from the current state.
 int32_t UpdateTitle(AppState* app);
 

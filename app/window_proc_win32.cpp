@@ -101,6 +101,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_MOVE:
         return 0;
+    case WM_INITMENUPOPUP:
+        MarkOpeningMenu(app, reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
+        return 0;
     case WM_APP + 11:
         ConsumeReadyFrame(app);
         return 0;
