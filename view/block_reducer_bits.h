@@ -35,15 +35,35 @@ inline const uint8_t* RegionRow(const RegionRows& rows, int64_t row) {
     return rows.bits + static_cast<size_t>(row) * rows.stride;
 }
 
-inline uint32_t LoadNative32(const uint8_t* p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
+// Several words side by side (four where the target has 16-byte vector
+// registers, SSE2 or NEON; else one). The count steps below run lane by lane
+// on it exactly as on one word.
+#if defined(__SSE2__) || defined(__ARM_NEON)
+typedef uint32_t WordLanes __attribute__((vector_size(16)));
+constexpr int32_t kLanes = 4;
+#else
+typedef uint32_t WordLanes;
+constexpr int32_t kLanes = 1;
+#endif
+
+// One word or several from any address, in the machine's byte order.
+template <typename T> inline T LoadAs(const void* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
     return v;
 }
 
-inline uint32_t LoadBigEndian32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-           static_cast<uint32_t>(p[2]) << 8 | static_cast<uint32_t>(p[3]);
+template <typename T> inline void StoreAs(void* p, T v) {
+    std::memcpy(p, &v, sizeof v);
+}
+
+// Natively loaded words to pixel order (most significant bit = leftmost).
+template <typename T> inline T PixelOrder(T x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return x;
+#else
+    return (x >> 24) | ((x >> 8) & 0xFF00u) | ((x << 8) & 0xFF0000u) | (x << 24);
+#endif
 }
 
 // Byte i of a word in pixel order (0 = leftmost).
@@ -52,20 +72,24 @@ inline uint32_t PixelOrderByte(uint32_t word, int i) {
 }
 
 // Set bits per 2-bit field (0..2).
-inline uint32_t PairCounts(uint32_t x) {
+template <typename T> inline T PairCounts(T x) {
     return x - ((x >> 1) & 0x55555555u);
 }
 
 // Set bits per nibble (0..4).
-inline uint32_t NibbleCounts(uint32_t x) {
+template <typename T> inline T NibbleCounts(T x) {
     x = PairCounts(x);
     return (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
 }
 
+// Nibble fields (up to 15 each) added pairwise into their bytes.
+template <typename T> inline T NibblesToBytes(T x) {
+    return (x & 0x0F0F0F0Fu) + ((x >> 4) & 0x0F0F0F0Fu);
+}
+
 // Set bits per byte (0..8).
-inline uint32_t ByteCounts(uint32_t x) {
-    x = NibbleCounts(x);
-    return (x + (x >> 4)) & 0x0F0F0F0Fu;
+template <typename T> inline T ByteCounts(T x) {
+    return NibblesToBytes(NibbleCounts(x));
 }
 
 // A 16 × 16 count (0..256) as a palette index: 128 and up lose one, so 127

@@ -26,7 +26,10 @@ ReducerRamp rampSub4{17, RampFill::RepeatLast};
 // One row in pixel order, with a stand-in word on either side and the
 // padding bits of the last word replaced by the row's last column.
 void LoadRowWithEdges(const uint8_t* row, int32_t width, int32_t words, uint32_t* ext) {
-    for (int32_t w = 0; w < words; ++w) ext[w + 1] = LoadBigEndian32(row + 4 * w);
+    int32_t w = 0;
+    for (; w + kLanes <= words; w += kLanes)
+        StoreAs(ext + w + 1, PixelOrder(LoadAs<WordLanes>(row + 4 * w)));
+    for (; w < words; ++w) ext[w + 1] = PixelOrder(LoadAs<uint32_t>(row + 4 * w));
     int32_t valid = width - 32 * (words - 1); // 1..32 pixels in the last word
     uint32_t last = ext[words];
     uint32_t edge = (last >> (32 - valid)) & 1u;
@@ -39,15 +42,16 @@ void LoadRowWithEdges(const uint8_t* row, int32_t width, int32_t words, uint32_t
     ext[words + 1] = 0u - edge;
 }
 
-// Adds one word's count fields to a block-row sum; as in the plain reducers,
-// 4 × 4 blocks spread their nibble counts into bytes (left block in hi).
-template <int B> inline void AddCounts(uint32_t x, uint32_t* hi, uint32_t* lo) {
+// Adds one word's count fields (or kLanes words') to a block-row sum; as in
+// the plain reducers, 4 × 4 blocks spread their nibble counts into bytes
+// (left block in hi).
+template <int B, typename T> inline void AddCounts(T x, uint32_t* hi, uint32_t* lo) {
     if (B >= 8) {
-        *hi += ByteCounts(x);
+        StoreAs(hi, LoadAs<T>(hi) + ByteCounts(x));
     } else {
-        uint32_t c = NibbleCounts(x);
-        *hi += (c >> 4) & 0x0F0F0F0Fu;
-        *lo += c & 0x0F0F0F0Fu;
+        T c = NibbleCounts(x);
+        StoreAs(hi, LoadAs<T>(hi) + ((c >> 4) & 0x0F0F0F0Fu));
+        StoreAs(lo, LoadAs<T>(lo) + (c & 0x0F0F0F0Fu));
     }
 }
 
@@ -64,16 +68,21 @@ struct ChannelSums {
     uint32_t* lo[3];
 };
 
+template <int B, int S, typename T>
+inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) {
+    T prev = LoadAs<T>(ext + w), cur = LoadAs<T>(ext + w + 1), next = LoadAs<T>(ext + w + 2);
+    T red = (cur >> S) | (prev << (32 - S));
+    T blue = (cur << S) | (next >> (32 - S));
+    AddCounts<B>(red, sums.hi[0] + w, sums.lo[0] + w);
+    AddCounts<B>(cur, sums.hi[1] + w, sums.lo[1] + w);
+    AddCounts<B>(blue, sums.hi[2] + w, sums.lo[2] + w);
+}
+
 template <int B, int S>
 void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) {
-    for (int32_t w = 0; w < words; ++w) {
-        uint32_t prev = ext[w], cur = ext[w + 1], next = ext[w + 2];
-        uint32_t red = (cur >> S) | (prev << (32 - S));
-        uint32_t blue = (cur << S) | (next >> (32 - S));
-        AddCounts<B>(red, &sums.hi[0][w], &sums.lo[0][w]);
-        AddCounts<B>(cur, &sums.hi[1][w], &sums.lo[1][w]);
-        AddCounts<B>(blue, &sums.hi[2][w], &sums.lo[2][w]);
-    }
+    int32_t w = 0;
+    for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
+    for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
 }
 
 template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {

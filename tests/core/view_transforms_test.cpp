@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "view/render_region.h"
 #include "view/view_transforms.h"
 
 namespace {
@@ -74,6 +75,31 @@ TEST(ViewTransforms, InstallFillsTheSixEntriesAndTheFlag) {
     EXPECT_EQ(scene.view.bitmapToCanvas, RightBitmapToCanvas);
     EXPECT_EQ(scene.view.bitmapRectToCanvas, RightBitmapRectToCanvas);
     EXPECT_EQ(scene.view.renderRegion, nullptr); // the renderer is not theirs to set
+}
+
+// The free set's dirty update follows the scale at the moment of the switch.
+TEST(ViewTransforms, SelectTransformSetAlsoInstallsTheRenderer) {
+    Scene scene;
+    MakeScene(&scene, 64, 64, 8.0f, 0.0f, 0, 1);
+    EXPECT_EQ(SelectTransformSet(&scene.view, 0), 0);
+    EXPECT_EQ(scene.view.renderRegion, RenderRegionRightAngle);
+    EXPECT_EQ(scene.view.freeRotation, 0);
+    EXPECT_EQ(scene.view.bitmapToCanvas, RightBitmapToCanvas);
+    const struct {
+        float scale;
+        RegionRenderer renderer;
+    } cases[] = {{16.0f, RenderRegionZoomedOut},
+                 {1.6f, RenderRegionZoomedOut},
+                 {1.5f, RenderRegionZoomedIn},
+                 {0.25f, RenderRegionZoomedIn}};
+    for (auto& c : cases) {
+        scene.view.scale = c.scale;
+        EXPECT_EQ(SelectTransformSet(&scene.view, 1), 0);
+        EXPECT_EQ(scene.view.renderRegion, c.renderer) << c.scale;
+        EXPECT_EQ(scene.view.freeRotation, 1);
+        EXPECT_EQ(scene.view.canvasRectToBitmap, FreeCanvasRectToBitmap);
+    }
+    EXPECT_EQ(SelectTransformSet(nullptr, 1), 0);
 }
 
 // Zoomed out (s = k ≥ 1) a canvas pixel comes back as the first pixel of its
