@@ -1,0 +1,227 @@
+#include "engine/canvas_primitives.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+bool Drawable(const CanvasImage* image) {
+    return image != nullptr && image->bits != nullptr && image->width > 0 && image->height > 0;
+}
+
+// Masks are built with pixel 0 in the top bit of the word because a row's
+// bytes are most significant bit first; the word then has to be stored with
+// its top byte first, which on a little-endian host means a byte swap.
+inline uint32_t ToMemoryOrder(uint32_t pixelOrderWord) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    return __builtin_bswap32(pixelOrderWord);
+#else
+    return pixelOrderWord;
+#endif
+}
+
+inline void ApplyMask(uint8_t* word, uint32_t pixelOrderMask, int32_t colour) {
+    uint32_t value;
+    std::memcpy(&value, word, sizeof value);
+    uint32_t mask = ToMemoryOrder(pixelOrderMask);
+    value = colour != 0 ? (value | mask) : (value & ~mask);
+    std::memcpy(word, &value, sizeof value);
+}
+
+// Span ends are clamped while still floating point, so far-away or huge
+// coordinates never overflow the conversion; -1 and width fall outside.
+inline int32_t ClampColumn(double x, int32_t width) {
+    return static_cast<int32_t>(std::min(std::max(x, -1.0), static_cast<double>(width)));
+}
+
+inline bool Finite(float a, float b) {
+    return std::isfinite(a) && std::isfinite(b);
+}
+
+// The span of a row between two edge crossings, by the pixel-centre rule.
+void FillCrossingSpan(CanvasImage* image, double xa, double xb, int32_t y, int32_t colour) {
+    double lo = std::min(xa, xb), hi = std::max(xa, xb);
+    FillSpan(image, ClampColumn(std::floor(lo + 0.5), image->width),
+             ClampColumn(std::floor(hi - 0.5), image->width), y, colour);
+}
+
+// One chain of polygon edges, walked downwards from the top vertex.
+struct EdgeChain {
+    int32_t from;
+    int32_t to;
+    int32_t direction; // -1 towards lower indices, +1 towards higher
+    int32_t stepsLeft; // guards against malformed (non-convex) input
+};
+
+int32_t Wrap(int32_t index, int32_t count) {
+    return ((index % count) + count) % count;
+}
+
+// Moves the chain on until its current edge ends at or below row centre v.
+void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
+    while (points[chain->to].y < v && chain->stepsLeft > 0) {
+        chain->from = chain->to;
+        chain->to = Wrap(chain->to + chain->direction, count);
+        --chain->stepsLeft;
+    }
+}
+
+double CrossingX(const EdgeChain& chain, const FloatPoint* points, double v) {
+    const FloatPoint& a = points[chain.from];
+    const FloatPoint& b = points[chain.to];
+    double height = static_cast<double>(b.y) - a.y;
+    if (height == 0.0) return b.x; // horizontal edge lying on the row centre
+    return a.x + (static_cast<double>(b.x) - a.x) * (v - a.y) / height;
+}
+
+// The walk along the longer axis ("major"); the other coordinate ("minor")
+// moves one pixel whenever the error term reaches the major length.
+void WalkLine(CanvasImage* image, bool alongY, float majorStart, float majorEnd, float minorStart,
+              float minorEnd, float majorLength, float minorLength, int32_t colour) {
+    int32_t majorExtent = alongY ? image->height : image->width;
+    int32_t minorExtent = alongY ? image->width : image->height;
+    int32_t step = minorEnd - minorStart >= 0.0f ? 1 : -1;
+    float fraction = minorStart - std::floor(minorStart);
+    float error = step > 0 ? fraction * majorLength : (1.0f - fraction) * majorLength;
+
+    // Only the steps whose major coordinate lies on the canvas are walked, so
+    // a line from far outside costs no more than one across the canvas.
+    double steps = std::floor(static_cast<double>(majorEnd) - majorStart) + 1.0;
+    double firstStep = std::max(0.0, std::ceil(-static_cast<double>(majorStart)));
+    double lastStep =
+        std::min(steps - 1.0, std::ceil(majorExtent - static_cast<double>(majorStart)) - 1.0);
+    if (!(firstStep <= lastStep)) return;
+
+    double minor = minorStart;
+    if (firstStep > 0.0) {
+        // Jump over the steps before the canvas edge in one go (majorLength is
+        // at least 1 here, or there would be no step to skip).
+        double total = static_cast<double>(error) + firstStep * minorLength;
+        double carries = std::floor(total / majorLength);
+        error = static_cast<float>(total - carries * majorLength);
+        minor += step * carries;
+    }
+    double major = static_cast<double>(majorStart) + firstStep;
+    int64_t count = static_cast<int64_t>(lastStep - firstStep) + 1;
+    for (int64_t i = 0; i < count; ++i) {
+        double pixelMinor = std::floor(minor);
+        if (pixelMinor >= 0.0 && pixelMinor < minorExtent) {
+            int32_t a = static_cast<int32_t>(std::floor(major + static_cast<double>(i)));
+            int32_t b = static_cast<int32_t>(pixelMinor);
+            if (alongY) {
+                SetCanvasPixel(image, b, a, colour);
+            } else {
+                SetCanvasPixel(image, a, b, colour);
+            }
+        }
+        error += minorLength;
+        if (error >= majorLength) {
+            minor += step;
+            error -= majorLength;
+        }
+    }
+}
+
+} // namespace
+
+void FillSpan(CanvasImage* image, int32_t x0, int32_t x1, int32_t y, int32_t colour) {
+    if (!Drawable(image)) return;
+    if (x1 < x0 || x1 < 0 || x0 >= image->width || y < 0 || y >= image->height) return;
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, image->width - 1);
+    uint8_t* row = CanvasRow(image, y);
+    int32_t firstWord = x0 >> 5;
+    int32_t lastWord = x1 >> 5;
+    uint32_t headMask = 0xFFFFFFFFu >> (x0 & 31);
+    uint32_t tailMask = 0xFFFFFFFFu << (31 - (x1 & 31));
+    if (firstWord == lastWord) {
+        ApplyMask(row + 4 * firstWord, headMask & tailMask, colour);
+        return;
+    }
+    ApplyMask(row + 4 * firstWord, headMask, colour);
+    int32_t wholeWords = lastWord - firstWord - 1;
+    if (wholeWords > 0) {
+        std::memset(row + 4 * (firstWord + 1), colour != 0 ? 0xFF : 0x00,
+                    static_cast<size_t>(wholeWords) * 4);
+    }
+    ApplyMask(row + 4 * lastWord, tailMask, colour);
+}
+
+void SetCanvasPixel(CanvasImage* image, int32_t x, int32_t y, int32_t colour) {
+    if (!Drawable(image)) return;
+    if (x < 0 || x >= image->width || y < 0 || y >= image->height) return;
+    uint8_t* byte = CanvasRow(image, y) + (x >> 3);
+    uint8_t bit = static_cast<uint8_t>(0x80u >> (x & 7));
+    *byte = colour != 0 ? static_cast<uint8_t>(*byte | bit) : static_cast<uint8_t>(*byte & ~bit);
+}
+
+void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
+    if (!Drawable(image) || !Finite(cx, cy) || !std::isfinite(r) || !(r > 0.0f)) return;
+    double first = std::floor(static_cast<double>(cy) - r + 0.5);
+    double last = std::floor(static_cast<double>(cy) + r - 0.5);
+    first = std::max(first, 0.0);
+    last = std::min(last, static_cast<double>(image->height - 1));
+    if (first > last) return;
+    double rr = static_cast<double>(r) * r;
+    for (int32_t y = static_cast<int32_t>(first); y <= static_cast<int32_t>(last); ++y) {
+        float v = static_cast<float>(y) + 0.5f;
+        double dy = static_cast<double>(cy) - v;
+        // Rounding can leave the outermost rows a hair outside the circle.
+        double w = std::sqrt(std::max(rr - dy * dy, 0.0));
+        FillSpan(image, ClampColumn(std::floor(cx - w + 0.5), image->width),
+                 ClampColumn(std::floor(cx + w - 0.5), image->width), y, colour);
+    }
+}
+
+void DrawThinLine(CanvasImage* image, float x0, float y0, float x1, float y1, int32_t colour) {
+    if (!Drawable(image) || !Finite(x0, y0) || !Finite(x1, y1)) return;
+    float ady = static_cast<float>(std::fabs(static_cast<double>(y1) - y0));
+    float adx = static_cast<float>(std::fabs(static_cast<double>(x1) - x0));
+    if (!Finite(adx, ady)) return; // end points at opposite ends of the float range
+    if (ady >= adx) {
+        if (y0 <= y1) {
+            WalkLine(image, true, y0, y1, x0, x1, ady, adx, colour);
+        } else {
+            WalkLine(image, true, y1, y0, x1, x0, ady, adx, colour);
+        }
+    } else if (x0 <= x1) {
+        WalkLine(image, false, x0, x1, y0, y1, adx, ady, colour);
+    } else {
+        WalkLine(image, false, x1, x0, y1, y0, adx, ady, colour);
+    }
+}
+
+void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t count,
+                       int32_t colour) {
+    if (!Drawable(image) || points == nullptr || count <= 0) return;
+    int32_t top = 0, bottom = 0;
+    float minX = points[0].x, maxX = points[0].x;
+    for (int32_t i = 0; i < count; ++i) {
+        if (!Finite(points[i].x, points[i].y)) return;
+        if (points[i].y < points[top].y) top = i;
+        if (points[i].y > points[bottom].y) bottom = i;
+        minX = std::min(minX, points[i].x);
+        maxX = std::max(maxX, points[i].x);
+    }
+    double yFirst = std::floor(static_cast<double>(points[top].y) + 0.5);
+    double yLast = std::floor(static_cast<double>(points[bottom].y) - 0.5);
+    if (yFirst > yLast) return;
+    if (yFirst == yLast) {
+        if (yFirst < 0.0 || yFirst >= image->height) return;
+        FillCrossingSpan(image, minX, maxX, static_cast<int32_t>(yFirst), colour);
+        return;
+    }
+    double rowFrom = std::max(yFirst, 0.0);
+    double rowTo = std::min(yLast, static_cast<double>(image->height - 1));
+    if (rowFrom > rowTo) return;
+
+    EdgeChain down{top, Wrap(top - 1, count), -1, count};
+    EdgeChain up{top, Wrap(top + 1, count), +1, count};
+    for (int32_t y = static_cast<int32_t>(rowFrom); y <= static_cast<int32_t>(rowTo); ++y) {
+        double v = y + 0.5;
+        AdvanceChain(&down, points, count, v);
+        AdvanceChain(&up, points, count, v);
+        FillCrossingSpan(image, CrossingX(down, points, v), CrossingX(up, points, v), y, colour);
+    }
+}

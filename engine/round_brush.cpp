@@ -1,0 +1,49 @@
+#include "engine/round_brush.h"
+
+#include "app/app_state.h"
+#include "engine/canvas_primitives.h"
+#include "engine/pressure_curve.h"
+#include "engine/segment_shape.h"
+
+namespace {
+
+constexpr int32_t kBrushParamCount =
+    static_cast<int32_t>(sizeof(Settings::brushParams) / sizeof(BrushParams));
+
+// The parameters of the current brush index. A canvas record without its
+// references, or an index past the table, draws nothing rather than reading
+// beyond the settings' table.
+BrushParams CurrentParams(const Canvas& canvas) {
+    if (canvas.brushParams == nullptr || canvas.brushIndex == nullptr) return BrushParams{0, 50};
+    int32_t index = *canvas.brushIndex;
+    if (index < 0 || index >= kBrushParamCount) return BrushParams{0, 50};
+    return canvas.brushParams[index];
+}
+
+} // namespace
+
+int32_t RoundBrush(AppState* app, Rect* segment) {
+    const StrokeEngine& stroke = app->stroke;
+    BrushParams params = CurrentParams(app->canvas);
+    float exponent = PressureExponent(params.penHardness);
+    // Pressures are read as unsigned, like the device reports them.
+    float d0 = PressureDiameter(static_cast<uint32_t>(stroke.prevSmoothed.pressure),
+                                stroke.maxPressure, exponent, params.penSize);
+    float d1 = PressureDiameter(static_cast<uint32_t>(stroke.smoothed.pressure), stroke.maxPressure,
+                                exponent, params.penSize);
+    Point p0{stroke.prevSmoothed.x, stroke.prevSmoothed.y};
+    Point p1{stroke.smoothed.x, stroke.smoothed.y};
+
+    SegmentShape shape = ShapeSegment(p0, d0, p1, d1);
+    CanvasImage* image = &app->canvas.image;
+    const int32_t ink = 0;
+    if (shape.hasDab) FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, ink);
+    if (shape.hasLine) {
+        DrawThinLine(image, shape.lineFrom.x, shape.lineFrom.y, shape.lineTo.x, shape.lineTo.y,
+                     ink);
+    }
+    if (shape.hasQuad) FillConvexPolygon(image, shape.quad, 4, ink);
+
+    if (segment != nullptr) *segment = SegmentRectangle(p0, d0, p1, d1);
+    return 1;
+}
