@@ -1,0 +1,25 @@
+#include "canvas/picture_names.h"
+
+#include <cstdio>
+
+std::u16string TimeStampName(const std::tm& local) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d%02d%02d%02d%02d%02d", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+    std::u16string name;
+    for (const char* c = text; *c; ++c) name.push_back(static_cast<char16_t>(*c));
+    return name;
+}
+
+std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp) {
+    return defaultPath + stamp + u".png";
+}
+
+std::u16string TemporarySavePath(const std::u16string& target) { return target + u".saving"; }
+
+bool HasPngExtension(const std::u16string& path) {
+    size_t slash = path.find_last_of(u"\\/");
+    size_t dot = path.rfind(u'.');
+    if (dot == std::u16string::npos || (slash != std::u16string::npos && dot < slash)) return false;
+    return path.compare(dot, std::u16string::npos, u".png") == 0;
+}
