@@ -87,11 +87,11 @@ void FinishBlockRow(const uint32_t* hiWords, const uint32_t* loWords, int32_t ou
     } else if (B == 8) {
         std::memcpy(row, hi, n);
     } else if (B == 4) {
-        for (size_t j = 0; j < n; ++j) row[j] = (j & 1 ? lo : hi)[j / 2];
+        for (size_t j = 0; j < n; ++j) row[j] = j & 1 ? lo[j / 2] : hi[j / 2];
     } else {
         // Byte i holds blocks 4i … 4i + 3 as: hi high nibble, lo high, hi low, lo low.
         for (size_t j = 0; j < n; ++j) {
-            uint8_t both = (j & 1 ? lo : hi)[j / 4];
+            uint8_t both = j & 1 ? lo[j / 4] : hi[j / 4];
             row[j] = static_cast<uint8_t>(j & 2 ? both & 15 : both >> 4);
         }
     }
