@@ -1,69 +1,296 @@
+// The accumulate pass: per band, the clipping of each canvas row to the
+// output and the choice of walk; the walks themselves are in row_runs.h.
 #include "worker/row_band.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cstdlib>
+
+#include "worker/crossing_masks.h"
+#include "worker/row_runs.h"
+#include "worker/seam_margin.h"
+#include "worker/walk_choice.h"
 
 namespace {
 
-inline const BandImage* Image(const void* record) { return static_cast<const BandImage*>(record); }
+// Bands with this many pixels pay for building the crossing masks.
+constexpr int64_t kStretchWalkPixels = int64_t{1} << 18;
 
-inline void AddByte(uint8_t* cell, uint32_t amount) {
-    __atomic_fetch_add(cell, static_cast<uint8_t>(amount), __ATOMIC_RELAXED);
+// A row whose 16.16 positions may overflow: the plain pixel walk with
+// wrapping arithmetic and atomic adds, exactly as the pass is defined.
+void AccumulateWrappingRow(const BandWalk& walk, const uint8_t* row, int32_t j, int32_t end,
+                           uint32_t X, uint32_t Y) {
+    for (; j < end; ++j, X += walk.dx, Y += walk.dy) {
+        int32_t cx = Cell(X), cy = Cell(Y);
+        if (cx < 0 || cy < 0 || cx >= walk.W || cy >= walk.H) continue;
+        AddToCell<true>(walk.counts + static_cast<ptrdiff_t>(cy) * walk.W + cx, 1);
+        AddToCell<true>(walk.sumTop - cy * walk.outStride + cx,
+                        (row[j >> 3] >> (7 - (j & 7))) & 1u);
+    }
+}
+
+// Truncation toward zero as the x86 conversion does it: out of range (or not
+// a number) gives the integer indefinite, INT32_MIN, never undefined behaviour.
+int32_t TruncateToInt32(double value) {
+    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
+    return INT32_MIN;
+}
+
+int64_t FloorDivide(int64_t a, int64_t b) {
+    return a >= 0 ? a / b : -((-a + b - 1) / b);
+}
+int64_t CeilDivide(int64_t a, int64_t b) {
+    return -FloorDivide(-a, b);
+}
+
+// Narrows [lo, hi) to the t with 0 <= start + t * step < limit.
+void ClipToOutput(int64_t start, int32_t step, int64_t limit, int64_t* lo, int64_t* hi) {
+    int64_t from = *lo, to = *hi;
+    if (step > 0) {
+        from = std::max(from, CeilDivide(-start, step));
+        to = std::min(to, FloorDivide(limit - 1 - start, step) + 1);
+    } else if (step < 0) {
+        int64_t size = -static_cast<int64_t>(step);
+        from = std::max(from, CeilDivide(start - (limit - 1), size));
+        to = std::min(to, FloorDivide(start, size) + 1);
+    } else if (start < 0 || start >= limit) {
+        to = from;
+    }
+    *lo = from;
+    *hi = to;
+}
+
+// start + t * step, when it stays within int32 for t = first and t = last.
+bool StaysInRange(int32_t start, int32_t step, int64_t first, int64_t last) {
+    for (int64_t t : {first, last}) {
+        int64_t offset = 0, position = 0;
+        if (__builtin_mul_overflow(t, static_cast<int64_t>(step), &offset)) return false;
+        if (__builtin_add_overflow(offset, static_cast<int64_t>(start), &position)) return false;
+        if (position < INT32_MIN || position > INT32_MAX) return false;
+    }
+    return true;
+}
+
+// Everything the row loop needs, gathered once per band.
+struct BandRows {
+    BandWalk walk;
+    const CrossingMasks* xMasks; // null: the general walk only
+    const CrossingMasks* yMasks;
+    const uint8_t* sourceBits;
+    int64_t sourceStride;
+    int32_t sourceHeight;
+    int32_t firstRow, endRow;       // rows clipped to the canvas
+    int32_t firstColumn, endColumn; // columns clipped to the canvas
+    int64_t skipped;                // columns from columnBegin to firstColumn
+    int32_t rowBegin, rowEnd;       // the band's own edges
+    int64_t margin;
+    int64_t stripColumns; // columns per strip (see AccumulateRows)
+    int32_t xPerRow, yPerRow, xPerColumn, yPerColumn;
+    double xOrigin, yOrigin, rowOrigin;
+};
+
+template <bool kShared>
+TESSARUB_INLINE void AccumulateInside(const BandRows& band, const uint8_t* row, int32_t from,
+                                      int32_t to, uint32_t X, uint32_t Y) {
+    if (band.xMasks != nullptr)
+        AccumulateStretches<kShared>(band.walk, *band.xMasks, *band.yMasks, row, from, to, X, Y);
+    else
+        AccumulateRuns<kShared>(band.walk, row, from, to, X, Y);
+}
+
+// The columns of one canvas row that fall inside the output.
+struct RowSpan {
+    const uint8_t* row;
+    int32_t from, to; // canvas columns
+    uint32_t X, Y;    // 16.16 position of column from
+    bool shared;      // near a band edge: adds must be atomic
+};
+
+// False when no column of row i lands inside. A row whose positions could
+// overflow is walked here, pixel by pixel, and reported empty.
+bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
+    const int64_t columns = band.endColumn - band.firstColumn;
+    const int64_t last = band.skipped + columns - 1;
+    const double offset = static_cast<double>(i) - band.rowOrigin;
+    const int32_t X = TruncateToInt32(band.xPerRow * offset + band.xOrigin);
+    const int32_t Y = TruncateToInt32(band.yPerRow * offset + band.yOrigin);
+    span->row =
+        band.sourceBits + static_cast<ptrdiff_t>((band.sourceHeight - 1 - i) * band.sourceStride);
+    span->shared = i - static_cast<int64_t>(band.rowBegin) < band.margin ||
+                   static_cast<int64_t>(band.rowEnd) - 1 - i < band.margin;
+    if (!StaysInRange(X, band.xPerColumn, band.skipped, last) ||
+        !StaysInRange(Y, band.yPerColumn, band.skipped, last)) {
+        AccumulateWrappingRow(
+            band.walk, span->row, band.firstColumn, band.endColumn,
+            static_cast<uint32_t>(X) + static_cast<uint32_t>(band.skipped) * band.walk.dx,
+            static_cast<uint32_t>(Y) + static_cast<uint32_t>(band.skipped) * band.walk.dy);
+        return false;
+    }
+    // No overflow along the row, so the inside columns form one interval.
+    const int64_t xStart = X + band.skipped * band.xPerColumn;
+    const int64_t yStart = Y + band.skipped * band.yPerColumn;
+    int64_t lo = 0, hi = columns;
+    ClipToOutput(xStart, band.xPerColumn, band.walk.W << 16, &lo, &hi);
+    ClipToOutput(yStart, band.yPerColumn, static_cast<int64_t>(band.walk.H) << 16, &lo, &hi);
+    if (lo >= hi) return false;
+    span->X = static_cast<uint32_t>(xStart + lo * band.xPerColumn);
+    span->Y = static_cast<uint32_t>(yStart + lo * band.yPerColumn);
+    span->from = static_cast<int32_t>(band.firstColumn + lo);
+    span->to = static_cast<int32_t>(band.firstColumn + hi);
+    return true;
+}
+
+// Rows are taken in blocks and each block in vertical strips, so that the
+// count and sum cells a strip touches stay in the first-level cache while the
+// block's rows pass over them (a whole row crosses thousands of cells).
+constexpr int kBlockRows = 32;
+
+TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
+    const uint32_t dx = band.walk.dx, dy = band.walk.dy;
+    for (int32_t block = band.firstRow; block < band.endRow; block += kBlockRows) {
+        RowSpan spans[kBlockRows];
+        int count = 0;
+        int64_t left = INT64_MAX, right = INT64_MIN;
+        const int32_t blockEnd =
+            band.endRow - block < kBlockRows ? band.endRow : block + kBlockRows;
+        for (int32_t i = block; i < blockEnd; ++i) {
+            if (!FindRowSpan(band, i, &spans[count])) continue;
+            left = std::min<int64_t>(left, spans[count].from);
+            right = std::max<int64_t>(right, spans[count].to);
+            ++count;
+        }
+        for (int64_t strip = left; strip < right; strip += band.stripColumns) {
+            const int64_t stripEnd = strip + band.stripColumns;
+            for (int k = 0; k < count; ++k) {
+                RowSpan& span = spans[k];
+                if (span.from >= span.to || span.from >= stripEnd) continue;
+                // Whole stretches past the strip's edge, so only a row's last
+                // piece ends in a partial stretch.
+                const int64_t stretches = (stripEnd - span.from + kStretch - 1) / kStretch;
+                const int32_t to = static_cast<int32_t>(
+                    std::min<int64_t>(span.to, span.from + stretches * kStretch));
+                if (span.shared)
+                    AccumulateInside<true>(band, span.row, span.from, to, span.X, span.Y);
+                else
+                    AccumulateInside<false>(band, span.row, span.from, to, span.X, span.Y);
+                const uint32_t done = static_cast<uint32_t>(to - span.from);
+                span.X += done * dx;
+                span.Y += done * dy;
+                span.from = to;
+            }
+        }
+    }
+}
+
+// The same loop twice: once for any x86 and once with the bit-count and
+// bit-scan instructions, chosen per band by what the processor offers.
+void AccumulateRowsPortable(const BandRows& band) {
+    AccumulateRows(band);
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("popcnt,bmi,bmi2"))) void
+AccumulateRowsWithBitInstructions(const BandRows& band) {
+    AccumulateRows(band);
+}
+
+bool HasBitInstructions() {
+    return __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi") &&
+           __builtin_cpu_supports("bmi2");
+}
+#endif
+
+// Reciprocal walk of one axis (see BandWalk).
+void SetAxisRun(int32_t step, uint32_t* mask, uint32_t* add, uint64_t* reciprocal) {
+    if (step == 0) {
+        *mask = 0, *add = 65536, *reciprocal = uint64_t{1} << 46;
+        return;
+    }
+    uint64_t size =
+        step > 0 ? static_cast<uint64_t>(step) : uint64_t{0} - static_cast<uint64_t>(step);
+    *reciprocal = ((uint64_t{1} << 47) + size - 1) / size;
+    // Rising positions leave at the top of the cell, falling ones at the bottom.
+    *mask = step > 0 ? 0xFFFFu : 0u;
+    *add = 1;
 }
 
 } // namespace
 
 void AccumulateBand(const RowBand* band) {
-    const BandImage* source = Image(band->source);
-    const BandImage* output = Image(band->output);
-    const int32_t W = band->outWidth, H = band->outHeight;
-    const int32_t sourceWords = (source->header.biWidth + 31) >> 5;
-    const int32_t sourceHeight = source->header.biHeight;
-    const int32_t outStride = (output->header.biWidth + 3) & ~3;
-    const uint32_t* sourceWordsBase = reinterpret_cast<const uint32_t*>(source->bits);
-
-    auto flush = [&](int32_t cx, int32_t cy, uint32_t count, uint32_t sum) {
-        if (cx < 0 || cy < 0 || cx >= W || cy >= H) return;
-        AddByte(band->counts + static_cast<ptrdiff_t>(cy) * W + cx, count);
-        AddByte(output->bits + static_cast<ptrdiff_t>(H - 1 - cy) * outStride + cx, sum);
-    };
-
-    for (int32_t i = band->rowBegin; i < band->rowEnd; ++i) {
-        double offset = static_cast<double>(i) - static_cast<double>(band->rowOrigin);
-        int32_t X = static_cast<int32_t>(band->xPerRow * offset + band->xOrigin);
-        int32_t Y = static_cast<int32_t>(band->yPerRow * offset + band->yOrigin);
-        int32_t cx = X >> 16, cy = Y >> 16;
-        uint32_t count = 0, sum = 0;
-        const uint32_t* row = sourceWordsBase + static_cast<ptrdiff_t>(sourceHeight - 1 - i) * sourceWords;
-        for (int32_t j = band->columnBegin; j < band->columnEnd; ++j) {
-            int32_t nx = X >> 16, ny = Y >> 16;
-            if (nx != cx || ny != cy) {
-                flush(cx, cy, count, sum);
-                cx = nx;
-                cy = ny;
-                count = sum = 0;
-            }
-            if (nx >= 0 && ny >= 0 && nx < W && ny < H) {
-                uint32_t word = row[j >> 5];
-                count += 1;
-                sum += ((word >> (j & 24)) >> (7 - (j & 7))) & 1;
-            }
-            X += band->xPerColumn;
-            Y += band->yPerColumn;
-        }
-        flush(cx, cy, count, sum);
-    }
+    AccumulateBandWith(band, RowWalk::Automatic, BitInstructions::Automatic);
 }
 
-void NormaliseBand(const RowBand* band) {
-    const BandImage* output = Image(band->output);
+void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions instructions) {
+    if (band == nullptr || band->source == nullptr || band->output == nullptr ||
+        band->counts == nullptr)
+        return;
+    const BandImage* source = static_cast<const BandImage*>(band->source);
+    const BandImage* output = static_cast<const BandImage*>(band->output);
     const int32_t W = band->outWidth, H = band->outHeight;
-    const int32_t outStride = (output->header.biWidth + 3) & ~3;
-    for (int32_t y = band->rowBegin; y < band->rowEnd; ++y) {
-        const uint8_t* counts = band->counts + static_cast<ptrdiff_t>(y) * W;
-        uint8_t* out = output->bits + static_cast<ptrdiff_t>(H - 1 - y) * outStride;
-        for (int32_t x = 0; x < W; ++x) {
-            uint32_t c = counts[x];
-            out[x] = c == 0 ? 255 : static_cast<uint8_t>((out[x] * 65024u / c + 128) >> 8);
-        }
+    const int64_t outStride = (static_cast<int64_t>(output->header.biWidth) + 3) & ~int64_t{3};
+    // Records that do not fit their own images are refused rather than trusted.
+    if (output->bits == nullptr || W <= 0 || H <= 0 || W > outStride || H > output->header.biHeight)
+        return;
+    const int32_t sourceWidth = source->header.biWidth, sourceHeight = source->header.biHeight;
+    if (source->bits == nullptr || sourceWidth <= 0 || sourceHeight <= 0) return;
+
+    BandRows rows;
+    rows.sourceBits = source->bits;
+    rows.sourceStride = ((static_cast<int64_t>(sourceWidth) + 31) >> 5) * 4;
+    rows.sourceHeight = sourceHeight;
+    rows.rowBegin = band->rowBegin, rows.rowEnd = band->rowEnd;
+    rows.firstRow = std::max(band->rowBegin, 0), rows.endRow = std::min(band->rowEnd, sourceHeight);
+    rows.firstColumn = std::max(band->columnBegin, 0);
+    rows.endColumn = std::min(band->columnEnd, sourceWidth);
+    if (rows.firstRow >= rows.endRow || rows.firstColumn >= rows.endColumn) return;
+    // Column firstColumn is this many steps past columnBegin, where the origin is.
+    rows.skipped = static_cast<int64_t>(rows.firstColumn) - band->columnBegin;
+    rows.xPerRow = band->xPerRow, rows.yPerRow = band->yPerRow;
+    rows.xPerColumn = band->xPerColumn, rows.yPerColumn = band->yPerColumn;
+    rows.xOrigin = band->xOrigin, rows.yOrigin = band->yOrigin;
+    rows.rowOrigin = band->rowOrigin;
+    // About 128 cells per row and strip.
+    const uint64_t reach = static_cast<uint64_t>(std::abs(static_cast<int64_t>(rows.xPerColumn))) +
+                           static_cast<uint64_t>(std::abs(static_cast<int64_t>(rows.yPerColumn)));
+    rows.stripColumns =
+        reach == 0 ? 16384 : std::clamp<int64_t>((uint64_t{128} << 16) / reach, 512, 16384);
+    rows.margin = SeamMargin(rows.xPerRow, rows.yPerRow, rows.xPerColumn, rows.yPerColumn);
+
+    BandWalk& walk = rows.walk;
+    walk.counts = band->counts;
+    walk.sumTop = output->bits + static_cast<ptrdiff_t>((H - 1) * outStride);
+    walk.outStride = static_cast<ptrdiff_t>(outStride);
+    walk.W = W;
+    walk.H = H;
+    walk.dx = static_cast<uint32_t>(rows.xPerColumn);
+    walk.dy = static_cast<uint32_t>(rows.yPerColumn);
+    walk.windowEnd = static_cast<int32_t>(std::max<int64_t>(0, (rows.sourceStride - 7) * 8));
+    SetAxisRun(rows.xPerColumn, &walk.xMask, &walk.xAdd, &walk.xReciprocal);
+    SetAxisRun(rows.yPerColumn, &walk.yMask, &walk.yAdd, &walk.yReciprocal);
+    const ptrdiff_t xMove = rows.xPerColumn < 0 ? -1 : 1, yMove = rows.yPerColumn < 0 ? -1 : 1;
+    walk.countMove[0] = 0, walk.sumMove[0] = 0;
+    walk.countMove[1] = xMove, walk.sumMove[1] = xMove;
+    walk.countMove[2] = yMove * walk.W, walk.sumMove[2] = -yMove * walk.outStride;
+    walk.countMove[3] = walk.countMove[1] + walk.countMove[2];
+    walk.sumMove[3] = walk.sumMove[1] + walk.sumMove[2];
+
+    // Big bands walk whole stretches of 56 columns when no step skips a cell.
+    CrossingMasks xMasks, yMasks;
+    rows.xMasks = rows.yMasks = nullptr;
+    const int64_t pixels =
+        static_cast<int64_t>(rows.endRow - rows.firstRow) * (rows.endColumn - rows.firstColumn);
+    const bool wanted = choice == RowWalk::Stretches ||
+                        (choice == RowWalk::Automatic && pixels >= kStretchWalkPixels);
+    if (wanted && BuildCrossingMasks(rows.xPerColumn, &xMasks) &&
+        BuildCrossingMasks(rows.yPerColumn, &yMasks))
+        rows.xMasks = &xMasks, rows.yMasks = &yMasks;
+
+#if defined(__x86_64__) || defined(__i386__)
+    if (instructions == BitInstructions::Automatic && HasBitInstructions()) {
+        AccumulateRowsWithBitInstructions(rows);
+        return;
     }
+#else
+    (void)instructions;
+#endif
+    AccumulateRowsPortable(rows);
 }

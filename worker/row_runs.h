@@ -1,0 +1,179 @@
+// The inner loops of the accumulate pass. Each walks columns [j, end) of one
+// canvas row whose pixels all fall inside the output, cutting the row into
+// runs of pixels that share a cell and adding each run with one update of its
+// count and sum cells. Cells add modulo 256, so where a run is cut into
+// pieces does not change the totals. Everything here is forced inline so the
+// caller can compile it once per instruction set.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "worker/crossing_masks.h"
+
+#define TESSARUB_INLINE inline __attribute__((always_inline))
+
+// What every row of a band shares.
+struct BandWalk {
+    uint8_t* counts;
+    uint8_t* sumTop; // sum cell (0, 0); cell row y lies y strides below it
+    ptrdiff_t outStride;
+    ptrdiff_t W;
+    int32_t H;
+    uint32_t dx; // column steps, wrapping
+    uint32_t dy;
+    int32_t windowEnd; // a window of 8 row bytes may start below this column
+    // Columns left in the current cell along each axis, from the fraction f:
+    // with g = (f ^ mask) + add - 1 (65535 - f rising, f falling) it is
+    // floor(g / |step|) + 1 = ((g * ceil(2^47 / |step|)) >> 47) + 1, exact as
+    // g < 2^16 and |step| <= 2^31 keep the reciprocal's error below one unit.
+    // A zero step never leaves the cell and gives at least 32768.
+    uint32_t xMask, xAdd, yMask, yAdd;
+    uint64_t xReciprocal, yReciprocal;
+    // Pointer moves on entering the next cell: index x + 2 y for a crossing
+    // along x, along y, or both at once.
+    ptrdiff_t countMove[4];
+    ptrdiff_t sumMove[4];
+};
+
+// Longest run a 64-bit window can count after a shift of up to 7 bits.
+constexpr uint32_t kMaxWindowRun = 57;
+// Columns per stretch of the mask walk (all exact bits of a crossing mask).
+constexpr int32_t kStretch = 56;
+// Columns ahead whose counts cell is prefetched.
+constexpr int32_t kPrefetchAhead = 128;
+
+TESSARUB_INLINE int32_t Cell(uint32_t position) {
+    return static_cast<int32_t>(position) >> 16;
+}
+
+TESSARUB_INLINE uint32_t ColumnsLeftInCell(uint32_t position, uint32_t mask, uint32_t add,
+                                           uint64_t reciprocal) {
+    uint64_t gap = ((position & 0xFFFFu) ^ mask) + add - 1;
+    return static_cast<uint32_t>((gap * reciprocal) >> 47) + 1;
+}
+
+TESSARUB_INLINE uint32_t CountOnes(uint64_t bits) {
+    return static_cast<uint32_t>(__builtin_popcountll(bits));
+}
+
+// Columns j.. of a row as a 64-bit word, column j in the top bit: bytes keep
+// their leftmost pixel in bit 7. The top 57 bits are columns j..j+56.
+TESSARUB_INLINE uint64_t RowWindow(const uint8_t* row, int32_t j) {
+    uint64_t window;
+    std::memcpy(&window, row + (j >> 3), sizeof window);
+    return __builtin_bswap64(window) << (j & 7);
+}
+
+// Set bits among columns [j, j + n), one pixel at a time, for the last bytes
+// of a row where a window would read past it.
+TESSARUB_INLINE uint32_t PixelOnes(const uint8_t* row, int32_t j, uint32_t n) {
+    uint32_t ones = 0;
+    for (int32_t x = j; x < j + static_cast<int32_t>(n); ++x)
+        ones += (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    return ones;
+}
+
+template <bool kShared> TESSARUB_INLINE void AddToCell(uint8_t* cell, uint32_t amount) {
+    if (kShared)
+        __atomic_fetch_add(cell, static_cast<uint8_t>(amount), __ATOMIC_RELAXED);
+    else
+        *cell = static_cast<uint8_t>(*cell + amount);
+}
+
+// Any steps: each run's length comes from the reciprocals, its cell from the
+// position itself.
+template <bool kShared>
+TESSARUB_INLINE void AccumulateRuns(const BandWalk& walk, const uint8_t* row, int32_t j,
+                                    int32_t end, uint32_t X, uint32_t Y) {
+    // Locals, so the byte stores below cannot force reloads of the record.
+    uint8_t* const counts = walk.counts;
+    uint8_t* const sumTop = walk.sumTop;
+    const ptrdiff_t outStride = walk.outStride, W = walk.W;
+    const uint32_t dx = walk.dx, dy = walk.dy;
+    const uint32_t xMask = walk.xMask, xAdd = walk.xAdd, yMask = walk.yMask, yAdd = walk.yAdd;
+    const uint64_t xReciprocal = walk.xReciprocal, yReciprocal = walk.yReciprocal;
+    const uint32_t aheadX = dx * kPrefetchAhead, aheadY = dy * kPrefetchAhead;
+    const int32_t windowEnd = walk.windowEnd < end ? walk.windowEnd : end;
+    const int32_t prefetchEnd = end - kPrefetchAhead;
+
+    while (j < end) {
+        uint32_t n = ColumnsLeftInCell(X, xMask, xAdd, xReciprocal);
+        uint32_t ny = ColumnsLeftInCell(Y, yMask, yAdd, yReciprocal);
+        if (ny < n) n = ny;
+        if (n > kMaxWindowRun) n = kMaxWindowRun;
+        uint32_t left = static_cast<uint32_t>(end - j);
+        if (n > left) n = left;
+
+        if (j < prefetchEnd)
+            __builtin_prefetch(counts + Cell(Y + aheadY) * W + Cell(X + aheadX), 1);
+
+        uint32_t ones =
+            j < windowEnd ? CountOnes(RowWindow(row, j) >> (64 - n)) : PixelOnes(row, j, n);
+        ptrdiff_t cx = Cell(X), cy = Cell(Y);
+        AddToCell<kShared>(counts + cy * W + cx, n);
+        AddToCell<kShared>(sumTop - cy * outStride + cx, ones);
+
+        j += static_cast<int32_t>(n);
+        X += n * dx;
+        Y += n * dy;
+    }
+}
+
+// Steps of at most one cell: stretches of 56 columns whose run ends are the
+// set bits of the two crossing masks. A run's sum is the difference of two
+// prefix counts of the stretch's bits; a crossing moves the cell pointers.
+template <bool kShared>
+TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMasks& xMasks,
+                                         const CrossingMasks& yMasks, const uint8_t* row, int32_t j,
+                                         int32_t end, uint32_t X, uint32_t Y) {
+    const ptrdiff_t c1 = walk.countMove[1], c2 = walk.countMove[2], c3 = walk.countMove[3];
+    const ptrdiff_t s1 = walk.sumMove[1], s2 = walk.sumMove[2], s3 = walk.sumMove[3];
+    const ptrdiff_t countMove[4] = {0, c1, c2, c3}, sumMove[4] = {0, s1, s2, s3};
+    const uint32_t stretchX = walk.dx * kStretch, stretchY = walk.dy * kStretch;
+    const uint32_t aheadX = walk.dx * kPrefetchAhead, aheadY = walk.dy * kPrefetchAhead;
+    const int32_t prefetchEnd = end - kPrefetchAhead;
+    // A stretch needs all its columns in [j, end) and its window in the row.
+    const int32_t stretchEnd =
+        walk.windowEnd < end - kStretch + 1 ? walk.windowEnd : end - kStretch + 1;
+    uint8_t* const counts = walk.counts;
+    const ptrdiff_t W = walk.W;
+    uint8_t* countCell = counts + Cell(Y) * W + Cell(X);
+    uint8_t* sumCell = walk.sumTop - Cell(Y) * walk.outStride + Cell(X);
+    // The first column's cell is already in the pointers: ignore its crossing.
+    uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{1};
+
+    for (; j < stretchEnd; j += kStretch) {
+        if (j < prefetchEnd)
+            __builtin_prefetch(counts + Cell(Y + aheadY) * W + Cell(X + aheadX), 1);
+        const uint64_t xCross = CrossingMask(xMasks, X), yCross = CrossingMask(yMasks, Y);
+        const uint64_t window = RowWindow(row, j);
+        uint64_t ends = (xCross | yCross) & live;
+        live = (uint64_t{1} << kStretch) - 1;
+        // Crossings along y sit one bit up, so a run end's kind is two bits.
+        const uint64_t yCrossUp = yCross << 1;
+        uint32_t from = 0, onesBefore = 0;
+        while (ends != 0) {
+            const uint32_t k = static_cast<uint32_t>(__builtin_ctzll(ends));
+            ends &= ends - 1;
+            // Columns before k: the window without its bits from k on.
+            const uint32_t ones = CountOnes(window & ~(~uint64_t{0} >> k));
+            AddToCell<kShared>(countCell, k - from);
+            AddToCell<kShared>(sumCell, ones - onesBefore);
+            const uint32_t move =
+                static_cast<uint32_t>(((xCross >> k) & 1) | ((yCrossUp >> k) & 2));
+            countCell += countMove[move];
+            sumCell += sumMove[move];
+            from = k;
+            onesBefore = ones;
+        }
+        AddToCell<kShared>(countCell, kStretch - from);
+        AddToCell<kShared>(sumCell, CountOnes(window >> (64 - kStretch)) - onesBefore);
+        X += stretchX;
+        Y += stretchY;
+    }
+    // The rest, where a window would overrun: the general walk finds its cell
+    // from the position again.
+    AccumulateRuns<kShared>(walk, row, j, end, X, Y);
+}
