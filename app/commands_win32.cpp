@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
+#include "canvas/picture_files_win32.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
 #include "view/block_reducers.h"
@@ -109,6 +110,18 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
         return 0;
     }
     switch (command) {
+    case kNewDrawing:
+        NewDrawing(app);
+        break;
+    case kSaveAs:
+        SaveAs(app);
+        break;
+    case kQuickSave:
+        QuickSave(app);
+        break;
+    case kSaveCopyAs:
+        SaveCopyAs(app);
+        break;
     case kExit:
         SendMessageW(window, WM_CLOSE, 0, 0);
         break;

@@ -8,17 +8,7 @@
 #include "app/shell_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int showState) {
-    if (!previous) {
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.style = CS_HREDRAW | CS_VREDRAW;
-        windowClass.lpfnWndProc = MainWindowProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(102));
-        windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        windowClass.lpszClassName = L"pindoraMainClass";
-        if (!RegisterClassExW(&windowClass)) return 0;
-    }
+    if (!previous && !RegisterMainWindowClass(instance)) return 0;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     OleInitialize(nullptr);
 
@@ -26,10 +16,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     // loop reads it for every message so that it takes effect at once.
     HACCEL accelerator = nullptr;
     CreateParams params{&accelerator, commandLine};
-    HWND window = CreateWindowExW(0, L"pindoraMainClass", L"pindora",
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                                  instance, &params);
+    HWND window = CreateMainWindow(instance, &params);
     if (!window) {
         OleUninitialize();
         CoUninitialize();

@@ -19,6 +19,10 @@ struct CreateParams {
 
 extern int32_t started;
 
+// The class "pindoraMainClass" and the main window of that class.
+bool RegisterMainWindowClass(HINSTANCE instance);
+HWND CreateMainWindow(HINSTANCE instance, CreateParams* params);
+
 inline HWND MainWindow(const AppState* app) { return static_cast<HWND>(app->mainWindow); }
 
 // Drive and directory of the executable, with a trailing backslash.

@@ -9,6 +9,7 @@
 #include "app/canvas_blank.h"
 #include "app/commands.h"
 #include "app/shell_win32.h"
+#include "canvas/picture_files_win32.h"
 #include "engine/refresh_thread.h"
 #include "input/tablet_win32.h"
 #include "settings/settings_win32.h"
@@ -16,8 +17,14 @@
 
 LRESULT OnClose(AppState* app, HWND window) {
     EnterProgramFolder();
-    if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas))
-        SendMessageW(window, WM_COMMAND, kQuickSave, 0);
+    // The automatic save. When it fails the drawing is not given up without
+    // a word: the user chooses between keeping the window and closing.
+    if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas) && QuickSave(app) != 0) {
+        int answer = MessageBoxW(window,
+                                 L"The drawing could not be saved.\n\nClose pindora without saving it?",
+                                 L"pindora", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES) return 0;
+    }
     std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";
     DeleteFileW(dropCopy.c_str());
 

@@ -12,6 +12,7 @@
 #include "app/commands.h"
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
+#include "canvas/picture_files_win32.h"
 #include "engine/brush.h"
 #include "input/tablet_win32.h"
 #include "settings/settings_win32.h"
@@ -62,6 +63,7 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     InitViewLock(&app->viewHost.view.lock);
 
     LoadSettings(&app->settings, window);
+    SetUpSaveDialog(app, window);
     LoadLanguage(app);
     *params->acceleratorSlot = BuildAcceleratorTable(app->settings.keyboardKeys);
     SetUpTablet(window, app, &app->settings);

@@ -9,6 +9,8 @@
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
+#include "canvas/picture_files_win32.h"
+#include "canvas/picture_names.h"
 #include "engine/stroke_engine.h"
 
 HCURSOR ProgramCursor() {
@@ -78,12 +80,18 @@ LRESULT OnPaint(AppState* app, HWND window) {
     return 0;
 }
 
-void OnDropFiles(AppState*, HWND, HDROP drop) {
+void OnDropFiles(AppState* app, HWND, HDROP drop) {
     wchar_t path[521] = L"";
     DragQueryFileW(drop, 0, path, 521);
     DragFinish(drop);
-    // Pictures are loaded from a drop once recording and playback exist; until
-    // then a dropped file is left alone.
+    if (!HasPngExtension(reinterpret_cast<const char16_t*>(path))) return;
+    // The program's own drop copy only beeps.
+    std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";
+    if (lstrcmpiW(path, dropCopy.c_str()) == 0) {
+        MessageBeep(0);
+        return;
+    }
+    LoadDroppedPicture(app, path);
 }
 
 void KeepPlacementOnScreen(WINDOWPLACEMENT* placement) {

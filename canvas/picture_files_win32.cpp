@@ -1,0 +1,217 @@
+#include "canvas/picture_files_win32.h"
+
+#include <commdlg.h>
+#include <shlwapi.h>
+
+#include <ctime>
+#include <string>
+
+#include "app/canvas_blank.h"
+#include "app/commands.h"
+#include "app/language_win32.h"
+#include "app/report.h"
+#include "app/shell_win32.h"
+#include "canvas/picture_names.h"
+#include "canvas/png_file.h"
+#include "engine/brush.h"
+#include "engine/refresh_thread.h"
+#include "record/playback.h"
+#include "view/view_paint.h"
+
+namespace {
+
+OPENFILENAMEW saveDialog;
+const wchar_t kFilter[] = L"All image file\0*.png;*.bmp;*.gif;*.jpg;*.jpeg\0"
+                          L"PNG file (*.png)\0*.png\0"
+                          L"BMP file (*.bmp;*.dib)\0*.bmp;*.dib\0"
+                          L"GIF file (*.gif)\0*.gif\0"
+                          L"JPEG file (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0";
+
+const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+const char16_t* Narrow16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+
+std::wstring TimeStamp() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_s(&local, &now);
+    std::u16string name = TimeStampName(local);
+    return std::wstring(Wide(name.c_str()));
+}
+
+std::wstring SystemReason(DWORD error) {
+    wchar_t* text = nullptr;
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                   nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason = text ? text : L"Windows error " + std::to_wstring(error);
+    if (text) LocalFree(text);
+    while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r')) reason.pop_back();
+    return reason;
+}
+
+std::wstring WriterReason(int32_t code, DWORD error) {
+    switch (code) {
+    case 1:
+        return L"The file cannot be created: " + SystemReason(error);
+    case 2:
+    case 3:
+        return L"There is not enough memory to write the picture.";
+    default:
+        return L"Writing the picture failed (the disk may be full).";
+    }
+}
+
+void ShowSaveFailure(const std::wstring& path, const std::wstring& reason) {
+    std::wstring text = L"The picture could not be saved as\n" + path + L"\n\n" + reason;
+    ShowErrorMessage(Narrow16(text.c_str()));
+}
+
+void ReplaceCanvas(AppState* app, int32_t width, int32_t height) {
+    // Nothing may render from the old canvas while it is replaced.
+    WaitForRefreshIdle(app);
+    FreeCanvas(&app->canvas);
+    ReleaseViewBitmaps(&app->viewHost.view);
+    InstallBrush(app->mainWindow, &app->canvas, &app->settings);
+    CreateCanvas(&app->canvas, &app->settings, width, height);
+    InitView(&app->viewHost, &app->canvas, &app->settings);
+}
+
+} // namespace
+
+void SetUpSaveDialog(AppState* app, HWND window) {
+    saveDialog = OPENFILENAMEW{};
+    saveDialog.lStructSize = sizeof saveDialog;
+    saveDialog.hwndOwner = window;
+    saveDialog.lpstrFilter = kFilter;
+    saveDialog.lpstrFile = reinterpret_cast<wchar_t*>(app->settings.currentFile);
+    saveDialog.nMaxFile = kPathUnits;
+    saveDialog.nMaxFileTitle = kPathUnits;
+    saveDialog.lpstrDefExt = L"png";
+}
+
+BOOL RunSaveDialog(AppState*) {
+    saveDialog.Flags = OFN_OVERWRITEPROMPT;
+    saveDialog.nFilterIndex = 1;
+    return GetSaveFileNameW(&saveDialog);
+}
+
+int32_t SavePicture(AppState* app, const wchar_t* path) {
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+    const CanvasImage* image = &app->canvas.image;
+    int32_t result = 0;
+    if (!image->bits) {
+        ShowSaveFailure(path, L"There is no canvas to save.");
+        result = 1;
+    } else {
+        // Write beside the target first and replace it only when complete.
+        std::wstring target = path;
+        std::u16string temporary16 = TemporarySavePath(Narrow16(path));
+        std::wstring temporary = Wide(temporary16.c_str());
+        FlushDibSurfaceDrawing();
+        SetLastError(0);
+        int32_t code = WritePngFile(Narrow16(temporary.c_str()), &image->header, image->palette,
+                                    image->bits, &app->stepLog);
+        DWORD error = GetLastError();
+        if (code != 0) {
+            DeleteFileW(temporary.c_str());
+            ShowSaveFailure(target, WriterReason(code, error));
+            result = 1;
+        } else if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            error = GetLastError();
+            DeleteFileW(temporary.c_str());
+            ShowSaveFailure(target, SystemReason(error));
+            result = 1;
+        }
+    }
+    SetCursor(previous);
+    return result;
+}
+
+int32_t QuickSave(AppState* app) {
+    if (app->loadedWithSteps) return 0;
+    std::wstring path = std::wstring(Wide(app->settings.defaultPath)) + TimeStamp() + L".png";
+    // Files carry 0 as the recording's start; the log in memory keeps its
+    // own, so the times of steps recorded afterwards keep growing from it.
+    const uint32_t start = app->stepLog.recordStart;
+    app->stepLog.recordStart = 0;
+    int32_t result = SavePicture(app, path.c_str());
+    app->stepLog.recordStart = start;
+    return result;
+}
+
+void SaveAs(AppState* app) {
+    wchar_t* current = reinterpret_cast<wchar_t*>(app->settings.currentFile);
+    const bool proposed = current[0] == L'\0';
+    if (proposed) lstrcpynW(current, TimeStamp().c_str(), kPathUnits);
+    saveDialog.lpstrFile = current;
+    if (!RunSaveDialog(app)) {
+        if (proposed) current[0] = L'\0';
+        return;
+    }
+    const uint32_t start = app->stepLog.recordStart;
+    app->stepLog.recordStart = 0;
+    SavePicture(app, current);
+    app->stepLog.recordStart = start;
+    UpdateTitle(app);
+}
+
+void SaveCopyAs(AppState* app) {
+    wchar_t* current = reinterpret_cast<wchar_t*>(app->settings.currentFile);
+    std::wstring proposal = std::wstring(Wide(app->settings.defaultPath)) + TimeStamp();
+    if (current[0] != L'\0') {
+        wchar_t buffer[kPathUnits];
+        lstrcpynW(buffer, proposal.c_str(), kPathUnits);
+        saveDialog.lpstrFile = buffer;
+        if (RunSaveDialog(app)) SavePicture(app, buffer);
+        saveDialog.lpstrFile = current;
+        return;
+    }
+    lstrcpynW(current, proposal.c_str(), kPathUnits);
+    saveDialog.lpstrFile = current;
+    if (RunSaveDialog(app)) SavePicture(app, current);
+    current[0] = L'\0';
+}
+
+void NewDrawing(AppState* app) {
+    HWND window = MainWindow(app);
+    if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas)) {
+        const wchar_t* folder = Wide(app->settings.defaultPath);
+        if (folder[0] != L'\0' && !PathIsDirectoryW(folder)) {
+            ShowErrorMessage(Narrow16(LoadText(app, 2)));
+            ShowErrorMessage(app->settings.defaultPath);
+            return;
+        }
+        EnterProgramFolder();
+        SendMessageW(window, WM_COMMAND, kFitToWindow, 0);
+        // The old drawing is replaced only once it is safely on disk.
+        if (QuickSave(app) != 0) return;
+    }
+    app->settings.currentFile[0] = u'\0';
+    app->loadedWithSteps = 0;
+    RECT client;
+    GetClientRect(window, &client);
+    ReplaceCanvas(app, 8 * (client.right - client.left), 8 * (client.bottom - client.top));
+    SendMessageW(window, WM_COMMAND, kZoomTo + 1, 0);
+    app->viewHost.view.mirror = 0;
+    SendMessageW(window, WM_COMMAND, kFitToWindow, 0);
+    InvalidateRect(window, nullptr, FALSE);
+    LeavePlayback(app);
+}
+
+int32_t LoadRecording(const wchar_t* path, StepLog* log) {
+    log->stepCount = 0;
+    DibSurface* surface = ReadPngFile(Narrow16(path), log);
+    if (!surface) return 0;
+    ReleaseDibSurface(&surface);
+    return 1;
+}
+
+void LoadDroppedPicture(AppState* app, const wchar_t* path) {
+    if (!IsCanvasBlank(&app->canvas) && QuickSave(app) != 0) return; // keep the unsaved drawing
+    LoadRecording(path, &app->stepLog);
+    if (app->stepLog.stepCount > 0) {
+        app->loadedWithSteps = 1;
+        StartPlayback(app);
+    }
+}

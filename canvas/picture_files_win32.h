@@ -1,0 +1,30 @@
+// The file commands of the window: new drawing, save as, quick save, save a
+// copy, the automatic save, and loading a dropped picture's recording.
+#pragma once
+
+#include <windows.h>
+
+#include "app/app_state.h"
+
+// Prepares the save dialog record (once, at window creation).
+void SetUpSaveDialog(AppState* app, HWND window);
+
+// Writes the canvas and the recording as a PNG: 0 when written. A failure
+// is shown in a message naming the path and the reason, and an existing
+// file of that name is left as it was.
+int32_t SavePicture(AppState* app, const wchar_t* path);
+
+// The time-stamped save in the default folder: 0 saved (or nothing to save
+// while a dropped picture is shown), 1 failed.
+int32_t QuickSave(AppState* app);
+void SaveAs(AppState* app);
+void SaveCopyAs(AppState* app);
+void NewDrawing(AppState* app);
+
+// Reads only the recording of a picture file: 1 when the file was a
+// readable PNG (whether or not it carried steps), 0 otherwise.
+int32_t LoadRecording(const wchar_t* path, StepLog* log);
+void LoadDroppedPicture(AppState* app, const wchar_t* path);
+
+// Runs the system save dialog on the record; nonzero when confirmed.
+BOOL RunSaveDialog(AppState* app);

@@ -1,0 +1,202 @@
+// In-process window tests: the real main window under wine on a (virtual)
+// display. A known pattern is written into the canvas, the view is refreshed
+// and what the window shows is read back from the screen.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <objbase.h>
+#include <ole2.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/report.h"
+#include "app/shell_win32.h"
+
+namespace {
+
+std::vector<std::u16string> messages;
+void CaptureMessage(const char16_t* text) { messages.emplace_back(text); }
+
+void Pump(int milliseconds) {
+    DWORD end = GetTickCount() + milliseconds;
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    } while (GetTickCount() < end);
+}
+
+// What the window shows, read from the screen through the window's DC.
+class ScreenShot {
+public:
+    explicit ScreenShot(HWND window) {
+        RECT client;
+        GetClientRect(window, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        pixels_.assign(static_cast<size_t>(width_) * height_, 0);
+        HDC source = GetDC(window);
+        HDC memory = CreateCompatibleDC(source);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
+        GdiFlush();
+        std::memcpy(pixels_.data(), bits, pixels_.size() * 4);
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(window, source);
+    }
+    // The grey level (0 black … 255 white) of a client pixel; -1 outside.
+    int Grey(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) return -1;
+        uint32_t pixel = pixels_[static_cast<size_t>(y) * width_ + x];
+        return static_cast<int>(((pixel >> 16) & 255) + ((pixel >> 8) & 255) + (pixel & 255)) / 3;
+    }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    int width_ = 0, height_ = 0;
+    std::vector<uint32_t> pixels_;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        SetErrorSink(CaptureMessage);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        OleInitialize(nullptr);
+        ASSERT_TRUE(RegisterMainWindowClass(GetModuleHandleW(nullptr)));
+        params = CreateParams{&accelerator, L""};
+        window = CreateMainWindow(GetModuleHandleW(nullptr), &params);
+        ASSERT_NE(window, nullptr);
+        ShowWindow(window, SW_SHOWNORMAL);
+        UpdateWindow(window);
+        Pump(500);
+    }
+    static void TearDownTestSuite() {
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        Pump(200);
+        SetErrorSink(nullptr);
+    }
+
+    AppState* app() { return TheApp(); }
+    ViewState* view() { return &TheApp()->viewHost.view; }
+
+    // Paper everywhere, one ink rectangle.
+    void DrawPattern(Rect ink) {
+        CanvasImage* image = &app()->canvas.image;
+        const int32_t stride = CanvasStride(image);
+        std::memset(image->bits, 0xFF, static_cast<size_t>(stride) * image->height);
+        for (int32_t y = ink.top; y < ink.bottom; ++y)
+            for (int32_t x = ink.left; x < ink.right; ++x)
+                CanvasRow(image, y)[x >> 3] &= static_cast<uint8_t>(~(0x80 >> (x & 7)));
+    }
+
+    void Command(UINT id) {
+        SendMessageW(window, WM_COMMAND, id, 0);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(300);
+    }
+
+    Point ClientOf(int32_t canvasX, int32_t canvasY) {
+        int32_t x = canvasX, y = canvasY;
+        view()->canvasToClient(view()->canvas, view(), &x, &y);
+        return Point{x, y};
+    }
+
+    static HWND window;
+    static HACCEL accelerator;
+    static CreateParams params;
+};
+
+HWND MainWindow::window = nullptr;
+HACCEL MainWindow::accelerator = nullptr;
+CreateParams MainWindow::params{};
+
+} // namespace
+
+TEST_F(MainWindow, StartsWithACanvasEightTimesTheClientArea) {
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(app()->canvas.image.width, 8 * client.right);
+    EXPECT_EQ(app()->canvas.image.height, 8 * client.bottom);
+    EXPECT_EQ(view()->scale, 8.0f);
+    wchar_t title[260];
+    GetWindowTextW(window, title, 260);
+    EXPECT_EQ(std::wstring(title).rfind(L"pindora - 0:0", 0), 0u) << title;
+}
+
+TEST_F(MainWindow, ShowsTheCanvasAtScaleEight) {
+    const int32_t W = app()->canvas.image.width, H = app()->canvas.image.height;
+    DrawPattern(Rect{W / 4, H / 4, W / 2, H / 2});
+    Command(kFitToWindow);
+    Command(kRefreshCommand);
+    ScreenShot shot(window);
+    Point inside = ClientOf(3 * W / 8, 3 * H / 8), paper = ClientOf(3 * W / 4, 3 * H / 4);
+    EXPECT_LT(shot.Grey(inside.x, inside.y), 10);
+    EXPECT_GT(shot.Grey(paper.x, paper.y), 245);
+    // An edge between ink and paper is shown in between (anti-aliased).
+    Point edge = ClientOf(W / 4, 3 * H / 8);
+    EXPECT_LT(shot.Grey(edge.x - 2, edge.y), 245 + 11);
+    EXPECT_GT(shot.Grey(edge.x - 2, edge.y), 245);
+    EXPECT_LT(shot.Grey(edge.x + 2, edge.y), 10);
+}
+
+TEST_F(MainWindow, ShowsCanvasPixelsMagnifiedAtScaleHalf) {
+    const int32_t W = app()->canvas.image.width, H = app()->canvas.image.height;
+    const int32_t cx = W / 2, cy = H / 2;
+    DrawPattern(Rect{cx, cy, cx + 1, cy + 1}); // one ink pixel
+    Command(kFitToWindow);
+    Command(kZoomTo + 5); // scale 0.5
+    ASSERT_EQ(view()->scale, 0.5f);
+    ScreenShot shot(window);
+    Point at = ClientOf(cx, cy);
+    ASSERT_GE(shot.Grey(at.x, at.y), 0) << "the pixel is off the window";
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx) EXPECT_LT(shot.Grey(at.x + dx, at.y + dy), 10);
+    EXPECT_GT(shot.Grey(at.x + 2, at.y), 245);
+    EXPECT_GT(shot.Grey(at.x - 1, at.y), 245);
+    EXPECT_GT(shot.Grey(at.x, at.y + 2), 245);
+}
+
+TEST_F(MainWindow, ShowsTheCanvasTurnedThirtyDegrees) {
+    const int32_t W = app()->canvas.image.width, H = app()->canvas.image.height;
+    DrawPattern(Rect{W / 4, H / 4, W / 2, H / 2});
+    Command(kFitToWindow);
+    Command(kRotateStepRight);
+    Command(kRotateStepRight);
+    ASSERT_EQ(view()->freeRotation, 1);
+    ASSERT_NEAR(view()->rotation, 30.0f, 1e-4);
+    ScreenShot shot(window);
+    Point inside = ClientOf(3 * W / 8, 3 * H / 8), paper = ClientOf(3 * W / 4, 3 * H / 4);
+    EXPECT_LT(shot.Grey(inside.x, inside.y), 10);
+    EXPECT_GT(shot.Grey(paper.x, paper.y), 245);
+    // The turned canvas no longer covers the client's corners: they show the
+    // light-grey margin.
+    EXPECT_NEAR(shot.Grey(1, 1), 192, 2);
+    // The ink rectangle's corner has moved as a 30° turn about the centre does.
+    Point a = ClientOf(W / 4, H / 4), b = ClientOf(W / 2, H / 4);
+    double angle = std::atan2(-(b.y - a.y), b.x - a.x) * 180.0 / 3.14159265;
+    EXPECT_NEAR(angle, 30.0, 1.0);
+    Command(kFitToWindow);
+}
+
+TEST_F(MainWindow, NoMessageWasShown) {
+    EXPECT_TRUE(messages.empty());
+}
