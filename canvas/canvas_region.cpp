@@ -49,6 +49,7 @@ bool PlanRegionJob(const CanvasImage* image, const Rect& rect, int32_t mirror, i
     job->mirror = mirror != 0;
     job->angle = turn;
     job->target = nullptr;
+    job->scratch = nullptr;
     return true;
 }
 
@@ -76,20 +77,27 @@ CanvasRegion* ExtractCanvasRegion(const CanvasImage* image, Rect rect, int32_t m
     if (bytes <= kLargestPixelBlock) {
         region->bits = static_cast<uint8_t*>(AllocateHeapBlock(static_cast<size_t>(bytes)));
     }
-    if (!region->bits) {
+    const bool quarter = job.angle == 90 || job.angle == 270;
+    job.scratch = quarter && region->bits
+                      ? static_cast<uint8_t*>(AllocateHeapBlock(kTurnScratchBytes))
+                      : nullptr;
+    // Working space the turn cannot do without counts as part of the pixel block.
+    if (!region->bits || (quarter && !job.scratch)) {
         char text[40];
         std::snprintf(text, sizeof text, "cx:%d cy:%d", static_cast<int>(job.width),
                       static_cast<int>(job.height));
         ShowErrorMessage(AsciiToUtf16(text));
+        FreeHeapBlock(region->bits);
         FreeHeapBlock(region);
         return nullptr;
     }
     FillRegionFormat(region, job, image);
     job.target = region->bits;
-    if (job.angle == 0 || job.angle == 180) {
-        CopyRegionRows(job);
-    } else {
+    if (quarter) {
         TurnRegion(job);
+        FreeHeapBlock(job.scratch);
+    } else {
+        CopyRegionRows(job);
     }
     return region;
 }

@@ -2,6 +2,7 @@
 // 180) and the turner (90 and 270) need to fill a region's pixels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "canvas/canvas.h"
@@ -17,9 +18,14 @@ struct RegionJob {
     int32_t y0;
     int32_t y1;
     bool mirror;
-    int32_t angle;   // 0, 90, 180 or 270
-    uint8_t* target; // the region's pixel block, width × height bits, bottom-up
+    int32_t angle;    // 0, 90, 180 or 270
+    uint8_t* target;  // the region's pixel block, width × height bits, bottom-up
+    uint8_t* scratch; // kTurnScratchBytes for the quarter turns, else null
 };
+
+// The quarter turns build their output in this much working space, a size
+// that stays in the processor's cache.
+constexpr size_t kTurnScratchBytes = 256 * 1024;
 
 // Every region byte is written. Beyond the canvas: rows below repeat the last
 // canvas row; for 0 and 180 a partly covered last byte is completed with the

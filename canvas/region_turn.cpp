@@ -1,37 +1,39 @@
-// Angles 90 and 270: source columns become region rows. The work is done in
-// strips of 32 source rows × 64 source columns and in tiles of strips, so the
-// source lines a tile reads and the region lines it writes stay in cache.
+// Angles 90 and 270: source columns become region rows. Work goes in
+// tiles of kTileBytes source bytes across (8 × kTileBytes region rows) by a
+// group of bands down. A tile is turned into a buffer small enough to stay in
+// cache, then each of its region-row pieces is copied out in one stream that
+// bypasses the cache: the scattered word stores of the turn never miss, each
+// source line is fetched once, and region lines are written without being
+// read first.
 #include <algorithm>
 #include <cstring>
 
 #include "canvas/region_job.h"
 #include "canvas/region_turn_strip.h"
+#include "canvas/stream_copy.h"
 
 namespace {
 
-// Source bytes per row in one tile: 512 region rows, one 64-byte line of
-// each source row.
-constexpr int32_t kTileBytes = 64;
+// 128 region rows per tile: buffer rows as tall as a whole region fit the
+// scratch block for regions up to 15 360 pixels tall, and a source line is
+// used by four tiles in turn.
+constexpr int32_t kTileBytes = 16;
+// Source rows are fetched this many bands ahead.
+constexpr int32_t kPrefetchBands = 2;
 
-// The 32 rows of band b in the order the strip turner takes them: fed[q]
-// supplies bit q of each stored word. A region byte holds 8 pixels with the
-// leftmost in bit 7, so in ascending order (angle 90, dx = sy) byte g of the
-// word takes rows 8g+7 .. 8g in bits 0..7; descending (270, dx = h-1-sy) the
-// word's pixels run from row 31 down to row 0. Rows below the canvas repeat
-// its last row.
-void ArrangeBandRows(const RegionJob& job, int32_t band, bool descending, const uint8_t* fed[32]) {
-    for (int32_t q = 0; q < 32; ++q) {
-        int32_t group = q / 8, bit = q % 8;
-        int32_t k = descending ? 24 - 8 * group + bit : 8 * group + 7 - bit;
-        int32_t y = std::min(job.top + 32 * band + k, job.y1 - 1);
-        fed[q] = CanvasRow(job.image, y);
-    }
+// Which band row feeds bit q of each stored word. A region byte holds 8
+// pixels with the leftmost in bit 7, so in ascending order (angle 90,
+// dx = sy) byte g of the word takes rows 8g+7 .. 8g in bits 0..7; descending
+// (270, dx = h-1-sy) the word's pixels run from row 31 down to row 0.
+int32_t FedRow(int32_t q, bool descending) {
+    int32_t group = q / 8, bit = q % 8;
+    return descending ? 24 - 8 * group + bit : 8 * group + 7 - bit;
 }
 
 // The last strip of a row, fewer than 8 canvas bytes wide: turned from a
 // padded copy so the turner never reads past the canvas row.
-void TurnShortStrip(const uint8_t* const fed[32], int32_t byteColumn, int32_t bytes, uint8_t* first,
-                    ptrdiff_t step) {
+void TurnShortStrip(TurnStripFunction turn, const uint8_t* const fed[32], int32_t byteColumn,
+                    int32_t bytes, uint8_t* first, ptrdiff_t step) {
     uint8_t padded[32][8] = {};
     const uint8_t* paddedFed[32];
     for (int32_t q = 0; q < 32; ++q) {
@@ -39,7 +41,7 @@ void TurnShortStrip(const uint8_t* const fed[32], int32_t byteColumn, int32_t by
         paddedFed[q] = padded[q];
     }
     uint32_t words[64];
-    TurnStrip(paddedFed, 0, reinterpret_cast<uint8_t*>(words), 4);
+    turn(paddedFed, 0, reinterpret_cast<uint8_t*>(words), 4);
     for (int32_t column = 0; column < 8 * bytes; ++column) {
         std::memcpy(first + column * step, &words[column], 4);
     }
@@ -48,6 +50,7 @@ void TurnShortStrip(const uint8_t* const fed[32], int32_t byteColumn, int32_t by
 } // namespace
 
 void TurnRegion(const RegionJob& job) {
+    static const TurnStripFunction turn = BestTurnStrip();
     const int32_t w = job.width;
     const ptrdiff_t rowBytes = job.height / 8;
     const int32_t bands = job.height / 32;
@@ -59,27 +62,74 @@ void TurnRegion(const RegionJob& job) {
         int32_t stored = ascending ? sx : w - 1 - sx;
         return job.target + static_cast<ptrdiff_t>(stored) * rowBytes;
     };
-    const ptrdiff_t step = ascending ? rowBytes : -rowBytes;
+
+    // Offsets of a band's rows from its first row, in fed order (rows are
+    // stored bottom-up, so lower rows lie at lower addresses).
+    const ptrdiff_t stride = CanvasStride(job.image);
+    ptrdiff_t fedOffset[32];
+    for (int32_t q = 0; q < 32; ++q) fedOffset[q] = -FedRow(q, descending) * stride;
+    // Bands from here down reach below the canvas and repeat its last row.
+    const int32_t firstCutBand = (job.y1 - job.top) / 32;
 
     const int32_t firstBand = (job.y0 - job.top) / 32;
     const int32_t firstByte = job.x0 / 8;
     const int32_t endByte = (job.x1 + 7) / 8;
+    // Leaves room for the buffer rows' padding to a line and one more.
+    const int32_t groupBands = static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
+    uint8_t* const buffer = job.scratch;
+
     const uint8_t* fed[32];
-    for (int32_t tile = firstByte; tile < endByte; tile += kTileBytes) {
-        const int32_t tileEnd = std::min(endByte, tile + kTileBytes);
-        for (int32_t band = firstBand; band < bands; ++band) {
-            ArrangeBandRows(job, band, descending, fed);
-            const int32_t word = descending ? bands - 1 - band : band;
-            for (int32_t byte = tile; byte < tileEnd; byte += 8) {
-                uint8_t* first = regionRow(8 * byte - job.left) + 4 * word;
-                if (tileEnd - byte >= 8) {
-                    TurnStrip(fed, byte, first, step);
+    for (int32_t group = firstBand; group < bands; group += groupBands) {
+        const int32_t groupEnd = std::min(bands, group + groupBands);
+        // The group's words in a region row: bands ascending at 90, descending at 270.
+        const ptrdiff_t pieceAt = 4 * (descending ? bands - groupEnd : group);
+        const ptrdiff_t pieceBytes = 4 * (groupEnd - group);
+        // Buffer rows an odd number of cache lines apart: with a power-of-two
+        // step a strip's 64 stores would crowd into a few cache sets.
+        const ptrdiff_t bufferStep = (pieceBytes + 63) / 64 % 2 ? (pieceBytes + 63) / 64 * 64
+                                                                : (pieceBytes + 63) / 64 * 64 + 64;
+        for (int32_t tile = firstByte; tile < endByte; tile += kTileBytes) {
+            const int32_t tileEnd = std::min(endByte, tile + kTileBytes);
+            const int32_t firstSx = 8 * tile - job.left;
+            // Bottom band first: the canvas is stored bottom-up, so this walks
+            // it towards higher addresses, the direction the processor fetches
+            // ahead in.
+            for (int32_t band = groupEnd - 1; band >= group; --band) {
+                const uint8_t* first =
+                    CanvasRow(job.image, std::min(job.top + 32 * band, job.y1 - 1));
+                if (band < firstCutBand) {
+                    for (int32_t q = 0; q < 32; ++q) fed[q] = first + fedOffset[q];
                 } else {
-                    TurnShortStrip(fed, byte, tileEnd - byte, first, step);
+                    // Rows below the canvas repeat its last row.
+                    for (int32_t q = 0; q < 32; ++q) {
+                        int32_t y =
+                            std::min(job.top + 32 * band + FedRow(q, descending), job.y1 - 1);
+                        fed[q] = CanvasRow(job.image, y);
+                    }
                 }
+                if (band - kPrefetchBands >= group && band < firstCutBand) {
+                    const uint8_t* ahead = first + 32 * kPrefetchBands * stride;
+                    for (int32_t q = 0; q < 32; ++q)
+                        __builtin_prefetch(ahead + fedOffset[q] + tile);
+                }
+                const ptrdiff_t wordAt = 4 * (descending ? groupEnd - 1 - band : band - group);
+                for (int32_t byte = tile; byte < tileEnd; byte += 8) {
+                    // Into the buffer, one row piece per source column.
+                    uint8_t* at = buffer + 8 * (byte - tile) * bufferStep + wordAt;
+                    if (tileEnd - byte >= 8) {
+                        turn(fed, byte, at, bufferStep);
+                    } else {
+                        TurnShortStrip(turn, fed, byte, tileEnd - byte, at, bufferStep);
+                    }
+                }
+            }
+            for (int32_t column = 0; column < 8 * (tileEnd - tile); ++column) {
+                CopyBypassingCache(regionRow(firstSx + column) + pieceAt,
+                                   buffer + column * bufferStep, static_cast<size_t>(pieceBytes));
             }
         }
     }
+    FinishBypassingCopies();
 
     // Bands above the canvas: paper.
     const int32_t firstSx = job.x0 - job.left;

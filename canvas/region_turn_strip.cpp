@@ -2,8 +2,10 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#include "canvas/cpu_features.h"
+
+#if PINDORA_X86
+#include <immintrin.h>
 #endif
 
 // Output words are stored little-endian, as on every machine this program
@@ -44,61 +46,113 @@ void TurnStripPortable(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8
     }
 }
 
-#if defined(__SSE2__)
+#if PINDORA_X86
 
 namespace {
 
 // out[b] byte q = byte b of in[q]: 16 rows of 8 bytes become 8 columns of 16.
-void TransposeRows16x8(const __m128i in[16], __m128i out[8]) {
-    __m128i pairs[8];
-    for (int i = 0; i < 8; ++i) pairs[i] = _mm_unpacklo_epi8(in[2 * i], in[2 * i + 1]);
-    __m128i quadsLow[4], quadsHigh[4]; // bytes 0-3 and 4-7 of four rows each
-    for (int j = 0; j < 4; ++j) {
-        quadsLow[j] = _mm_unpacklo_epi16(pairs[2 * j], pairs[2 * j + 1]);
-        quadsHigh[j] = _mm_unpackhi_epi16(pairs[2 * j], pairs[2 * j + 1]);
+// The AVX2 version does the same in each 128-bit lane.
+#define PINDORA_TRANSPOSE_ROWS_16X8(vec, unpack)                                                   \
+    vec pairs[8];                                                                                  \
+    for (int i = 0; i < 8; ++i) pairs[i] = unpack##lo_epi8(in[2 * i], in[2 * i + 1]);              \
+    vec quadsLow[4], quadsHigh[4]; /* bytes 0-3 and 4-7 of four rows each */                       \
+    for (int j = 0; j < 4; ++j) {                                                                  \
+        quadsLow[j] = unpack##lo_epi16(pairs[2 * j], pairs[2 * j + 1]);                            \
+        quadsHigh[j] = unpack##hi_epi16(pairs[2 * j], pairs[2 * j + 1]);                           \
+    }                                                                                              \
+    vec octs[2][4]; /* [row half][byte pair]: bytes 2p and 2p+1 of eight rows */                   \
+    for (int k = 0; k < 2; ++k) {                                                                  \
+        octs[k][0] = unpack##lo_epi32(quadsLow[2 * k], quadsLow[2 * k + 1]);                       \
+        octs[k][1] = unpack##hi_epi32(quadsLow[2 * k], quadsLow[2 * k + 1]);                       \
+        octs[k][2] = unpack##lo_epi32(quadsHigh[2 * k], quadsHigh[2 * k + 1]);                     \
+        octs[k][3] = unpack##hi_epi32(quadsHigh[2 * k], quadsHigh[2 * k + 1]);                     \
+    }                                                                                              \
+    for (int p = 0; p < 4; ++p) {                                                                  \
+        out[2 * p] = unpack##lo_epi64(octs[0][p], octs[1][p]);                                     \
+        out[2 * p + 1] = unpack##hi_epi64(octs[0][p], octs[1][p]);                                 \
     }
-    __m128i octs[2][4]; // [row half][byte pair]: bytes 2p and 2p+1 of eight rows
-    for (int k = 0; k < 2; ++k) {
-        octs[k][0] = _mm_unpacklo_epi32(quadsLow[2 * k], quadsLow[2 * k + 1]);
-        octs[k][1] = _mm_unpackhi_epi32(quadsLow[2 * k], quadsLow[2 * k + 1]);
-        octs[k][2] = _mm_unpacklo_epi32(quadsHigh[2 * k], quadsHigh[2 * k + 1]);
-        octs[k][3] = _mm_unpackhi_epi32(quadsHigh[2 * k], quadsHigh[2 * k + 1]);
-    }
-    for (int p = 0; p < 4; ++p) {
-        out[2 * p] = _mm_unpacklo_epi64(octs[0][p], octs[1][p]);
-        out[2 * p + 1] = _mm_unpackhi_epi64(octs[0][p], octs[1][p]);
-    }
+
+__attribute__((target("sse2"), always_inline)) inline void TransposeRows16x8(const __m128i in[16],
+                                                                             __m128i out[8]) {
+    PINDORA_TRANSPOSE_ROWS_16X8(__m128i, _mm_unpack)
 }
+
+__attribute__((target("avx2"), always_inline)) inline void TransposeRows16x8(const __m256i in[16],
+                                                                             __m256i out[8]) {
+    PINDORA_TRANSPOSE_ROWS_16X8(__m256i, _mm256_unpack)
+}
+
+#undef PINDORA_TRANSPOSE_ROWS_16X8
 
 } // namespace
 
-void TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                   ptrdiff_t step) {
-    __m128i rows[32];
-    for (int q = 0; q < 32; ++q) {
-        rows[q] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(fed[q] + byteColumn));
-    }
-    __m128i low[8], high[8]; // per source byte: rows fed 0-15 and 16-31
-    TransposeRows16x8(rows, low);
-    TransposeRows16x8(rows + 16, high);
-    for (int byte = 0; byte < 8; ++byte) {
-        __m128i a = low[byte], b = high[byte];
-        uint8_t* target = first + 8 * byte * step;
-        for (int column = 0; column < 8; ++column) {
-            auto word = static_cast<uint32_t>(_mm_movemask_epi8(a)) |
-                        static_cast<uint32_t>(_mm_movemask_epi8(b)) << 16;
-            StoreWord(target + column * step, word);
-            // Doubling each byte moves its next pixel up to the top bit.
-            a = _mm_add_epi8(a, a);
-            b = _mm_add_epi8(b, b);
+__attribute__((target("sse2"))) void
+TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
+    // The two halves of the rows are turned one after the other, each
+    // filling its 16 bits of the words, so the registers hold one half.
+    for (int half = 0; half < 2; ++half) {
+        __m128i rows[16];
+        for (int q = 0; q < 16; ++q) {
+            rows[q] =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(fed[16 * half + q] + byteColumn));
+        }
+        __m128i columns[8];
+        TransposeRows16x8(rows, columns);
+        for (int byte = 0; byte < 8; ++byte) {
+            __m128i v = columns[byte];
+            uint8_t* target = first + 8 * byte * step + 2 * half;
+            for (int column = 0; column < 8; ++column) {
+                auto bits = static_cast<uint16_t>(_mm_movemask_epi8(v));
+                std::memcpy(target + column * step, &bits, 2);
+                // Doubling each byte moves its next pixel up to the top bit.
+                v = _mm_add_epi8(v, v);
+            }
         }
     }
 }
 
-const TurnStripFunction TurnStrip = TurnStripSse2;
+__attribute__((target("avx2"))) void
+TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
+    // Rows 0-15 in the low lanes, 16-31 in the high lanes: after the
+    // transpose one register holds a source byte column of all 32 rows.
+    __m256i rows[16];
+    for (int q = 0; q < 16; ++q) {
+        __m128i low = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(fed[q] + byteColumn));
+        __m128i high = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(fed[q + 16] + byteColumn));
+        rows[q] = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
+    }
+    __m256i columns[8];
+    TransposeRows16x8(rows, columns);
+    for (int byte = 0; byte < 8; ++byte) {
+        __m256i v = columns[byte];
+        uint8_t* target = first + 8 * byte * step;
+        for (int column = 0; column < 8; ++column) {
+            StoreWord(target + column * step, static_cast<uint32_t>(_mm256_movemask_epi8(v)));
+            v = _mm256_add_epi8(v, v);
+        }
+    }
+}
+
+TurnStripFunction BestTurnStrip() {
+    if (CpuHasAvx2()) return TurnStripAvx2;
+    if (CpuHasSse2()) return TurnStripSse2;
+    return TurnStripPortable;
+}
 
 #else
 
-const TurnStripFunction TurnStrip = TurnStripPortable;
+void TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                   ptrdiff_t step) {
+    TurnStripPortable(fed, byteColumn, first, step);
+}
+
+void TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                   ptrdiff_t step) {
+    TurnStripPortable(fed, byteColumn, first, step);
+}
+
+TurnStripFunction BestTurnStrip() {
+    return TurnStripPortable;
+}
 
 #endif

@@ -19,12 +19,14 @@ using TurnStripFunction = void (*)(const uint8_t* const fed[32], ptrdiff_t byteC
 void TurnStripPortable(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
                        ptrdiff_t step);
 
-#if defined(__SSE2__)
-// The same with 128-bit registers: an unpack transpose of the strip's bytes,
-// then one byte-wise top-bit mask per 16 rows.
+// An unpack transpose of the strip's bytes, so each source byte column sits
+// in one register, then one byte-wise top-bit mask per column and 16 rows
+// (SSE2) or per column and all 32 rows (AVX2). Only for machines that have
+// them (see BestTurnStrip); elsewhere they are the portable code.
 void TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
                    ptrdiff_t step);
-#endif
+void TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                   ptrdiff_t step);
 
-// The fastest of the above this build has.
-extern const TurnStripFunction TurnStrip;
+// The fastest this machine runs.
+TurnStripFunction BestTurnStrip();

@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "canvas/canvas_region.h"
+#include "canvas/cpu_features.h"
 #include "canvas/region_turn_strip.h"
+#include "canvas/row_flip.h"
 #include "tests/core/test_support.h"
 
 namespace {
@@ -194,6 +196,14 @@ TEST(CanvasRegion, WideCanvasMirrorsTheByteAfterTheLastWholeWord) {
     ExpectAllTurnsMatch(canvas, Rect{0, 0, 8032, 64});
 }
 
+// The quarter turns work through the rectangle in groups of bands; a tall
+// rectangle takes several, with the canvas edge cutting the last.
+TEST(CanvasRegion, TallRectanglesTurnInSeveralPasses) {
+    std::mt19937 random(15400);
+    TestCanvas canvas(70, 15400, random);
+    ExpectAllTurnsMatch(canvas, Rect{0, -64, 96, 15424});
+}
+
 TEST(CanvasRegion, HeaderAndColoursFollowTheTurn) {
     std::mt19937 random(5);
     TestCanvas canvas(100, 100, random);
@@ -287,9 +297,13 @@ TEST(CanvasRegion, ReleaseOfNoneReturnsOne) {
     EXPECT_EQ(ReleaseCanvasRegion(nullptr), 1);
 }
 
-// The strip turners (the portable one is what builds without SSE2 use) must
-// agree with a bit-by-bit transpose for any row order.
+// The strip turners and row flippers of every instruction set this machine
+// has (the portable ones are what other machines use) agree bit for bit
+// with a plain transpose and a plain flip.
 TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
+    std::vector<TurnStripFunction> turners{TurnStripPortable};
+    if (CpuHasSse2()) turners.push_back(TurnStripSse2);
+    if (CpuHasAvx2()) turners.push_back(TurnStripAvx2);
     std::mt19937 random(10);
     std::vector<uint8_t> rows(32 * 16);
     for (int trial = 0; trial < 50; ++trial) {
@@ -306,13 +320,36 @@ TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
             }
             expected[column] = word;
         }
-        uint32_t portable[64], chosen[64];
-        TurnStripPortable(fed, byteColumn, reinterpret_cast<uint8_t*>(portable), 4);
-        // Stored backwards with a negative step, as the mirrored turns do.
-        TurnStrip(fed, byteColumn, reinterpret_cast<uint8_t*>(chosen + 63), -4);
-        for (int column = 0; column < 64; ++column) {
-            ASSERT_EQ(portable[column], expected[column]) << column;
-            ASSERT_EQ(chosen[63 - column], expected[column]) << column;
+        for (size_t which = 0; which < turners.size(); ++which) {
+            uint32_t words[64];
+            // Stored backwards with a negative step, as the mirrored turns do.
+            turners[which](fed, byteColumn, reinterpret_cast<uint8_t*>(words + 63), -4);
+            for (int column = 0; column < 64; ++column) {
+                ASSERT_EQ(words[63 - column], expected[column]) << which << " " << column;
+            }
+        }
+    }
+}
+
+TEST(CanvasRegion, RowFlippersReverseBitByBit) {
+    std::vector<FlipRowBytesFunction> flippers{FlipRowBytesPortable};
+    if (CpuHasAvx2()) flippers.push_back(FlipRowBytesAvx2);
+    std::mt19937 random(11);
+    for (int32_t count = 0; count <= 140; count += 1 + count / 16) {
+        std::vector<uint8_t> source(static_cast<size_t>(count));
+        for (uint8_t& byte : source) byte = static_cast<uint8_t>(random());
+        for (size_t which = 0; which < flippers.size(); ++which) {
+            // One guard byte either side shows stores outside the run.
+            std::vector<uint8_t> target(static_cast<size_t>(count) + 2, 0xA5);
+            flippers[which](source.data(), target.data() + 1 + count, count);
+            EXPECT_EQ(target.front(), 0xA5);
+            EXPECT_EQ(target.back(), 0xA5);
+            for (int32_t x = 0; x < 8 * count; ++x) {
+                int from = (source[x / 8] >> (7 - x % 8)) & 1;
+                int mirrored = 8 * count - 1 - x;
+                int to = (target[1 + mirrored / 8] >> (7 - mirrored % 8)) & 1;
+                ASSERT_EQ(to, from) << which << " count " << count << " x " << x;
+            }
         }
     }
 }
