@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "view/render_region.h"
+#include "view/scaled_renderer_internal.h"
 
 enum class FreeRenderer : int32_t { kNearest, kAccumulate8, kAccumulate16 };
 

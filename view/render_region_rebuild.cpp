@@ -21,7 +21,8 @@ int32_t RoundUp32(int32_t value) {
 // the real one meanwhile.
 DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
     if (!view->pixelRenderer || !view->canvasRectToBitmap) return nullptr;
-    ViewState atScale = *view;
+    ViewState atScale;
+    CopyViewFields(&atScale, view);
     if (atScale.scale < 1.0f) atScale.scale = 1.0f;
     const CanvasImage* image = &canvas->image;
     Rect r{0, 0, image->width, image->height};
@@ -64,7 +65,8 @@ void RebuildFree(const ViewState* view, const Canvas* canvas, DibSurface** viewB
     case FreeRenderer::kNearest:
         break;
     }
-    ViewState atScale = *view;
+    ViewState atScale;
+    CopyViewFields(&atScale, view);
     if (atScale.scale < 1.0f) atScale.scale = 1.0f;
     RenderNearest(&canvas->image, &atScale, r, viewBitmap, maskBitmap, 1);
     if (!*viewBitmap || !*maskBitmap) {

@@ -45,7 +45,8 @@ int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
     // itself is shared). Mapping at the real scale and multiplying back down
     // would lose the last column and row, which the transform rounds for
     // zooming out: (R + s - 1) / s * s is R - 1 at s = 0.5.
-    ViewState atScale = *view;
+    ViewState atScale;
+    CopyViewFields(&atScale, view);
     if (atScale.scale < 1.0f) atScale.scale = 1.0f;
     Rect o = rect;
     atScale.canvasRectToBitmap(canvas, &atScale, &e);

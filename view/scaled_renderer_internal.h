@@ -3,12 +3,25 @@
 // their palettes, and the wide-counter accumulation.
 #pragma once
 
+#include <cstddef>
+#include <cstring>
+
 #include "view/scaled_renderers.h"
 
 // Largest output side: 16.16 positions address at most 32767 whole pixels.
 constexpr int32_t kMaxRenderSide = 32767;
 // Largest accumulating output, in pixels (its counters take up to 4 bytes each).
 constexpr int64_t kMaxAccumulatePixels = int64_t{1} << 28;
+
+// A copy of the view's fields before its lock, for working on a changed
+// copy (scale raised to 1, another canvas). The lock's bytes are left out:
+// another thread may be taking it meanwhile.
+inline void CopyViewFields(ViewState* copy, const ViewState* view) {
+    static_assert(offsetof(ViewState, lock) + sizeof(ViewLock) == sizeof(ViewState),
+                  "the lock is the view's last field");
+    std::memset(copy, 0, sizeof *copy);
+    std::memcpy(copy, view, offsetof(ViewState, lock));
+}
 
 // A copy of the view whose canvas carries the rendered image's size, so that
 // every transform measures the image actually read. Built in place (the view

@@ -31,7 +31,7 @@ bool FloorStep(double value, int32_t* step) {
 void BindSourceFrame(SourceFrame* frame, const CanvasImage* source, const ViewState* view) {
     std::memset(&frame->canvas, 0, sizeof frame->canvas);
     frame->canvas.image = *source;
-    frame->view = *view;
+    CopyViewFields(&frame->view, view);
     frame->view.canvas = &frame->canvas;
 }
 

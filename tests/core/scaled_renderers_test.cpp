@@ -301,15 +301,18 @@ TEST(AccumulatingRenderers, ThreadsGiveTheSameBytesAsOneThread) {
             ASSERT_GE(alone->header.biWidth, 256);
             ASSERT_GE(alone->header.biHeight, 256);
             // n threads, and n threads of which some could not be started.
-            for (uint32_t failures : {0u, 1u, 6u}) {
-                for (int32_t n : {2, 3, 7}) {
-                    SetBandProcessorCountOverride(n);
-                    SetBandThreadFailures(failures);
-                    DibSurface* spread = render(canvas.image(), &view.view, whole, 0, 1);
-                    EXPECT_TRUE(SamePixels(alone, spread))
-                        << n << " threads, failures " << failures;
-                    ReleaseDibSurface(&spread);
-                }
+            struct Spread {
+                int32_t threads;
+                uint32_t failures;
+            };
+            for (Spread spread :
+                 {Spread{2, 0}, Spread{3, 0}, Spread{7, 0}, Spread{3, 1}, Spread{7, 0x2A}}) {
+                SetBandProcessorCountOverride(spread.threads);
+                SetBandThreadFailures(spread.failures);
+                DibSurface* out = render(canvas.image(), &view.view, whole, 0, 1);
+                EXPECT_TRUE(SamePixels(alone, out))
+                    << spread.threads << " threads, failures " << spread.failures;
+                ReleaseDibSurface(&out);
             }
             SetBandThreadFailures(0);
             ReleaseDibSurface(&alone);
