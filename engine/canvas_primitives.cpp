@@ -29,10 +29,39 @@ inline void ApplyMask(uint8_t* word, uint32_t pixelOrderMask, int32_t colour) {
     std::memcpy(word, &value, sizeof value);
 }
 
-// Span ends are clamped while still floating point, so far-away or huge
-// coordinates never overflow the conversion; -1 and width fall outside.
-inline int32_t ClampColumn(double x, int32_t width) {
-    return static_cast<int32_t>(std::min(std::max(x, -1.0), static_cast<double>(width)));
+// Pixels x0 to x1 of one stored row, both already within 0 ... width - 1:
+// the partial words at either end by mask, the whole words between at once.
+void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t colour) {
+    int32_t firstWord = x0 >> 5;
+    int32_t lastWord = x1 >> 5;
+    uint32_t headMask = 0xFFFFFFFFu >> (x0 & 31);
+    uint32_t tailMask = 0xFFFFFFFFu << (31 - (x1 & 31));
+    if (firstWord == lastWord) {
+        ApplyMask(row + 4 * firstWord, headMask & tailMask, colour);
+        return;
+    }
+    ApplyMask(row + 4 * firstWord, headMask, colour);
+    int32_t wholeWords = lastWord - firstWord - 1;
+    if (wholeWords > 0) {
+        std::memset(row + 4 * (firstWord + 1), colour != 0 ? 0xFF : 0x00,
+                    static_cast<size_t>(wholeWords) * 4);
+    }
+    ApplyMask(row + 4 * lastWord, tailMask, colour);
+}
+
+// A span whose ends come from FloorColumn (-1 ... width) on a canvas row.
+inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t width, int32_t colour) {
+    x0 = std::max(x0, 0);
+    x1 = std::min(x1, width - 1);
+    if (x0 <= x1) FillRowSpan(row, x0, x1, colour);
+}
+
+// floor(x) as a span end, clamped to -1 ... width (both outside the canvas)
+// while still floating point so far-away coordinates never overflow the
+// conversion. The argument order of max sends NaN to -1.
+inline int32_t FloorColumn(double x, int32_t width) {
+    x = std::min(std::max(-1.0, x), static_cast<double>(width));
+    return static_cast<int32_t>(std::floor(x));
 }
 
 inline bool Finite(float a, float b) {
@@ -40,39 +69,56 @@ inline bool Finite(float a, float b) {
 }
 
 // The span of a row between two edge crossings, by the pixel-centre rule.
-void FillCrossingSpan(CanvasImage* image, double xa, double xb, int32_t y, int32_t colour) {
+void FillCrossingSpan(uint8_t* row, int32_t width, double xa, double xb, int32_t colour) {
     double lo = std::min(xa, xb), hi = std::max(xa, xb);
-    FillSpan(image, ClampColumn(std::floor(lo + 0.5), image->width),
-             ClampColumn(std::floor(hi - 0.5), image->width), y, colour);
+    FillClampedSpan(row, FloorColumn(lo + 0.5, width), FloorColumn(hi - 0.5, width), width, colour);
 }
 
-// One chain of polygon edges, walked downwards from the top vertex.
+// One chain of polygon edges, walked downwards from the top vertex. The
+// current edge's slope is kept so a row costs no division.
 struct EdgeChain {
     int32_t from;
     int32_t to;
     int32_t direction; // -1 towards lower indices, +1 towards higher
     int32_t stepsLeft; // guards against malformed (non-convex) input
+    double slope;      // x change per unit of y on the current edge
 };
 
 int32_t Wrap(int32_t index, int32_t count) {
     return ((index % count) + count) % count;
 }
 
+void TakeEdge(EdgeChain* chain, const FloatPoint* points) {
+    const FloatPoint& a = points[chain->from];
+    const FloatPoint& b = points[chain->to];
+    double height = static_cast<double>(b.y) - a.y;
+    chain->slope = height != 0.0 ? (static_cast<double>(b.x) - a.x) / height : 0.0;
+}
+
+EdgeChain StartChain(const FloatPoint* points, int32_t count, int32_t top, int32_t direction) {
+    EdgeChain chain{top, Wrap(top + direction, count), direction, count, 0.0};
+    TakeEdge(&chain, points);
+    return chain;
+}
+
 // Moves the chain on until its current edge ends at or below row centre v.
 void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
+    bool moved = false;
     while (points[chain->to].y < v && chain->stepsLeft > 0) {
         chain->from = chain->to;
         chain->to = Wrap(chain->to + chain->direction, count);
         --chain->stepsLeft;
+        moved = true;
     }
+    if (moved) TakeEdge(chain, points);
 }
 
 double CrossingX(const EdgeChain& chain, const FloatPoint* points, double v) {
     const FloatPoint& a = points[chain.from];
     const FloatPoint& b = points[chain.to];
-    double height = static_cast<double>(b.y) - a.y;
-    if (height == 0.0) return b.x; // horizontal edge lying on the row centre
-    return a.x + (static_cast<double>(b.x) - a.x) * (v - a.y) / height;
+    // A horizontal edge can only be current when it lies on the row centre.
+    if (a.y == b.y) return b.x;
+    return a.x + chain.slope * (v - a.y);
 }
 
 // The walk along the longer axis ("major"); the other coordinate ("minor")
@@ -130,22 +176,7 @@ void FillSpan(CanvasImage* image, int32_t x0, int32_t x1, int32_t y, int32_t col
     if (x1 < x0 || x1 < 0 || x0 >= image->width || y < 0 || y >= image->height) return;
     x0 = std::max(x0, 0);
     x1 = std::min(x1, image->width - 1);
-    uint8_t* row = CanvasRow(image, y);
-    int32_t firstWord = x0 >> 5;
-    int32_t lastWord = x1 >> 5;
-    uint32_t headMask = 0xFFFFFFFFu >> (x0 & 31);
-    uint32_t tailMask = 0xFFFFFFFFu << (31 - (x1 & 31));
-    if (firstWord == lastWord) {
-        ApplyMask(row + 4 * firstWord, headMask & tailMask, colour);
-        return;
-    }
-    ApplyMask(row + 4 * firstWord, headMask, colour);
-    int32_t wholeWords = lastWord - firstWord - 1;
-    if (wholeWords > 0) {
-        std::memset(row + 4 * (firstWord + 1), colour != 0 ? 0xFF : 0x00,
-                    static_cast<size_t>(wholeWords) * 4);
-    }
-    ApplyMask(row + 4 * lastWord, tailMask, colour);
+    FillRowSpan(CanvasRow(image, y), x0, x1, colour);
 }
 
 void SetCanvasPixel(CanvasImage* image, int32_t x, int32_t y, int32_t colour) {
@@ -164,13 +195,17 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     last = std::min(last, static_cast<double>(image->height - 1));
     if (first > last) return;
     double rr = static_cast<double>(r) * r;
-    for (int32_t y = static_cast<int32_t>(first); y <= static_cast<int32_t>(last); ++y) {
+    // Rows are stored bottom-up: the next canvas row is one stride lower.
+    const ptrdiff_t stride = CanvasStride(image);
+    uint8_t* row = CanvasRow(image, static_cast<int32_t>(first));
+    for (int32_t y = static_cast<int32_t>(first); y <= static_cast<int32_t>(last);
+         ++y, row -= stride) {
         float v = static_cast<float>(y) + 0.5f;
         double dy = static_cast<double>(cy) - v;
         // Rounding can leave the outermost rows a hair outside the circle.
         double w = std::sqrt(std::max(rr - dy * dy, 0.0));
-        FillSpan(image, ClampColumn(std::floor(cx - w + 0.5), image->width),
-                 ClampColumn(std::floor(cx + w - 0.5), image->width), y, colour);
+        FillClampedSpan(row, FloorColumn(cx - w + 0.5, image->width),
+                        FloorColumn(cx + w - 0.5, image->width), image->width, colour);
     }
 }
 
@@ -209,19 +244,24 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
     if (yFirst > yLast) return;
     if (yFirst == yLast) {
         if (yFirst < 0.0 || yFirst >= image->height) return;
-        FillCrossingSpan(image, minX, maxX, static_cast<int32_t>(yFirst), colour);
+        FillCrossingSpan(CanvasRow(image, static_cast<int32_t>(yFirst)), image->width, minX, maxX,
+                         colour);
         return;
     }
     double rowFrom = std::max(yFirst, 0.0);
     double rowTo = std::min(yLast, static_cast<double>(image->height - 1));
     if (rowFrom > rowTo) return;
 
-    EdgeChain down{top, Wrap(top - 1, count), -1, count};
-    EdgeChain up{top, Wrap(top + 1, count), +1, count};
-    for (int32_t y = static_cast<int32_t>(rowFrom); y <= static_cast<int32_t>(rowTo); ++y) {
+    EdgeChain down = StartChain(points, count, top, -1);
+    EdgeChain up = StartChain(points, count, top, +1);
+    const ptrdiff_t stride = CanvasStride(image);
+    uint8_t* row = CanvasRow(image, static_cast<int32_t>(rowFrom));
+    for (int32_t y = static_cast<int32_t>(rowFrom); y <= static_cast<int32_t>(rowTo);
+         ++y, row -= stride) {
         double v = y + 0.5;
         AdvanceChain(&down, points, count, v);
         AdvanceChain(&up, points, count, v);
-        FillCrossingSpan(image, CrossingX(down, points, v), CrossingX(up, points, v), y, colour);
+        FillCrossingSpan(row, image->width, CrossingX(down, points, v), CrossingX(up, points, v),
+                         colour);
     }
 }
