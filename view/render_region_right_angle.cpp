@@ -4,6 +4,7 @@
 // the stroke's own part is copied into the view bitmap.
 #include <algorithm>
 
+#include "view/block_reducers.h"
 #include "view/render_region_internal.h"
 #include "view/surface_blit.h"
 
@@ -17,6 +18,38 @@ Rect ExpandToBlocks(Rect rect) {
     e.right = ((rect.right + 4) & ~31) + 32;
     e.bottom = (rect.bottom + 31) & ~31;
     return e;
+}
+
+int32_t RoundUp32(int32_t value) {
+    return static_cast<int32_t>((static_cast<int64_t>(value) + 31) & ~int64_t{31});
+}
+
+// Whether the view's reducer is a sub-pixel one (the levels that have one).
+bool SubPixelReducing(const ViewState* view) {
+    if (!view->subPixel || !*view->subPixel) return false;
+    int32_t level = ZoomLevelIndex(view->scale);
+    if (level < 0) return false;
+    PixelRenderer sub = SelectBlockReducer(static_cast<uint32_t>(level), 1);
+    return view->pixelRenderer == sub && sub != SelectBlockReducer(static_cast<uint32_t>(level), 0);
+}
+
+// The sub-pixel reducers colour a block from windows up to 5 pixels beside
+// it (display columns: canvas columns or rows, by the turn), and treat the
+// first and last words of a region by rules of their own. So the stroke is
+// widened by 5 pixels, which takes in the display pixels whose windows reach
+// into it, and the region gets one more word on every side, kept within the
+// rebuild's 32-aligned canvas: every copied block then sees the neighbours it
+// sees in a full rebuild.
+void WidenForSubPixel(const CanvasImage* image, Rect* rect, Rect* e) {
+    rect->left = std::max(rect->left - 5, 0);
+    rect->top = std::max(rect->top - 5, 0);
+    rect->right = std::min(rect->right + 5, image->width);
+    rect->bottom = std::min(rect->bottom + 5, image->height);
+    *e = ExpandToBlocks(*rect);
+    e->left = std::max(e->left - 32, 0);
+    e->top = std::max(e->top - 32, 0);
+    e->right = std::min(e->right + 32, RoundUp32(image->width));
+    e->bottom = std::min(e->bottom + 32, RoundUp32(image->height));
 }
 
 } // namespace
@@ -33,6 +66,7 @@ int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
     rect.bottom = std::min(rect.bottom, canvas->image.height);
 
     Rect e = ExpandToBlocks(rect);
+    if (SubPixelReducing(view)) WidenForSubPixel(&canvas->image, &rect, &e);
     CanvasRegion* region =
         ExtractCanvasRegion(&canvas->image, e, view->mirror, TruncateToInt32(view->rotation));
     if (!region) return 0;

@@ -236,6 +236,31 @@ TEST(RightAngleUpdate, LeavesTheViewAsARebuildWouldInEveryOrientation) {
             }
 }
 
+TEST(RightAngleUpdate, SubPixelColoursMatchARebuildToo) {
+    // The sub-pixel windows look beside each block, so the pixels next to
+    // the stroke change as well; the update must leave them as a rebuild would.
+    std::mt19937 random(13);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (float scale : {16.0f, 8.0f, 4.0f})
+        for (float rotation : {0.0f, 90.0f, 180.0f, 270.0f})
+            for (int32_t mirror : {0, 1}) {
+                TestCanvas canvas(333, 251);
+                canvas.Draw(static_cast<uint32_t>(random()), 30);
+                TestView view(&canvas.canvas, scale, rotation, mirror, 0);
+                view.subPixel = 1;
+                view.Set(scale, rotation, mirror, 0);
+                ASSERT_NE(view.view.pixelRenderer, SelectBlockReducer(ZoomLevelIndex(scale), 0));
+                SCOPED_TRACE(testing::Message() << "scale " << scale << " rotation " << rotation
+                                                << " mirror " << mirror);
+                for (int spot = 0; spot < 6; ++spot) {
+                    double x = spot == 0 ? 3 : (spot == 1 ? 329 : 10 + unit(random) * 310);
+                    double y = spot == 2 ? 3 : (spot == 3 ? 247 : 10 + unit(random) * 230);
+                    UpdateCheck check = UpdateAgainstRebuild(canvas, view, x, y, 4 + spot);
+                    EXPECT_EQ(check.differing, 0) << "disc at " << x << "," << y;
+                }
+            }
+}
+
 TEST(RightAngleUpdate, StrokeOnTheLeftEdgeCopiesOnlyTheCanvasPart) {
     // Rectangle at x = 0..3: E.left = -32. The view bitmap is primed with a
     // marker so that a copy landing anywhere but the stroke would show.
