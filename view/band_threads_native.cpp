@@ -47,15 +47,15 @@ int32_t RunBandJobs(const BandJob* jobs, int32_t count) {
         started[k] =
             pthread_create(&threads[k], nullptr, RunLowered, const_cast<BandJob*>(&jobs[k])) == 0;
     }
-    int32_t inline_runs = 0;
+    int32_t inlineRuns = 0;
     for (int32_t k = 0; k < count; ++k) {
         if (started[k]) continue;
         jobs[k].work(jobs[k].record);
-        ++inline_runs;
+        ++inlineRuns;
     }
     for (int32_t k = 0; k < count; ++k)
         if (started[k]) pthread_join(threads[k], nullptr);
     std::free(threads);
     std::free(started);
-    return inline_runs;
+    return inlineRuns;
 }

@@ -49,11 +49,11 @@ int32_t RunBandJobs(const BandJob* jobs, int32_t count) {
         if (handles[k]) SetThreadPriority(handles[k], THREAD_PRIORITY_LOWEST);
     }
     // Bands without a thread run here, while the started ones work.
-    int32_t inline_runs = 0;
+    int32_t inlineRuns = 0;
     for (int32_t k = 0; k < count; ++k) {
         if (handles[k]) continue;
         jobs[k].work(jobs[k].record);
-        ++inline_runs;
+        ++inlineRuns;
     }
     for (bool running = true; running;) {
         Sleep(0);
@@ -67,5 +67,5 @@ int32_t RunBandJobs(const BandJob* jobs, int32_t count) {
     for (int32_t k = 0; k < count; ++k)
         if (handles[k]) CloseHandle(handles[k]);
     HeapFree(GetProcessHeap(), 0, handles);
-    return inline_runs;
+    return inlineRuns;
 }
