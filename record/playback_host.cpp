@@ -1,0 +1,24 @@
+#include "record/playback_host.h"
+
+namespace {
+const PlaybackHost* installed = nullptr;
+PlaybackTextLoader textLoader = nullptr;
+} // namespace
+
+void SetPlaybackHost(const PlaybackHost* host) {
+    installed = host;
+}
+
+const PlaybackHost* ThePlaybackHost() {
+    return installed ? installed : DefaultPlaybackHost();
+}
+
+void SetPlaybackTextLoader(PlaybackTextLoader loader) {
+    textLoader = loader;
+}
+
+const char16_t* PlaybackText(AppState* app, uint32_t id) {
+    const char16_t* text = textLoader ? textLoader(app, id) : nullptr;
+    if (text && *text) return text;
+    return id == kTimeLimitTextId ? u"Time is up." : u"";
+}

@@ -1,0 +1,179 @@
+// A drawing made live through the stroke engine with recording on, played
+// back from its log onto a fresh canvas, must come out bit for bit the same.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "engine/brush.h"
+#include "engine/pointer_input.h"
+#include "engine/refresh_thread.h"
+#include "engine/stroke_engine.h"
+#include "engine/stroke_host.h"
+#include "record/playback.h"
+#include "tests/core/playback_fake_host.h"
+#include "view/view_paint.h"
+
+namespace {
+
+// One clock for the recorder (stroke host) and playback.
+FakeWindowSystem* clockOwner = nullptr;
+
+const StrokeHost liveHost{
+    [] { return false; },
+    [](GdiHandle) {
+        return Point{0, 0};
+    },
+    [](GdiHandle, Point) { return true; },
+    [](GdiHandle, const Rect*) {},
+    [](GdiHandle) {},
+    [] { return clockOwner->milliseconds; },
+};
+
+struct Pen {
+    uint32_t maxPressure;
+    int32_t penSize;
+    int32_t penHardness;
+};
+
+// A 960 × 720 canvas shown at scale 8 in a 120 × 90 client, so that a canvas
+// pixel is two screen sixteenths.
+struct Studio {
+    std::unique_ptr<AppState> app{new AppState()};
+    FakeWindowSystem fake;
+    FakeHostScope scope{&fake, app.get()};
+    std::mt19937 random{20240611};
+
+    explicit Studio(const Pen& pen) {
+        clockOwner = &fake;
+        SetStrokeHost(&liveHost);
+        ResetOutline();
+        AppState* a = app.get();
+        InitViewLock(&a->viewHost.view.lock);
+        a->settings.brushParams[0] = BrushParams{pen.penSize, pen.penHardness};
+        a->settings.speedIndex = 3;
+        a->settings.recordStep = 1;
+        a->stroke.maxPressure = pen.maxPressure;
+        a->stroke.smoothingRadius = &a->settings.smoothingRadius;
+        InstallBrush(nullptr, &a->canvas, &a->settings);
+        CreateCanvas(&a->canvas, &a->settings, 960, 720);
+        fake.client = Point{120, 90};
+        InitViewWithClientSize(&a->viewHost, &a->canvas, &a->settings, 120, 90);
+    }
+    ~Studio() {
+        StopRefreshThread(app.get());
+        ReleaseView(&app->viewHost.view);
+        FreeCanvas(&app->canvas);
+        DeleteViewLock(&app->viewHost.view.lock);
+        SetStrokeHost(nullptr);
+    }
+
+    void Sample(int32_t x, int32_t y, int32_t pressure) {
+        fake.milliseconds += 3 + random() % 14;
+        PointerSample sample{};
+        sample.x = 2 * x;
+        sample.y = 2 * y;
+        sample.pressure = pressure;
+        HandlePointerSample(app.get(), &sample);
+    }
+
+    std::vector<uint8_t> CanvasBits() {
+        WaitForRefreshIdle(app.get());
+        const CanvasImage& image = app->canvas.image;
+        const uint8_t* bits = image.bits;
+        return std::vector<uint8_t>(bits, bits + static_cast<size_t>(CanvasStride(&image)) *
+                                                     static_cast<size_t>(image.height));
+    }
+
+    // Draws the scripted picture: pen strokes with rising and falling
+    // pressure, hair-thin strokes, a stroke leaving the canvas, pressure past
+    // full scale, a mouse stroke, and a random scribble with lifts.
+    void DrawScript() {
+        const int32_t full = static_cast<int32_t>(app->stroke.maxPressure);
+        Sample(100, 100, 0);
+        for (int i = 0; i <= 40; ++i) {
+            int32_t ramp = i <= 20 ? i : 40 - i;
+            Sample(100 + 9 * i, 100 + (i * i) / 8, full * (1 + ramp) / 22);
+        }
+        Sample(470, 300, 0);
+        for (int i = 0; i <= 30; ++i) Sample(500 - 3 * i, 400 + 2 * i, 1 + (full / 40) * (i % 3));
+        Sample(400, 470, 0);
+        for (int i = 0; i <= 20; ++i) Sample(850 + 8 * i, 600 - 5 * i, full / 2 + full / 3);
+        Sample(900, 200, 0);
+        Sample(20, 20, 0);
+        for (int i = 0; i <= 6; ++i) Sample(20 - 6 * i, 20 + 10 * i, full + full / 3);
+        Sample(-20, 90, 0);
+        // The mouse: full pressure while the button is down.
+        Sample(300, 650, 0);
+        for (int i = 0; i <= 25; ++i) Sample(300 + 11 * i, 650 - 7 * i + (i % 4) * 5, full);
+        Sample(575, 480, 0);
+        // Down again exactly where the last stroke lifted.
+        Sample(575, 480, full / 3);
+        Sample(600, 500, full / 3);
+        Sample(600, 500, 0);
+        int32_t x = 480, y = 360;
+        for (int i = 0; i < 400; ++i) {
+            x += static_cast<int32_t>(random() % 41) - 20;
+            y += static_cast<int32_t>(random() % 41) - 20;
+            int32_t pressure = random() % 7 == 0 ? 0 : static_cast<int32_t>(random() % (full + 1));
+            Sample(x, y, pressure);
+        }
+        Sample(x, y, 0);
+    }
+
+    // Plays the log to its end, delivering each tick when its timer is due.
+    void PlayBack() {
+        ASSERT_EQ(StartPlayback(app.get()), 0);
+        for (int guard = 0; guard < 100000 && app->playIndex < app->stepLog.stepCount; ++guard) {
+            fake.milliseconds += fake.LastTimer();
+            PlaybackTick(app.get());
+        }
+        ASSERT_EQ(app->playIndex, app->stepLog.stepCount);
+    }
+};
+
+std::string FirstDifferences(const std::vector<uint8_t>& live, const std::vector<uint8_t>& played,
+                             int32_t stride, int32_t height) {
+    std::ostringstream out;
+    int reported = 0;
+    for (size_t i = 0; i < live.size() && reported < 8; ++i) {
+        if (live[i] == played[i]) continue;
+        const int32_t row = height - 1 - static_cast<int32_t>(i / static_cast<size_t>(stride));
+        const int32_t column = static_cast<int32_t>(i % static_cast<size_t>(stride)) * 8;
+        out << "(" << column << ".." << column + 7 << ", " << row << ") live " << int(live[i])
+            << " played " << int(played[i]) << "; ";
+        ++reported;
+    }
+    return out.str();
+}
+
+} // namespace
+
+TEST(ReplayFidelity, PlaybackRedrawsTheLiveCanvasBitForBit) {
+    const Pen pens[] = {{1024, 24, 30}, {8191, 60, 80}, {65536, 3, 50}, {32767, 1, 50}};
+    for (const Pen& pen : pens) {
+        SCOPED_TRACE(testing::Message() << "maxPressure " << pen.maxPressure << ", pen "
+                                        << pen.penSize << "/" << pen.penHardness);
+        Studio studio(pen);
+        studio.DrawScript();
+        const StepLog& log = studio.app->stepLog;
+        ASSERT_GT(log.stepCount, 500);
+        ASSERT_EQ(log.canvasWidth, 960);
+        ASSERT_EQ(log.canvasHeight, 720);
+        ASSERT_EQ(log.steps[0].x, 100); // the samples land where the script meant
+        const std::vector<uint8_t> live = studio.CanvasBits();
+        const int32_t recorded = log.stepCount;
+
+        studio.PlayBack();
+        EXPECT_EQ(log.stepCount, recorded); // playback records nothing
+        const std::vector<uint8_t> played = studio.CanvasBits();
+        ASSERT_EQ(played.size(), live.size());
+        EXPECT_TRUE(played == live)
+            << FirstDifferences(live, played, CanvasStride(&studio.app->canvas.image), 720);
+        EXPECT_TRUE(std::any_of(played.begin(), played.end(),
+                                [](uint8_t byte) { return byte != 0xFF; })); // ink was drawn
+    }
+}
