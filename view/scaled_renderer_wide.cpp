@@ -57,12 +57,35 @@ void ClipAxis(int64_t start, int64_t step, int64_t limit, int64_t* lo, int64_t* 
     }
 }
 
-// Columns left before a position leaves its cell along one axis.
-inline uint32_t ColumnsInCell(uint32_t position, int32_t step) {
-    uint32_t fraction = position & 0xFFFFu;
-    if (step > 0) return (0xFFFFu - fraction) / static_cast<uint32_t>(step) + 1;
-    if (step < 0) return fraction / (0u - static_cast<uint32_t>(step)) + 1;
-    return 0xFFFFFFFFu;
+// Columns left before a position leaves its cell along one axis: with the
+// distance g to the cell's edge in 16.16 units (g < 2^16), floor(g / |step|)
+// + 1. The division is a multiplication by ceil(2^47 / |step|), exact for
+// |step| < 2^31 because the reciprocal's error times g stays below 2^-31. A
+// zero step never leaves the cell.
+struct AxisRun {
+    uint32_t rising;     // 1 when the step is positive
+    uint64_t reciprocal; // ceil(2^47 / |step|), 0 for a zero step
+};
+
+AxisRun MakeAxisRun(int32_t step) {
+    if (step == 0) return AxisRun{0, 0};
+    uint64_t size = step > 0 ? static_cast<uint64_t>(step) : 0 - static_cast<uint64_t>(step);
+    return AxisRun{step > 0 ? 1u : 0u, ((uint64_t{1} << 47) + size - 1) / size};
+}
+
+inline uint32_t ColumnsInCell(uint32_t position, const AxisRun& run) {
+    if (run.reciprocal == 0) return 0xFFFFFFFFu;
+    uint64_t fraction = position & 0xFFFFu;
+    uint64_t gap = run.rising ? 0xFFFFu - fraction : fraction;
+    return static_cast<uint32_t>((gap * run.reciprocal) >> 47) + 1;
+}
+
+// Bit count without a library call (the build targets no particular CPU).
+inline uint32_t CountBits(uint32_t bits) {
+    bits = bits - ((bits >> 1) & 0x55555555u);
+    bits = (bits & 0x33333333u) + ((bits >> 2) & 0x33333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0Fu;
+    return (bits * 0x01010101u) >> 24;
 }
 
 // Set pixels among columns [j, j + n) of a canvas row, read as aligned
@@ -78,7 +101,7 @@ inline uint32_t CountSetPixels(const uint8_t* row, int32_t j, uint32_t n) {
         int32_t first = j - base, last = std::min(end - base, 32);
         uint32_t mask = 0xFFFFFFFFu >> first;
         if (last < 32) mask &= ~(0xFFFFFFFFu >> last);
-        total += static_cast<uint32_t>(__builtin_popcount(word & mask));
+        total += CountBits(word & mask);
         j = base + last;
     }
     return total;
@@ -103,10 +126,11 @@ void AccumulateRow(const WideBand* band, const uint8_t* row, int64_t lo, int64_t
     int32_t j = band->columnBegin + static_cast<int32_t>(lo);
     const int32_t end = band->columnBegin + static_cast<int32_t>(hi);
     const int64_t W = band->outWidth;
+    const AxisRun xRun = MakeAxisRun(band->xPerColumn), yRun = MakeAxisRun(band->yPerColumn);
     while (j < end) {
         uint32_t n = static_cast<uint32_t>(end - j);
-        n = std::min(n, ColumnsInCell(X, band->xPerColumn));
-        n = std::min(n, ColumnsInCell(Y, band->yPerColumn));
+        n = std::min(n, ColumnsInCell(X, xRun));
+        n = std::min(n, ColumnsInCell(Y, yRun));
         int64_t cell = (static_cast<int32_t>(Y) >> 16) * W + (static_cast<int32_t>(X) >> 16);
         AddToCell<kShared>(band->counts + cell, n);
         AddToCell<kShared>(band->sums + cell, CountSetPixels(row, j, n));
