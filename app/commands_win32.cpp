@@ -9,6 +9,7 @@
 #include "canvas/picture_files_win32.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
+#include "record/playback.h"
 #include "view/block_reducers.h"
 #include "view/view_paint.h"
 #include "view/view_transforms.h"
@@ -99,8 +100,12 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     }
     if (command >= kSetTimeLimit && command < kSetTimeLimit + kTimeLimits) {
         MoveCheckMark(app, TimeLimitCommand(app->settings.timeLimitIndex), command);
-        app->settings.timeLimitIndex = static_cast<int32_t>(command - kSetTimeLimit);
-        app->timeLimitSeconds = TimeLimitSecondsFor(app->settings.timeLimitIndex);
+        SetTimeLimit(app, static_cast<int32_t>(command - kSetTimeLimit));
+        return 0;
+    }
+    if (command >= kSetPlaybackSpeed && command < kSetPlaybackSpeed + kPlaybackSpeeds) {
+        MoveCheckMark(app, kSetPlaybackSpeed + static_cast<UINT>(app->settings.speedIndex), command);
+        SetPlaybackSpeed(app, static_cast<int32_t>(command - kSetPlaybackSpeed));
         return 0;
     }
     if (command == kToggleRecordStep || command == kToggleRecordStep + 1) {

@@ -1,5 +1,6 @@
 // Keyboard: the gesture modifier keys (Space, Ctrl, Shift), F5, and focus.
 #include "app/shell_win32.h"
+#include "record/playback.h"
 
 namespace {
 
@@ -23,6 +24,9 @@ bool OnKeyMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARA
         case VK_SPACE:
             app->panKeyDown = 1;
             InvalidateRect(window, nullptr, FALSE);
+            break;
+        case VK_F5:
+            StartPlayback(app);
             break;
         default:
             break;

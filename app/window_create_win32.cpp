@@ -15,6 +15,7 @@
 #include "canvas/picture_files_win32.h"
 #include "engine/brush.h"
 #include "input/tablet_win32.h"
+#include "record/playback_host.h"
 #include "settings/settings_win32.h"
 #include "view/view_paint.h"
 
@@ -65,6 +66,9 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     LoadSettings(&app->settings, window);
     SetUpSaveDialog(app, window);
     LoadLanguage(app);
+    SetPlaybackTextLoader([](AppState* state, uint32_t id) {
+        return reinterpret_cast<const char16_t*>(LoadText(state, id));
+    });
     *params->acceleratorSlot = BuildAcceleratorTable(app->settings.keyboardKeys);
     SetUpTablet(window, app, &app->settings);
     DragAcceptFiles(window, TRUE);

@@ -3,12 +3,12 @@
 
 #include <shellapi.h>
 
-#include <ctime>
 #include <cwchar>
 
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
+#include "record/playback.h"
 #include "canvas/picture_files_win32.h"
 #include "canvas/picture_names.h"
 #include "engine/stroke_engine.h"
@@ -26,15 +26,9 @@ int32_t UpdateTitle(AppState* app) {
     return 0;
 }
 
-LRESULT OnTimer(AppState* app, HWND window, WPARAM timerId) {
-    if (timerId != 1) return 0;
-    app->elapsedSeconds = static_cast<int64_t>(std::time(nullptr)) - app->startTime;
-    UpdateTitle(app);
-    if (app->timeLimitSeconds != 0 && app->elapsedSeconds >= app->timeLimitSeconds) {
-        app->timeLimitSeconds = 0; // the limit fires once
-        MessageBeep(0);
-        MessageBoxW(window, LoadText(app, 14), L"pindora", MB_OK);
-    }
+LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
+    if (timerId == 1) ClockTick(app);
+    if (timerId == 2) PlaybackTick(app);
     return 0;
 }
 
