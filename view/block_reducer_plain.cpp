@@ -7,6 +7,7 @@
 #include "view/block_reducer_bits.h"
 #include "view/block_reducer_list.h"
 #include "view/block_reducer_ramp.h"
+#include "view/block_reducer_wide.h"
 
 namespace {
 
@@ -15,62 +16,72 @@ ReducerRamp ramp8{65, RampFill::RepeatLast};
 ReducerRamp ramp4{17, RampFill::RepeatLast};
 ReducerRamp ramp2{5, RampFill::Zero};
 
-// Count fields of up to three rows of one word (or of kLanes words side by
-// side when T is WordLanes), added into hi and lo. 16 and 8: per-byte counts;
-// the nibble counts of the rows are added before they are spread into bytes
-// (3 × 4 still fits a nibble), which saves a step per row. 4: per-nibble
-// counts spread into bytes, left block of each byte in hi and right block in
-// lo. 2: per-pair counts spread into nibbles the same way.
-template <int B, int Rows, typename T>
-inline void AddRows(const uint8_t* p, size_t stride, uint32_t* hi, uint32_t* lo) {
+// One row's count fields of one word (or of kLanes words side by side when
+// T is WordLanes), added into the block row's sums.
+//
+// 16 and 8: per-byte counts. The nibble counts of three rows are gathered in
+// nib before they are spread into bytes (3 × 4 still fits a nibble), which
+// saves the byte step on two rows of three. Step says where the row stands
+// in its group: kStart begins nib, kAdd adds to it, kFlush adds nib and the
+// row into the byte sums in hi, kSingle adds the row alone.
+// 4: per-nibble counts spread into bytes, left block of each byte in hi and
+// right block in lo. 2: per-pair counts spread into nibbles the same way.
+enum GroupStep { kStart, kAdd, kFlush, kSingle };
+
+template <int B, int Step, typename T>
+inline void AddRow(const uint8_t* p, uint32_t* hi, uint32_t* lo, uint32_t* nib) {
+    T x = LoadAs<T>(p);
     if (B >= 8) {
-        T nibbles = NibbleCounts(LoadAs<T>(p));
-        if (Rows > 1) nibbles += NibbleCounts(LoadAs<T>(p + stride));
-        if (Rows > 2) nibbles += NibbleCounts(LoadAs<T>(p + 2 * stride));
-        StoreAs(hi, LoadAs<T>(hi) + NibblesToBytes(nibbles));
-        return;
+        T n = NibbleCounts(x);
+        if (Step == kStart) StoreAs(nib, n);
+        if (Step == kAdd) StoreAs(nib, LoadAs<T>(nib) + n);
+        if (Step == kFlush) StoreAs(hi, LoadAs<T>(hi) + NibblesToBytes(LoadAs<T>(nib) + n));
+        if (Step == kSingle) StoreAs(hi, LoadAs<T>(hi) + NibblesToBytes(n));
+    } else if (B == 4) {
+        T c = NibbleCounts(x);
+        StoreAs(hi, LoadAs<T>(hi) + ((c >> 4) & 0x0F0F0F0Fu));
+        StoreAs(lo, LoadAs<T>(lo) + (c & 0x0F0F0F0Fu));
+    } else {
+        T c = PairCounts(x);
+        StoreAs(hi, LoadAs<T>(hi) + ((c >> 2) & 0x33333333u));
+        StoreAs(lo, LoadAs<T>(lo) + (c & 0x33333333u));
     }
-    T sumHi = LoadAs<T>(hi), sumLo = LoadAs<T>(lo);
-    for (int r = 0; r < Rows; ++r) {
-        T x = LoadAs<T>(p + r * stride);
-        if (B == 4) {
-            T c = NibbleCounts(x);
-            sumHi += (c >> 4) & 0x0F0F0F0Fu;
-            sumLo += c & 0x0F0F0F0Fu;
-        } else {
-            T c = PairCounts(x);
-            sumHi += (c >> 2) & 0x33333333u;
-            sumLo += c & 0x33333333u;
-        }
-    }
-    StoreAs(hi, sumHi);
-    StoreAs(lo, sumLo);
 }
 
-// Rows r … r + Rows − 1 of a block row, word by word along the rows: the
-// block row is one contiguous run of memory, read front to back, while the
-// sums (a few kilobytes) stay in the first-level cache.
-template <int B, int Rows>
-void AddRowGroup(const uint8_t* rows, size_t stride, int32_t words, uint32_t* hi, uint32_t* lo) {
+// One row, word by word. Rows are taken one at a time so that the block row,
+// one contiguous run of memory, is read strictly front to back (reading
+// several rows side by side proved about twice as slow); the sums, a few
+// kilobytes, stay in the first-level cache.
+template <int B, int Step>
+void AddRowWords(const uint8_t* row, int32_t words, uint32_t* hi, uint32_t* lo, uint32_t* nib) {
     int32_t w = 0;
+    if (B >= 8 && WideBlockCountsUsable()) w = AddByteCountsWide(row, Step, words, hi, nib);
     for (; w + kLanes <= words; w += kLanes)
-        AddRows<B, Rows, WordLanes>(rows + 4 * static_cast<size_t>(w), stride, hi + w, lo + w);
+        AddRow<B, Step, WordLanes>(row + 4 * static_cast<size_t>(w), hi + w, lo + w, nib + w);
     for (; w < words; ++w)
-        AddRows<B, Rows, uint32_t>(rows + 4 * static_cast<size_t>(w), stride, hi + w, lo + w);
+        AddRow<B, Step, uint32_t>(row + 4 * static_cast<size_t>(w), hi + w, lo + w, nib + w);
 }
 
 // Per-field sums of the B rows of one block row: at most 128 (16), 64 (8),
 // 16 (4) or 4 (2), so no field overflows.
 template <int B>
 void AccumulateBlockRow(const uint8_t* base, size_t stride, int32_t words, uint32_t* hi,
-                        uint32_t* lo) {
+                        uint32_t* lo, uint32_t* nib) {
     std::memset(hi, 0, 2 * sizeof(uint32_t) * static_cast<size_t>(words));
-    constexpr int kGroup = B >= 8 ? 3 : 1;
     int r = 0;
-    for (; r + kGroup <= B; r += kGroup)
-        AddRowGroup<B, kGroup>(base + r * stride, stride, words, hi, lo);
-    constexpr int kLeft = B % kGroup;
-    if (kLeft > 0) AddRowGroup<B, kLeft>(base + r * stride, stride, words, hi, lo);
+    if (B >= 8) {
+        for (; r + 3 <= B; r += 3) {
+            AddRowWords<B, kStart>(base + r * stride, words, hi, lo, nib);
+            AddRowWords<B, kAdd>(base + (r + 1) * stride, words, hi, lo, nib);
+            AddRowWords<B, kFlush>(base + (r + 2) * stride, words, hi, lo, nib);
+        }
+        if (B - r == 2) {
+            AddRowWords<B, kStart>(base + r * stride, words, hi, lo, nib);
+            AddRowWords<B, kFlush>(base + (r + 1) * stride, words, hi, lo, nib);
+            return;
+        }
+    }
+    for (; r < B; ++r) AddRowWords<B, kSingle>(base + r * stride, words, hi, lo, nib);
 }
 
 // The row's output pixels, left to right. The sums are read as bytes, which
@@ -107,19 +118,20 @@ template <int B> DibSurface* ReducePlain(const CanvasRegion* region, ReducerRamp
     DibSurface* out = CreateDibSurface(8, table, 256, outWidth, outHeight);
     if (!out) return nullptr;
 
-    // Scratch: the two sums per word.
+    // Scratch per word: the two sums and the gathered nibble counts.
     size_t words = static_cast<size_t>(rows.words);
-    void* scratch = std::malloc(words * 8);
+    void* scratch = std::malloc(words * 3 * sizeof(uint32_t));
     if (!scratch) {
         ReleaseDibSurface(&out);
         return nullptr;
     }
     uint32_t* hi = static_cast<uint32_t*>(scratch);
     uint32_t* lo = hi + words;
+    uint32_t* nib = lo + words;
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
     for (int32_t k = 0; k < outHeight; ++k) {
         AccumulateBlockRow<B>(RegionRow(rows, static_cast<int64_t>(k) * B), rows.stride, rows.words,
-                              hi, lo);
+                              hi, lo, nib);
         FinishBlockRow<B>(hi, lo, outWidth, out->bits + k * outStride);
     }
     std::free(scratch);

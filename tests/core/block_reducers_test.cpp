@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "view/block_reducer_wide.h"
 #include "view/block_reducers.h"
 
 namespace {
@@ -147,31 +148,40 @@ TEST(BlockReducers, SelectionByLevel) {
     EXPECT_EQ(SelectBlockReducer(4, 1), SelectBlockReducer(7, 0));
 }
 
-// Every plain reducer against a pixel-by-pixel count of each block.
+// Every plain reducer against a pixel-by-pixel count of each block, with and
+// without the wide counting loop (where the processor has it). The widths
+// cover whole and partial runs of the wide and narrow loops.
 TEST(BlockReducers, PlainCountsMatchPixelCounts) {
     uint32_t seed = 100;
-    for (int32_t block : {16, 8, 4, 2})
-        for (auto& size : kSizes) {
-            TestRegion r(size[0], size[1], kInk, kPaper);
-            FillRandom(&r, ++seed);
-            DibSurface* out = SelectBlockReducer(LevelOf(block), 0)(&r.region);
-            SCOPED_TRACE(testing::Message() << block << " on " << size[0] << "x" << size[1]);
-            ASSERT_NE(out, nullptr);
-            ASSERT_EQ(out->header.biBitCount, 8);
-            ASSERT_EQ(out->header.biWidth, size[0] / block);
-            ASSERT_EQ(out->header.biHeight, size[1] / block);
-            std::vector<RgbQuad> ramp = Ramp(RampLength(block), kInk, kPaper);
-            for (size_t i = 0; i < ramp.size(); ++i)
-                ASSERT_TRUE(SameColour(out->palette[i], ramp[i])) << i;
-            int32_t stride = DibSurfaceStride(out);
-            for (int32_t k = 0; k < out->header.biHeight; ++k)
-                for (int32_t c = 0; c < out->header.biWidth; ++c) {
-                    int count = CountWindow(r, k, c * block, block);
-                    int expected = block == 16 ? Squeeze(count) : count;
-                    ASSERT_EQ(out->bits[k * stride + c], expected) << "block " << c << "," << k;
-                }
-            ReleaseDibSurface(&out);
-        }
+    const int32_t sizes[][2] = {{32, 32},  {96, 48},  {160, 16},  {40, 35},
+                                {72, 64},  {100, 20}, {512, 32},  {1024, 16},
+                                {736, 48}, {800, 16}, {1056, 32}, {1000, 17}};
+    for (bool wide : {true, false})
+        for (int32_t block : {16, 8, 4, 2})
+            for (auto& size : sizes) {
+                AllowWideBlockCounts(wide);
+                TestRegion r(size[0], size[1], kInk, kPaper);
+                FillRandom(&r, ++seed);
+                DibSurface* out = SelectBlockReducer(LevelOf(block), 0)(&r.region);
+                SCOPED_TRACE(testing::Message() << block << " on " << size[0] << "x" << size[1]
+                                                << (wide ? " wide" : " narrow"));
+                ASSERT_NE(out, nullptr);
+                ASSERT_EQ(out->header.biBitCount, 8);
+                ASSERT_EQ(out->header.biWidth, size[0] / block);
+                ASSERT_EQ(out->header.biHeight, size[1] / block);
+                std::vector<RgbQuad> ramp = Ramp(RampLength(block), kInk, kPaper);
+                for (size_t i = 0; i < ramp.size(); ++i)
+                    ASSERT_TRUE(SameColour(out->palette[i], ramp[i])) << i;
+                int32_t stride = DibSurfaceStride(out);
+                for (int32_t k = 0; k < out->header.biHeight; ++k)
+                    for (int32_t c = 0; c < out->header.biWidth; ++c) {
+                        int count = CountWindow(r, k, c * block, block);
+                        int expected = block == 16 ? Squeeze(count) : count;
+                        ASSERT_EQ(out->bits[k * stride + c], expected) << "block " << c << "," << k;
+                    }
+                ReleaseDibSurface(&out);
+            }
+    AllowWideBlockCounts(true);
 }
 
 // Past the ramp the table repeats colour 1, except at 2 × 2 where it is black.
