@@ -29,9 +29,26 @@ case "$title" in
     "pindora - 0:0"*" - 1/"*" - ") ;;
     *) echo "unexpected title"; exit 1 ;;
 esac
+# A short stroke, so that closing has a drawing to save automatically.
+window_id=$(xdotool search --name '^pindora - ' | head -n 1)
+xdotool mousemove --window "$window_id" 100 100
+sleep 0.3
+xdotool mousedown 1
+for step in $(seq 1 12); do
+    xdotool mousemove --window "$window_id" $((100 + step * 12)) $((100 + step * 4))
+    sleep 0.05
+done
+xdotool mouseup 1
+sleep 0.5
 "$root/scripts/wine-run.sh" "$probe" close
 "$root/scripts/wine-run.sh" "$probe" gone 30
 wait "$program" || { echo "pindora exited with $?"; exit 1; }
 program=""
 "$root/scripts/wine-run.sh" "$probe" check-ini "$(winepath_of "$work/pindora.ini")"
-echo "window test: the window opened, closed on WM_CLOSE and wrote pindora.ini as expected"
+saved=$(ls "$work" | grep -E '^[0-9]{14}\.png$' || true)
+if [ -z "$saved" ]; then
+    echo "closing with a drawing saved no picture"
+    ls "$work"
+    exit 1
+fi
+echo "window test: the window opened, saved the drawing ($saved) and wrote pindora.ini on WM_CLOSE"

@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <objbase.h>
-#include <ole2.h>
-
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -15,23 +12,12 @@
 #include "app/commands.h"
 #include "app/report.h"
 #include "app/shell_win32.h"
+#include "tests/win32/window_harness.h"
 
 namespace {
 
-std::vector<std::u16string> messages;
-void CaptureMessage(const char16_t* text) { messages.emplace_back(text); }
-
-void Pump(int milliseconds) {
-    DWORD end = GetTickCount() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount() < end);
-}
+using harness::Command;
+using harness::DrawPattern;
 
 // What the window shows, read from the screen through the window's DC.
 class ScreenShot {
@@ -67,8 +53,6 @@ public:
         uint32_t pixel = pixels_[static_cast<size_t>(y) * width_ + x];
         return static_cast<int>(((pixel >> 16) & 255) + ((pixel >> 8) & 255) + (pixel & 255)) / 3;
     }
-    int width() const { return width_; }
-    int height() const { return height_; }
 
 private:
     int width_ = 0, height_ = 0;
@@ -77,57 +61,16 @@ private:
 
 class MainWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        SetErrorSink(CaptureMessage);
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        OleInitialize(nullptr);
-        ASSERT_TRUE(RegisterMainWindowClass(GetModuleHandleW(nullptr)));
-        params = CreateParams{&accelerator, L""};
-        window = CreateMainWindow(GetModuleHandleW(nullptr), &params);
-        ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOWNORMAL);
-        UpdateWindow(window);
-        Pump(500);
-    }
-    static void TearDownTestSuite() {
-        SendMessageW(window, WM_CLOSE, 0, 0);
-        Pump(200);
-        SetErrorSink(nullptr);
-    }
-
+    void SetUp() override { window = harness::Window(); }
     AppState* app() { return TheApp(); }
     ViewState* view() { return &TheApp()->viewHost.view; }
-
-    // Paper everywhere, one ink rectangle.
-    void DrawPattern(Rect ink) {
-        CanvasImage* image = &app()->canvas.image;
-        const int32_t stride = CanvasStride(image);
-        std::memset(image->bits, 0xFF, static_cast<size_t>(stride) * image->height);
-        for (int32_t y = ink.top; y < ink.bottom; ++y)
-            for (int32_t x = ink.left; x < ink.right; ++x)
-                CanvasRow(image, y)[x >> 3] &= static_cast<uint8_t>(~(0x80 >> (x & 7)));
-    }
-
-    void Command(UINT id) {
-        SendMessageW(window, WM_COMMAND, id, 0);
-        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        Pump(300);
-    }
-
     Point ClientOf(int32_t canvasX, int32_t canvasY) {
         int32_t x = canvasX, y = canvasY;
         view()->canvasToClient(view()->canvas, view(), &x, &y);
         return Point{x, y};
     }
-
-    static HWND window;
-    static HACCEL accelerator;
-    static CreateParams params;
+    HWND window = nullptr;
 };
-
-HWND MainWindow::window = nullptr;
-HACCEL MainWindow::accelerator = nullptr;
-CreateParams MainWindow::params{};
 
 } // namespace
 
@@ -139,7 +82,8 @@ TEST_F(MainWindow, StartsWithACanvasEightTimesTheClientArea) {
     EXPECT_EQ(view()->scale, 8.0f);
     wchar_t title[260];
     GetWindowTextW(window, title, 260);
-    EXPECT_EQ(std::wstring(title).rfind(L"pindora - 0:0", 0), 0u) << title;
+    EXPECT_EQ(std::wstring(title).rfind(L"pindora - ", 0), 0u) << title;
+    EXPECT_NE(std::wstring(title).find(L" - 1/8.000 - "), std::wstring::npos) << title;
 }
 
 TEST_F(MainWindow, ShowsTheCanvasAtScaleEight) {
@@ -197,6 +141,3 @@ TEST_F(MainWindow, ShowsTheCanvasTurnedThirtyDegrees) {
     Command(kFitToWindow);
 }
 
-TEST_F(MainWindow, NoMessageWasShown) {
-    EXPECT_TRUE(messages.empty());
-}

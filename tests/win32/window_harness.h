@@ -1,0 +1,41 @@
+// One real main window for all in-process window tests, and the tools they
+// share: a message pump, message-box capture, screen reads, canvas patterns.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/shell_win32.h"
+
+namespace harness {
+
+// The window, created on first use and closed when the test program ends.
+HWND Window();
+
+// Runs the window's messages for about that long.
+void Pump(int milliseconds);
+
+// Sends a command and lets the window paint.
+void Command(UINT id);
+
+// Message boxes are answered automatically (OK, or the set answer for
+// yes/no questions) and their texts recorded; error messages shown through
+// the report sink are recorded too.
+std::vector<std::wstring>& Messages();
+void AnswerQuestionsWith(int answer);
+
+// Paper everywhere, ink in one rectangle (canvas pixels).
+void DrawPattern(Rect ink);
+
+// The program folder of the test executable, with a trailing backslash.
+std::wstring Folder();
+
+// Files in a folder matching a pattern.
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern);
+
+// A drop of files on the window, built as the shell would deliver it.
+void DropFiles(const std::vector<std::wstring>& paths);
+
+} // namespace harness
