@@ -16,8 +16,9 @@ float ClampPreviewMagnification(float scale, float magnification) {
 namespace {
 
 inline uint32_t* FrameRow(DibSurface* frame, int32_t y) {
-    return reinterpret_cast<uint32_t*>(frame->bits + static_cast<ptrdiff_t>(frame->header.biHeight - 1 - y) *
-                                                         DibSurfaceStride(frame));
+    return reinterpret_cast<uint32_t*>(frame->bits +
+                                       static_cast<ptrdiff_t>(frame->header.biHeight - 1 - y) *
+                                           DibSurfaceStride(frame));
 }
 
 inline uint32_t Packed(RgbQuad c) {
@@ -27,8 +28,8 @@ inline uint32_t Packed(RgbQuad c) {
 
 bool MaskedOut(const DibSurface* mask, int32_t x, int32_t y) {
     if (!mask) return false;
-    const uint8_t* row = mask->bits + static_cast<ptrdiff_t>(mask->header.biHeight - 1 - y) *
-                                          DibSurfaceStride(mask);
+    const uint8_t* row =
+        mask->bits + static_cast<ptrdiff_t>(mask->header.biHeight - 1 - y) * DibSurfaceStride(mask);
     return (row[x >> 3] >> (7 - (x & 7))) & 1;
 }
 

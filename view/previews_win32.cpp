@@ -1,7 +1,8 @@
 // The two preview threads of the interactive rotate and zoom. Requests are
 // coalesced: a busy thread takes only the newest value after each frame.
-#include <process.h>
 #include <windows.h>
+
+#include <process.h>
 
 #include <cfloat>
 #include <cmath>
@@ -56,9 +57,10 @@ void __cdecl ZoomPreviewThread(void* argument) {
 void __cdecl RotatePreviewThread(void* argument) {
     PreviewChannel* channel = static_cast<PreviewChannel*>(argument);
     ViewState* view = channel->view;
-    DibSurface* frame = view->clientWidth > 0 && view->clientHeight > 0
-                            ? CreateDibSurface(32, nullptr, 0, view->clientWidth, view->clientHeight)
-                            : nullptr;
+    DibSurface* frame =
+        view->clientWidth > 0 && view->clientHeight > 0
+            ? CreateDibSurface(32, nullptr, 0, view->clientWidth, view->clientHeight)
+            : nullptr;
     do {
         float angle = TakeRequest(channel);
         if (angle != kTaken && frame) {

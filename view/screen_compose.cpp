@@ -81,7 +81,8 @@ void ComposeOntoScreen(DibSurface* screen, Rect clip, int32_t tx, int32_t ty,
 
     for (int32_t y = from.top; y < from.bottom; ++y) {
         const int32_t top = ty + (y - sy) * factor;
-        const int32_t rowFirst = std::max(top, clip.top), rowLast = std::min(top + factor, clip.bottom);
+        const int32_t rowFirst = std::max(top, clip.top),
+                      rowLast = std::min(top + factor, clip.bottom);
         if (rowFirst >= rowLast) continue;
         const uint8_t* src = SourceRow(source, y);
         const uint8_t* maskRow = mask ? SourceRow(mask, y) : nullptr;
@@ -111,7 +112,8 @@ void ComposeOntoScreen(DibSurface* screen, Rect clip, int32_t tx, int32_t ty,
                 break;
             }
             const int32_t left = tx + (x - sx) * factor;
-            const int32_t first = std::max(left, clip.left), last = std::min(left + factor, clip.right);
+            const int32_t first = std::max(left, clip.left),
+                          last = std::min(left + factor, clip.right);
             for (int32_t px = first; px < last; ++px) target[px] = colour;
         }
         // Magnified rows repeat the first one.
@@ -130,10 +132,12 @@ void ShiftScreen(DibSurface* screen, int32_t dx, int32_t dy) {
     const int32_t width = screen->header.biWidth, height = screen->header.biHeight;
     if (dy > 0) {
         for (int32_t y = height - 1; y >= dy; --y)
-            std::memmove(ScreenRow(screen, y), ScreenRow(screen, y - dy), static_cast<size_t>(width) * 4);
+            std::memmove(ScreenRow(screen, y), ScreenRow(screen, y - dy),
+                         static_cast<size_t>(width) * 4);
     } else if (dy < 0) {
         for (int32_t y = 0; y < height + dy; ++y)
-            std::memmove(ScreenRow(screen, y), ScreenRow(screen, y - dy), static_cast<size_t>(width) * 4);
+            std::memmove(ScreenRow(screen, y), ScreenRow(screen, y - dy),
+                         static_cast<size_t>(width) * 4);
     }
     if (dx == 0 || std::abs(dx) >= width) return;
     for (int32_t y = 0; y < height; ++y) {

@@ -8,7 +8,15 @@ static CRITICAL_SECTION* Section(ViewLock* lock) {
     return reinterpret_cast<CRITICAL_SECTION*>(lock->storage);
 }
 
-void InitViewLock(ViewLock* lock) { InitializeCriticalSection(Section(lock)); }
-void DeleteViewLock(ViewLock* lock) { DeleteCriticalSection(Section(lock)); }
-void EnterViewLock(ViewLock* lock) { EnterCriticalSection(Section(lock)); }
-void LeaveViewLock(ViewLock* lock) { LeaveCriticalSection(Section(lock)); }
+void InitViewLock(ViewLock* lock) {
+    InitializeCriticalSection(Section(lock));
+}
+void DeleteViewLock(ViewLock* lock) {
+    DeleteCriticalSection(Section(lock));
+}
+void EnterViewLock(ViewLock* lock) {
+    EnterCriticalSection(Section(lock));
+}
+void LeaveViewLock(ViewLock* lock) {
+    LeaveCriticalSection(Section(lock));
+}

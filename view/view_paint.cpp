@@ -18,7 +18,9 @@ void PlaceCentre(ViewState* view) {
     view->originY = view->clientHeight / 2 - view->centreY;
 }
 
-bool NearOneToOneFree(const ViewState* view) { return view->freeRotation && view->scale <= 1.5f; }
+bool NearOneToOneFree(const ViewState* view) {
+    return view->freeRotation && view->scale <= 1.5f;
+}
 
 // The centre point's canvas position through the free-rotation form, which
 // serves every angle, and back.
@@ -34,7 +36,6 @@ void CentreFromCanvas(ViewState* view, float x, float y) {
     view->centreY = static_cast<int32_t>(std::floor(y + 0.5f));
     PlaceCentre(view);
 }
-
 
 } // namespace
 
@@ -100,9 +101,10 @@ int32_t ResizeView(ViewState* view, int32_t width, int32_t height) {
     FillScreenRect(screen, Rect{0, 0, width, height}, kViewBackground);
     const int32_t oldWidth = view->clientWidth, oldHeight = view->clientHeight;
     const int32_t originX = width / 2 - view->centreX, originY = height / 2 - view->centreY;
-    const int64_t grownWidth = std::max(width - oldWidth, 0), grownHeight = std::max(height - oldHeight, 0);
-    const bool repaintAll = !view->screen || 4 * grownWidth * grownHeight >
-                                                 static_cast<int64_t>(oldWidth) * oldHeight;
+    const int64_t grownWidth = std::max(width - oldWidth, 0),
+                  grownHeight = std::max(height - oldHeight, 0);
+    const bool repaintAll =
+        !view->screen || 4 * grownWidth * grownHeight > static_cast<int64_t>(oldWidth) * oldHeight;
     const int32_t shiftX = originX - view->originX, shiftY = originY - view->originY;
     if (!repaintAll) CopyScreen(screen, view->screen, shiftX, shiftY);
     ReleaseDibSurface(&view->screen);
@@ -114,7 +116,8 @@ int32_t ResizeView(ViewState* view, int32_t width, int32_t height) {
     if (repaintAll) return RepaintView(view);
     // Repaint only what the old content does not cover.
     if (shiftY > 0) PaintViewRect(view, Rect{0, 0, width, shiftY});
-    if (shiftY + oldHeight < height) PaintViewRect(view, Rect{0, shiftY + oldHeight, width, height});
+    if (shiftY + oldHeight < height)
+        PaintViewRect(view, Rect{0, shiftY + oldHeight, width, height});
     if (shiftX > 0) PaintViewRect(view, Rect{0, 0, shiftX, height});
     if (shiftX + oldWidth < width) PaintViewRect(view, Rect{shiftX + oldWidth, 0, width, height});
     return 0;
@@ -123,7 +126,8 @@ int32_t ResizeView(ViewState* view, int32_t width, int32_t height) {
 int32_t FitView(ViewState* view) {
     view->mirror = 0;
     view->rotation = 0.0f;
-    const int32_t canvasWidth = view->canvas->image.width, canvasHeight = view->canvas->image.height;
+    const int32_t canvasWidth = view->canvas->image.width,
+                  canvasHeight = view->canvas->image.height;
     const int32_t cw = std::max(1, view->clientWidth), ch = std::max(1, view->clientHeight);
     const int32_t c = std::max((canvasWidth + cw - 1) / cw, (canvasHeight + ch - 1) / ch);
     int32_t level = c <= 1 ? 4 : c <= 2 ? 3 : c <= 4 ? 2 : c <= 8 ? 1 : 0;
