@@ -88,6 +88,9 @@ void ShapeWidePart(SegmentShape* shape, float x0, float y0, float d0, float x1, 
     // y-up terms, i.e. the same side as A and D, which keeps the replaced
     // quadrilateral in the order and orientation of the tangent one.
     float theta = static_cast<float>(std::atan2(-static_cast<double>(dy), static_cast<double>(dx)));
+    // The centre of a one-pixel end is p + 1/4 moved by (dx + 0.5) * t, not
+    // dx * t, so it sits up to half a pixel off the axis. Left so on purpose:
+    // changing it would move the pixels of every thin stroke end.
     if (d0 <= 1.0f) {
         float t = OnePixelShare(d0, d1);
         float mx = x0 + 0.25f + (x1 + 0.25f - x0 + 0.25f) * t;
