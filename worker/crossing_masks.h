@@ -21,12 +21,22 @@ struct CrossingMasks {
 // for larger steps, which skip cells and are walked another way.
 bool BuildCrossingMasks(int32_t step, CrossingMasks* masks);
 
-// Bit k set: column k of the stretch lies in another cell than column k - 1;
-// position is the 16.16 coordinate of column 0. Bits 0..56 are exact.
-inline uint64_t CrossingMask(const CrossingMasks& masks, uint32_t position) {
+// Where in the bit string the stretch starting at this 16.16 position reads.
+// Moving the stretch n columns on moves its phase n bits on (modulo wrap + 1).
+inline uint32_t CrossingPhase(const CrossingMasks& masks, uint32_t position) {
     uint32_t rising = (position ^ masks.flip) & 0xFFFFu;
-    uint32_t phase = ((rising >> masks.shift) * masks.inverse) & masks.wrap;
+    return ((rising >> masks.shift) * masks.inverse) & masks.wrap;
+}
+
+// Bit k set: column k of the stretch lies in another cell than column k - 1.
+// Bits 0..56 are exact.
+inline uint64_t CrossingMaskAt(const CrossingMasks& masks, uint32_t phase) {
     uint64_t window;
     std::memcpy(&window, masks.bits + (phase >> 3), sizeof window);
     return window >> (phase & 7);
+}
+
+// The same from the position of column 0.
+inline uint64_t CrossingMask(const CrossingMasks& masks, uint32_t position) {
+    return CrossingMaskAt(masks, CrossingPhase(masks, position));
 }

@@ -143,11 +143,16 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMas
     uint8_t* sumCell = walk.sumTop - Cell(Y) * walk.outStride + Cell(X);
     // The first column's cell is already in the pointers: ignore its crossing.
     uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{1};
+    uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
+    const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
 
     for (; j < stretchEnd; j += kStretch) {
         if (j < prefetchEnd)
             __builtin_prefetch(counts + Cell(Y + aheadY) * W + Cell(X + aheadX), 1);
-        const uint64_t xCross = CrossingMask(xMasks, X), yCross = CrossingMask(yMasks, Y);
+        const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
+        const uint64_t yCross = CrossingMaskAt(yMasks, yPhase);
+        xPhase = (xPhase + kStretch) & xWrap;
+        yPhase = (yPhase + kStretch) & yWrap;
         const uint64_t window = RowWindow(row, j);
         uint64_t ends = (xCross | yCross) & live;
         live = (uint64_t{1} << kStretch) - 1;
