@@ -124,7 +124,9 @@ TEST(ViewPaint, ResizeKeepsTheCentreAndTheOldContentWhenItCan) {
     FillScreenRect(view->screen, Rect{0, 0, 800, 600}, RgbQuad{0, 0, 255, 0});
     ResizeView(view, 801, 601);
     EXPECT_EQ(view->centreX, centreX);
+    EXPECT_EQ(view->centreY, centreY);
     EXPECT_EQ(view->originX, 801 / 2 - centreX);
+    EXPECT_EQ(view->originY, 601 / 2 - centreY);
     EXPECT_EQ(ScreenPixel(view->screen, 400, 300), 0xFF0000u); // kept, not repainted
     Scene small(800, 800, 100, 100);
     FillScreenRect(small.view()->screen, Rect{0, 0, 100, 100}, RgbQuad{0, 0, 255, 0});
