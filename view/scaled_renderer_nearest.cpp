@@ -99,15 +99,25 @@ void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRo
     if (lo >= hi) return;
     X += static_cast<uint32_t>(lo) * dx;
     Y += static_cast<uint32_t>(lo) * dy;
+    // Canvas bit at 16.16 position (X, Y), known to be inside.
+    auto bit = [bottomRow, sourceStride](uint32_t x, uint32_t y) -> uint32_t {
+        const uint32_t cx = x >> 16;
+        const uint8_t* row = bottomRow - static_cast<int64_t>(y >> 16) * sourceStride;
+        return (row[cx >> 3] >> (~cx & 7u)) & 1u;
+    };
     for (int32_t k = static_cast<int32_t>(lo); k < hi;) {
         const int32_t byte = k >> 3, first = k & 7;
         const int32_t last = static_cast<int32_t>(std::min<int64_t>(8, hi - (byte << 3)));
         uint32_t value = 0;
-        for (int32_t b = first; b < last; ++b, X += dx, Y += dy) {
-            const uint32_t cx = X >> 16, cy = Y >> 16;
-            const uint8_t* row = bottomRow - static_cast<int64_t>(cy) * sourceStride;
-            value |= ((row[cx >> 3] >> (7 - (cx & 7))) & 1u) << (7 - b);
+        if (first == 0 && last == 8) {
+            // A whole output byte: eight steps with fixed bit positions.
+            for (int32_t b = 0; b < 8; ++b, X += dx, Y += dy) value = value << 1 | bit(X, Y);
+            viewRow[byte] = static_cast<uint8_t>(value);
+            if (maskRow) maskRow[byte] = 0;
+            k += 8;
+            continue;
         }
+        for (int32_t b = first; b < last; ++b, X += dx, Y += dy) value |= bit(X, Y) << (7 - b);
         const uint8_t covered = static_cast<uint8_t>((0xFFu >> first) & ~(0xFFu >> last));
         viewRow[byte] = static_cast<uint8_t>((viewRow[byte] & ~covered) | value);
         if (maskRow) maskRow[byte] &= static_cast<uint8_t>(~covered);
