@@ -66,16 +66,17 @@ void TakeStepChunk(const uint8_t* data, size_t size, StepLog* log) {
 }
 
 // Called for every chunk libpng does not know; the log comes through the
-// user chunk pointer, so reads need no shared state. Ancillary chunks are
-// reported as handled so libpng neither keeps a copy nor warns about them;
-// an unknown critical chunk goes back to libpng, which refuses the file.
+// user chunk pointer, so reads share no state. Ancillary chunks are reported
+// as handled (1), so libpng neither keeps a copy of each (up to 8 MB apiece)
+// nor warns about them; an unknown critical chunk makes the file unreadable
+// (-1: libpng stops with an error).
 int UnknownChunk(png_structp png, png_unknown_chunkp chunk) {
     if (std::memcmp(chunk->name, "stEp", 4) == 0) {
         TakeStepChunk(chunk->data, chunk->size, static_cast<StepLog*>(png_get_user_chunk_ptr(png)));
         return 1;
     }
     bool ancillary = (chunk->name[0] & 0x20) != 0;
-    return ancillary ? 1 : 0;
+    return ancillary ? 1 : -1;
 }
 
 // Whether one sample of this depth per pixel fits a surface: palette and grey.

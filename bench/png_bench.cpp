@@ -1,0 +1,151 @@
+// Saving the 15360 x 8640 drawing as PNG with a recording, against zlib
+// compressing the same unfiltered rows at the same settings in this run
+// ("x_zlib"), and reading a file with a full log back.
+#include <zlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "canvas/png_file.h"
+#include "settings/settings.h"
+
+namespace {
+
+// libpng's defaults for an unfiltered image: zlib level 6, default strategy.
+constexpr int kDefaultSettings = -2;
+
+const std::string& BenchFolder() {
+    static const std::string folder = [] {
+        auto path = std::filesystem::temp_directory_path() / "pindora-png-bench";
+        std::filesystem::create_directories(path);
+        return path.string();
+    }();
+    return folder;
+}
+
+std::u16string BenchPath(const char* name) {
+    return Utf8ToUtf16(BenchFolder() + "/" + name);
+}
+
+// Strokes of about 60 steps at 8 ms, pen up between them, drifting over the canvas.
+const StepLog* RealisticLog(int32_t count) {
+    static std::unique_ptr<StepLog> log;
+    if (!log) log = std::make_unique<StepLog>();
+    log->canvasWidth = kBenchCanvasWidth;
+    log->canvasHeight = kBenchCanvasHeight;
+    log->recordStart = 0;
+    log->stepCount = count;
+    uint32_t time = 0;
+    int32_t x = 2000, y = 1500;
+    for (int32_t i = 0; i < count; ++i) {
+        bool penUp = i % 60 == 59;
+        time += penUp ? 400 : 8;
+        x = (x + 7 + i % 5) % kBenchCanvasWidth;
+        y = (y + 3 + (i / 60) % 11) % kBenchCanvasHeight;
+        log->steps[i] =
+            Step{time, x, y, penUp ? 0.0f : 0.3f + 0.5f * static_cast<float>(i % 60) / 60};
+    }
+    return log.get();
+}
+
+// The IDAT payload before compression: filter byte 0, then each row top-down.
+const std::vector<uint8_t>& UnfilteredRows() {
+    static const std::vector<uint8_t> rows = [] {
+        const CanvasImage* canvas = BenchDrawingCanvas();
+        const size_t rowBytes = (static_cast<size_t>(canvas->width) + 7) / 8;
+        std::vector<uint8_t> out;
+        out.reserve((rowBytes + 1) * static_cast<size_t>(canvas->height));
+        for (int32_t y = 0; y < canvas->height; ++y) {
+            out.push_back(0);
+            const uint8_t* row = CanvasRow(canvas, y);
+            out.insert(out.end(), row, row + rowBytes);
+        }
+        return out;
+    }();
+    return rows;
+}
+
+// Best of three deflate runs over the rows, with libpng's window and memory.
+double ZlibSeconds(int level, int strategy) {
+    const std::vector<uint8_t>& rows = UnfilteredRows();
+    std::vector<uint8_t> out(compressBound(static_cast<uLong>(rows.size())));
+    double best = 1e30;
+    for (int round = 0; round < 3; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        z_stream stream{};
+        deflateInit2(&stream, level, Z_DEFLATED, 15, 8, strategy);
+        stream.next_in = const_cast<Bytef*>(rows.data());
+        stream.avail_in = static_cast<uInt>(rows.size());
+        stream.next_out = out.data();
+        stream.avail_out = static_cast<uInt>(out.size());
+        deflate(&stream, Z_FINISH);
+        deflateEnd(&stream);
+        benchmark::DoNotOptimize(out.data());
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
+// Arguments: zlib level (kDefaultSettings = WritePngFile itself), strategy,
+// libpng compression buffer bytes (0 = its own).
+void BM_PngSave(benchmark::State& state) {
+    const CanvasImage* canvas = BenchDrawingCanvas();
+    const StepLog* log = RealisticLog(50000);
+    const bool defaults = state.range(0) == kDefaultSettings;
+    PngCompression compression{static_cast<int32_t>(state.range(0)),
+                               static_cast<int32_t>(state.range(1)),
+                               static_cast<uint32_t>(state.range(2))};
+    const std::u16string path = BenchPath("save.png");
+    for (auto _ : state) {
+        int32_t result = defaults ? WritePngFile(path.c_str(), &canvas->header, canvas->palette,
+                                                 canvas->bits, log)
+                                  : WritePngFileWith(path.c_str(), &canvas->header, canvas->palette,
+                                                     canvas->bits, log, &compression);
+        if (result != kPngWritten) state.SkipWithError("save failed");
+    }
+    // kIsRate | kInvert: elapsed time / the baseline, as x_memcpy is made.
+    const int level = defaults ? 6 : compression.level;
+    const int strategy = defaults ? Z_DEFAULT_STRATEGY : compression.strategy;
+    const double zlib = ZlibSeconds(level, strategy) * static_cast<double>(state.iterations());
+    state.counters["x_zlib"] =
+        benchmark::Counter(zlib, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(
+                               std::filesystem::path(BenchFolder()) / "save.png")) /
+                           1e6;
+    ReportRatioToMemcpy(state, UnfilteredRows().size());
+}
+BENCHMARK(BM_PngSave)
+    ->Args({kDefaultSettings, 0, 0})
+    ->Args({1, Z_DEFAULT_STRATEGY, 0})
+    ->Args({6, Z_RLE, 0})
+    ->Args({kDefaultSettings + 1, Z_DEFAULT_STRATEGY, 1 << 20})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Reading the drawing back with a full recording of 200000 steps.
+void BM_PngReadFullLog(benchmark::State& state) {
+    const CanvasImage* canvas = BenchDrawingCanvas();
+    const std::u16string path = BenchPath("full-log.png");
+    if (WritePngFile(path.c_str(), &canvas->header, canvas->palette, canvas->bits,
+                     RealisticLog(kMaxSteps)) != kPngWritten) {
+        state.SkipWithError("save failed");
+        return;
+    }
+    auto log = std::make_unique<StepLog>();
+    for (auto _ : state) {
+        log->stepCount = 0;
+        DibSurface* surface = ReadPngFile(path.c_str(), log.get());
+        if (!surface || log->stepCount != kMaxSteps) state.SkipWithError("read failed");
+        ReleaseDibSurface(&surface);
+    }
+    ReportRatioToMemcpy(state, UnfilteredRows().size());
+}
+BENCHMARK(BM_PngReadFullLog)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
