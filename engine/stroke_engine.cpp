@@ -154,7 +154,10 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
         int32_t x = stroke->current.x, y = stroke->current.y;
         view->canvasToClient(view->canvas, view, &x, &y);
         app->canvas.strokeActive = host->mayStartStroke(app->mainWindow, Point{x, y}) ? 1 : 0;
-        if (app->canvas.strokeActive) BeginStroke(stroke);
+        if (app->canvas.strokeActive) {
+            CloseOpenStroke(app);
+            BeginStroke(stroke);
+        }
     }
     if (app->canvas.strokeActive) {
         PushHistory(stroke);

@@ -27,3 +27,17 @@ int32_t AppendStep(AppState* app) {
     log->stepCount += 1;
     return 0;
 }
+
+int32_t CloseOpenStroke(AppState* app) {
+    StepLog* log = &app->stepLog;
+    if (app->settings.recordStep == 0 || log->stepCount <= 0 || log->stepCount >= kMaxSteps) return 0;
+    const Step last = log->steps[log->stepCount - 1];
+    if (last.pressure == 0.0f) return 0;
+    Step* step = &log->steps[log->stepCount];
+    step->time = TheStrokeHost()->milliseconds() - log->recordStart;
+    step->x = last.x;
+    step->y = last.y;
+    step->pressure = 0.0f;
+    log->stepCount += 1;
+    return 0;
+}

@@ -262,6 +262,25 @@ TEST(StepRecorder, RecordsSmoothedSamplesUpToTheCapacity) {
     EXPECT_EQ(messages.texts()[0], u"Step buffer is full.");
 }
 
+TEST(StepRecorder, APenLiftedWhilePanningStillEndsTheRecordedStroke) {
+    Fixture f;
+    AppState* app = f.app.get();
+    app->settings.recordStep = 1;
+    f.Sample(10, 10, 0);
+    f.Sample(12, 10, 1024);
+    f.Sample(14, 10, 1024);
+    app->panKeyDown = 1; // the lift is stored but not drawn
+    f.Sample(14, 10, 0);
+    app->panKeyDown = 0;
+    const int32_t before = app->stepLog.stepCount;
+    ASSERT_GT(app->stepLog.steps[before - 1].pressure, 0.0f);
+    f.Sample(300, 300, 1024); // a new stroke elsewhere
+    ASSERT_EQ(app->stepLog.stepCount, before + 2);
+    EXPECT_EQ(app->stepLog.steps[before].pressure, 0.0f); // pen up at the old place
+    EXPECT_EQ(app->stepLog.steps[before].x, 14);
+    EXPECT_EQ(app->stepLog.steps[before + 1].x, 300);
+}
+
 TEST(ScreenToCanvas, InvertsCanvasToClientInBothSets) {
     Fixture f;
     ViewState* view = &f.app->viewHost.view;
