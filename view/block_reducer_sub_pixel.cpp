@@ -85,6 +85,47 @@ void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) 
     for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
 }
 
+// Each channel's ramp byte for each count, already placed in a pixel word
+// whose bytes in memory are blue, green, red, 0 (so a pixel is three look-ups
+// ORed together and one store, whatever the machine's byte order).
+struct ChannelParts {
+    uint32_t red[256];
+    uint32_t green[256];
+    uint32_t blue[256];
+};
+
+uint32_t PixelWord(uint8_t blue, uint8_t green, uint8_t red) {
+    const uint8_t bytes[4] = {blue, green, red, 0};
+    uint32_t word;
+    std::memcpy(&word, bytes, 4);
+    return word;
+}
+
+void MakeChannelParts(const RgbQuad table[256], ChannelParts* parts) {
+    for (int i = 0; i < 256; ++i) {
+        parts->red[i] = PixelWord(0, 0, table[i].rgbRed);
+        parts->green[i] = PixelWord(0, table[i].rgbGreen, 0);
+        parts->blue[i] = PixelWord(table[i].rgbBlue, 0, 0);
+    }
+}
+
+template <int B>
+void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, int32_t outWidth,
+                    uint8_t* row) {
+    constexpr int kPerWord = 32 / B;
+    auto pixelAt = [&](int32_t w, int j) {
+        return parts.red[BlockCount<B>(sums.hi[0][w], sums.lo[0][w], j)] |
+               parts.green[BlockCount<B>(sums.hi[1][w], sums.lo[1][w], j)] |
+               parts.blue[BlockCount<B>(sums.hi[2][w], sums.lo[2][w], j)];
+    };
+    int32_t fullWords = outWidth / kPerWord;
+    for (int32_t w = 0; w < fullWords; ++w)
+        for (int j = 0; j < kPerWord; ++j)
+            StoreAs(row + 4 * (static_cast<size_t>(w) * kPerWord + j), pixelAt(w, j));
+    for (int32_t c = fullWords * kPerWord; c < outWidth; ++c)
+        StoreAs(row + 4 * static_cast<size_t>(c), pixelAt(fullWords, c % kPerWord));
+}
+
 template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {
     RegionRows rows;
     if (!ReadRegionRows(region, &rows)) return nullptr;
@@ -92,6 +133,8 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     if (outWidth <= 0 || outHeight <= 0) return nullptr;
     RgbQuad table[256];
     CurrentRampTable(ramp, region->palette, table);
+    ChannelParts parts;
+    MakeChannelParts(table, &parts);
     DibSurface* out = CreateDibSurface(32, nullptr, 0, outWidth, outHeight);
     if (!out) return nullptr;
 
@@ -109,7 +152,6 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     }
     uint32_t* ext = scratch + 6 * words;
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
-    constexpr int kBlocksPerWord = 32 / B;
     for (int32_t k = 0; k < outHeight; ++k) {
         std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
         for (int r = 0; r < B; ++r) {
@@ -117,17 +159,7 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
             LoadRowWithEdges(row, rows.width, rows.words, ext);
             AccumulateRow<B, S>(ext, rows.words, sums);
         }
-        uint8_t* pixel = out->bits + k * outStride;
-        for (int32_t c = 0; c < outWidth; ++c, pixel += 4) {
-            int32_t w = c / kBlocksPerWord, j = c % kBlocksPerWord;
-            uint32_t red = BlockCount<B>(sums.hi[0][w], sums.lo[0][w], j);
-            uint32_t green = BlockCount<B>(sums.hi[1][w], sums.lo[1][w], j);
-            uint32_t blue = BlockCount<B>(sums.hi[2][w], sums.lo[2][w], j);
-            pixel[0] = table[blue].rgbBlue;
-            pixel[1] = table[green].rgbGreen;
-            pixel[2] = table[red].rgbRed;
-            pixel[3] = 0;
-        }
+        FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
     }
     std::free(scratch);
     return out;
