@@ -121,9 +121,44 @@ TESSARUB_INLINE void AccumulateRuns(const BandWalk& walk, const uint8_t* row, in
     }
 }
 
+// What a stretch's pixels hold: most stretches of a drawing are all paper or
+// all ink, and those need no bit counts (and all-zero ones no sum adds).
+enum class StretchBits { Mixed, Ones, Zeros };
+
+// The runs of one stretch: run ends are the set bits of ends; a run's sum is
+// the difference of two prefix counts of the window's bits; a crossing moves
+// the cell pointers by the table entry of its kind.
+template <bool kShared, StretchBits kBits>
+TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCrossUp, uint64_t window,
+                                 const ptrdiff_t* countMove, const ptrdiff_t* sumMove,
+                                 uint8_t*& countCell, uint8_t*& sumCell) {
+    uint32_t from = 0, onesBefore = 0;
+    while (ends != 0) {
+        const uint32_t k = static_cast<uint32_t>(__builtin_ctzll(ends));
+        ends &= ends - 1;
+        AddToCell<kShared>(countCell, k - from);
+        if (kBits == StretchBits::Mixed) {
+            // Columns before k: the window without its bits from k on.
+            const uint32_t ones = CountOnes(window & ~(~uint64_t{0} >> k));
+            AddToCell<kShared>(sumCell, ones - onesBefore);
+            onesBefore = ones;
+        } else if (kBits == StretchBits::Ones) {
+            AddToCell<kShared>(sumCell, k - from);
+        }
+        const uint32_t move = static_cast<uint32_t>(((xCross >> k) & 1) | ((yCrossUp >> k) & 2));
+        countCell += countMove[move];
+        sumCell += sumMove[move];
+        from = k;
+    }
+    AddToCell<kShared>(countCell, kStretch - from);
+    if (kBits == StretchBits::Mixed)
+        AddToCell<kShared>(sumCell, CountOnes(window >> (64 - kStretch)) - onesBefore);
+    else if (kBits == StretchBits::Ones)
+        AddToCell<kShared>(sumCell, kStretch - from);
+}
+
 // Steps of at most one cell: stretches of 56 columns whose run ends are the
-// set bits of the two crossing masks. A run's sum is the difference of two
-// prefix counts of the stretch's bits; a crossing moves the cell pointers.
+// set bits of the two crossing masks.
 template <bool kShared>
 TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMasks& xMasks,
                                          const CrossingMasks& yMasks, const uint8_t* row, int32_t j,
@@ -158,23 +193,16 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMas
         live = (uint64_t{1} << kStretch) - 1;
         // Crossings along y sit one bit up, so a run end's kind is two bits.
         const uint64_t yCrossUp = yCross << 1;
-        uint32_t from = 0, onesBefore = 0;
-        while (ends != 0) {
-            const uint32_t k = static_cast<uint32_t>(__builtin_ctzll(ends));
-            ends &= ends - 1;
-            // Columns before k: the window without its bits from k on.
-            const uint32_t ones = CountOnes(window & ~(~uint64_t{0} >> k));
-            AddToCell<kShared>(countCell, k - from);
-            AddToCell<kShared>(sumCell, ones - onesBefore);
-            const uint32_t move =
-                static_cast<uint32_t>(((xCross >> k) & 1) | ((yCrossUp >> k) & 2));
-            countCell += countMove[move];
-            sumCell += sumMove[move];
-            from = k;
-            onesBefore = ones;
-        }
-        AddToCell<kShared>(countCell, kStretch - from);
-        AddToCell<kShared>(sumCell, CountOnes(window >> (64 - kStretch)) - onesBefore);
+        const uint64_t pixels = window >> (64 - kStretch);
+        if (pixels == (uint64_t{1} << kStretch) - 1)
+            StretchRuns<kShared, StretchBits::Ones>(ends, xCross, yCrossUp, window, countMove,
+                                                    sumMove, countCell, sumCell);
+        else if (pixels == 0)
+            StretchRuns<kShared, StretchBits::Zeros>(ends, xCross, yCrossUp, window, countMove,
+                                                     sumMove, countCell, sumCell);
+        else
+            StretchRuns<kShared, StretchBits::Mixed>(ends, xCross, yCrossUp, window, countMove,
+                                                     sumMove, countCell, sumCell);
         X += stretchX;
         Y += stretchY;
     }

@@ -37,11 +37,13 @@ std::unique_ptr<Scene> MakeScene(int32_t width, int32_t height, std::mt19937& ra
     scene->source.height = height;
     scene->source.header = BitmapInfoHeader{40, width, height, 1, 1, 0, 0, 0, 0, 0, 0};
     scene->sourceBits.resize(static_cast<size_t>(DibStride(width, 1)) * height);
-    // Blocks of differing ink density, so sums take every value.
-    std::uniform_int_distribution<int> percent(0, 100);
-    int density = percent(random);
+    // Blocks of paper, of ink and of every density between, so that sums
+    // take every value and whole stretches of one colour are common.
+    std::uniform_int_distribution<int> percent(0, 99), kind(0, 2);
+    int density = 0;
     for (size_t k = 0; k < scene->sourceBits.size(); ++k) {
-        if (k % 37 == 0) density = percent(random);
+        if (k % 37 == 0)
+            density = kind(random) == 0 ? 0 : kind(random) == 0 ? 100 : percent(random);
         uint8_t byte = 0;
         for (int bit = 0; bit < 8; ++bit)
             byte = static_cast<uint8_t>(byte << 1 | (percent(random) < density));
