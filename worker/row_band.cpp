@@ -12,8 +12,9 @@
 
 namespace {
 
-// Bands with this many pixels pay for building the crossing masks.
-constexpr int64_t kStretchWalkPixels = int64_t{1} << 18;
+// Bands with this many pixels pay for building the crossing masks (about
+// 40 us for both, against some 0.6 ns saved per pixel).
+constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
 
 // A row whose 16.16 positions may overflow: the plain pixel walk with
 // wrapping arithmetic and atomic adds, exactly as the pass is defined.
