@@ -36,6 +36,10 @@ DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
     atScale.canvasRectToBitmap(canvas, &atScale, &r32);
     atScale.canvasRectToBitmap(canvas, &atScale, &r);
     const int32_t width = r.right - r.left, height = r.bottom - r.top;
+    const int32_t sx = r.left - r32.left, sy = r.top - r32.top;
+    const int32_t fullWidth = converted->header.biWidth, fullHeight = converted->header.biHeight;
+    // A canvas of whole 32-pixel blocks needs no cutting: adopt the result.
+    if (sx == 0 && sy == 0 && width == fullWidth && height == fullHeight) return converted;
     DibSurface* fresh =
         CreateDibSurface(converted->header.biBitCount, converted->palette, 256, width, height);
     if (!fresh) {
@@ -43,8 +47,11 @@ DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
         ReleaseDibSurface(&converted);
         return nullptr;
     }
-    std::memset(fresh->bits, 0, static_cast<size_t>(DibSurfaceStride(fresh)) * height);
-    BlitSurface(fresh, 0, 0, converted, r.left - r32.left, r.top - r32.top, width, height);
+    // Pixels the copy cannot fill (a mapping beyond the result) start black.
+    bool covered = sx >= 0 && sy >= 0 && sx + width <= fullWidth && sy + height <= fullHeight;
+    if (!covered)
+        std::memset(fresh->bits, 0, static_cast<size_t>(DibSurfaceStride(fresh)) * height);
+    BlitSurface(fresh, 0, 0, converted, sx, sy, width, height);
     ReleaseDibSurface(&converted);
     return fresh;
 }
