@@ -8,7 +8,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 fuzz_seconds="${PINDORA_FUZZ_SECONDS:-30}"
-bench_min_time="${PINDORA_BENCH_MIN_TIME:-0.05}"
+bench_min_time="${PINDORA_BENCH_MIN_TIME:-0.3}"
 
 bash scripts/setup.sh || { echo "setup failed"; exit 1; }
 
