@@ -3,10 +3,9 @@
 const float kZoomScales[kZoomLevels] = {16.0f, 8.0f, 4.0f, 2.0f, 1.0f, 0.5f, 0.25f, 0.125f};
 const int32_t kTimeLimitSeconds[kTimeLimits] = {0, 30, 60, 180, 300, 600, 900, 1800};
 const double kPlaybackFactors[kPlaybackSpeeds] = {2147483648.0, 0.25, 0.5, 1.0, 2.0, 4.0};
-const int32_t kPenSizes[kPenSizeSteps] = {1,   2,   3,   4,   5,   6,   7,   8,   9,   10,
-                                          12,  14,  16,  20,  25,  30,  35,  40,  50,  60,
-                                          70,  80,  100, 120, 160, 200, 250, 300, 350, 400,
-                                          450, 500, 600, 700, 800, 900, 1000};
+const int32_t kPenSizes[kPenSizeSteps] = {
+    1,  2,  3,  4,   5,   6,   7,   8,   9,   10,  12,  14,  16,  20,  25,  30,  35,  40,  50,
+    60, 70, 80, 100, 120, 160, 200, 250, 300, 350, 400, 450, 500, 600, 700, 800, 900, 1000};
 
 uint16_t TimeLimitCommand(int32_t index) {
     if (index < 0 || index >= kTimeLimits) index = 0;

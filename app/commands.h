@@ -29,7 +29,7 @@ enum CommandId : uint16_t {
     kPenLarger = 45008,
     kRotateStepRight = 45009,
     kRotateStepLeft = 45010,
-    kSetTimeLimit = 46100,    // 46100 … 46107
+    kSetTimeLimit = 46100,     // 46100 … 46107
     kToggleRecordStep = 46200, // 46200 … 46201
     kSetPlaybackSpeed = 46300, // 46300 … 46305
 };
@@ -39,7 +39,7 @@ constexpr int kTimeLimits = 8;
 constexpr int kPlaybackSpeeds = 6;
 constexpr int kPenSizeSteps = 37;
 
-extern const float kZoomScales[kZoomLevels];       // 16 … 0.125
+extern const float kZoomScales[kZoomLevels];         // 16 … 0.125
 extern const int32_t kTimeLimitSeconds[kTimeLimits]; // 0, 30, … 1800
 extern const double kPlaybackFactors[kPlaybackSpeeds];
 extern const int32_t kPenSizes[kPenSizeSteps];

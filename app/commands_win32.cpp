@@ -25,15 +25,18 @@ void MoveCheckMark(AppState* app, UINT previous, UINT next) {
 }
 
 class WaitCursor {
-public:
-    WaitCursor() : previous_(SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)))) {}
+  public:
+    WaitCursor()
+        : previous_(SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)))) {}
     ~WaitCursor() { SetCursor(previous_); }
 
-private:
+  private:
     HCURSOR previous_;
 };
 
-ViewState* View(AppState* app) { return &app->viewHost.view; }
+ViewState* View(AppState* app) {
+    return &app->viewHost.view;
+}
 
 void ZoomTo(AppState* app, HWND window, int level) {
     ViewState* view = View(app);
@@ -104,7 +107,8 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
         return 0;
     }
     if (command >= kSetPlaybackSpeed && command < kSetPlaybackSpeed + kPlaybackSpeeds) {
-        MoveCheckMark(app, kSetPlaybackSpeed + static_cast<UINT>(app->settings.speedIndex), command);
+        MoveCheckMark(app, kSetPlaybackSpeed + static_cast<UINT>(app->settings.speedIndex),
+                      command);
         SetPlaybackSpeed(app, static_cast<int32_t>(command - kSetPlaybackSpeed));
         return 0;
     }
@@ -179,15 +183,17 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
         break;
     case kZoomIn:
     case kZoomOut: {
-        uint16_t next = command == kZoomIn ? ZoomInCommand(view->scale) : ZoomOutCommand(view->scale);
+        uint16_t next =
+            command == kZoomIn ? ZoomInCommand(view->scale) : ZoomOutCommand(view->scale);
         if (next) SendMessageW(window, WM_COMMAND, next, 0);
         break;
     }
     case kRotateRight:
     case kRotateLeft:
         SelectTransformSet(view, 0);
-        SetViewAngle(view, static_cast<float>(command == kRotateRight ? RotateRightAngle(view->rotation)
-                                                                      : RotateLeftAngle(view->rotation)));
+        SetViewAngle(view,
+                     static_cast<float>(command == kRotateRight ? RotateRightAngle(view->rotation)
+                                                                : RotateLeftAngle(view->rotation)));
         InvalidateRect(window, nullptr, FALSE);
         break;
     case kPenSmaller:

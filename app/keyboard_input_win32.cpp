@@ -4,7 +4,9 @@
 
 namespace {
 
-bool IsRepeat(LPARAM lParam) { return (lParam & (1 << 30)) != 0; }
+bool IsRepeat(LPARAM lParam) {
+    return (lParam & (1 << 30)) != 0;
+}
 
 } // namespace
 

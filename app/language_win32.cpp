@@ -11,7 +11,9 @@ namespace {
 
 wchar_t textBuffer[1024];
 
-std::wstring LanguageFolder() { return ProgramFolder() + L"language\\"; }
+std::wstring LanguageFolder() {
+    return ProgramFolder() + L"language\\";
+}
 
 // A menu item's text by command or position, read in the two-call way.
 std::wstring MenuItemText(HMENU menu, UINT item, BOOL byPosition) {
@@ -41,7 +43,8 @@ const wchar_t* FallbackText(UINT id) {
 } // namespace
 
 int32_t LoadLanguage(AppState* app) {
-    std::wstring path = LanguageFolder() + reinterpret_cast<const wchar_t*>(app->settings.resourceFile);
+    std::wstring path =
+        LanguageFolder() + reinterpret_cast<const wchar_t*>(app->settings.resourceFile);
     HMODULE library = LoadLibraryW(path.c_str());
     if (!library) {
         ShowErrorMessage(u"Can't load language dll.");
@@ -91,7 +94,8 @@ bool HandleLanguageChoice(AppState* app, UINT command) {
     if (count < 0 || command >= kSelectLanguage + static_cast<UINT>(count)) return false;
     std::wstring name = MenuItemText(languages, command, FALSE) + L".dll";
     if (name.size() >= kPathUnits) name.resize(kPathUnits - 1);
-    CopyUtf16(app->settings.resourceFile, kPathUnits, reinterpret_cast<const char16_t*>(name.c_str()));
+    CopyUtf16(app->settings.resourceFile, kPathUnits,
+              reinterpret_cast<const char16_t*>(name.c_str()));
     LoadLanguage(app);
     InvalidateRect(MainWindow(app), nullptr, FALSE);
     return true;
@@ -107,6 +111,7 @@ void MarkLoadedLanguage(AppState* app, HMENU menu) {
     int count = GetMenuItemCount(menu);
     for (int i = 0; i < count; ++i) {
         bool loaded = app->languageLibrary && MenuItemText(menu, i, TRUE) == name;
-        CheckMenuItem(menu, kSelectLanguage + i, MF_BYCOMMAND | (loaded ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, kSelectLanguage + i,
+                      MF_BYCOMMAND | (loaded ? MF_CHECKED : MF_UNCHECKED));
     }
 }

@@ -15,7 +15,9 @@
 
 namespace {
 
-ViewState* View(AppState* app) { return &app->viewHost.view; }
+ViewState* View(AppState* app) {
+    return &app->viewHost.view;
+}
 
 void SetDragCursor(AppState* app) {
     if (app->panKeyDown && !app->rotating)

@@ -11,4 +11,6 @@ std::wstring ProgramFolder() {
     return std::wstring(drive) + directory;
 }
 
-void EnterProgramFolder() { SetCurrentDirectoryW(ProgramFolder().c_str()); }
+void EnterProgramFolder() {
+    SetCurrentDirectoryW(ProgramFolder().c_str());
+}

@@ -11,7 +11,9 @@ void ShowErrorMessage(const char16_t* text) {
     sink(text ? text : u"");
 }
 
-void ShowErrorMessage(const std::u16string& text) { ShowErrorMessage(text.c_str()); }
+void ShowErrorMessage(const std::u16string& text) {
+    ShowErrorMessage(text.c_str());
+}
 
 ErrorSink SetErrorSink(ErrorSink sink) {
     ErrorSink previous = currentSink;

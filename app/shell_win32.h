@@ -23,7 +23,9 @@ extern int32_t started;
 bool RegisterMainWindowClass(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, CreateParams* params);
 
-inline HWND MainWindow(const AppState* app) { return static_cast<HWND>(app->mainWindow); }
+inline HWND MainWindow(const AppState* app) {
+    return static_cast<HWND>(app->mainWindow);
+}
 
 // Drive and directory of the executable, with a trailing backslash.
 std::wstring ProgramFolder();

@@ -20,9 +20,9 @@ LRESULT OnClose(AppState* app, HWND window) {
     // The automatic save. When it fails the drawing is not given up without
     // a word: the user chooses between keeping the window and closing.
     if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas) && QuickSave(app) != 0) {
-        int answer = MessageBoxW(window,
-                                 L"The drawing could not be saved.\n\nClose pindora without saving it?",
-                                 L"pindora", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        int answer = MessageBoxW(
+            window, L"The drawing could not be saved.\n\nClose pindora without saving it?",
+            L"pindora", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
         if (answer != IDYES) return 0;
     }
     std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";

@@ -8,10 +8,10 @@
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
-#include "record/playback.h"
 #include "canvas/picture_files_win32.h"
 #include "canvas/picture_names.h"
 #include "engine/stroke_engine.h"
+#include "record/playback.h"
 
 HCURSOR ProgramCursor() {
     static HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(104));

@@ -67,7 +67,9 @@ bool GateWhilePlaying(const AppState* app, UINT message) {
 
 } // namespace
 
-AppState* TheApp() { return &theApp; }
+AppState* TheApp() {
+    return &theApp;
+}
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     AppState* app = &theApp;

@@ -18,7 +18,9 @@ namespace {
 
 const StrokeHost quietHost{
     [] { return false; },
-    [](GdiHandle) { return Point{0, 0}; },
+    [](GdiHandle) {
+        return Point{0, 0};
+    },
     [](GdiHandle, Point) { return true; },
     [](GdiHandle, const Rect*) {},
     [](GdiHandle) {},

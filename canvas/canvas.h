@@ -38,7 +38,9 @@ int32_t CreateCanvas(Canvas* canvas, const Settings* settings, int32_t width, in
 // Releases both images and clears their fields.
 void FreeCanvas(Canvas* canvas);
 
-inline int32_t CanvasStride(const CanvasImage* image) { return DibStride(image->width, 1); }
+inline int32_t CanvasStride(const CanvasImage* image) {
+    return DibStride(image->width, 1);
+}
 
 // The stored row of canvas row y (counted from the top).
 inline uint8_t* CanvasRow(const CanvasImage* image, int32_t y) {

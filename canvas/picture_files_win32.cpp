@@ -27,8 +27,12 @@ const wchar_t kFilter[] = L"All image file\0*.png;*.bmp;*.gif;*.jpg;*.jpeg\0"
                           L"GIF file (*.gif)\0*.gif\0"
                           L"JPEG file (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0";
 
-const wchar_t* Wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-const char16_t* Narrow16(const wchar_t* text) { return reinterpret_cast<const char16_t*>(text); }
+const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+const char16_t* Narrow16(const wchar_t* text) {
+    return reinterpret_cast<const char16_t*>(text);
+}
 
 std::wstring TimeStamp() {
     std::time_t now = std::time(nullptr);

@@ -15,7 +15,9 @@ std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16st
     return defaultPath + stamp + u".png";
 }
 
-std::u16string TemporarySavePath(const std::u16string& target) { return target + u".saving"; }
+std::u16string TemporarySavePath(const std::u16string& target) {
+    return target + u".saving";
+}
 
 bool HasPngExtension(const std::u16string& path) {
     size_t slash = path.find_last_of(u"\\/");

@@ -2,7 +2,9 @@
 
 #include "engine/round_brush.h"
 
-BrushFunction LookupBrush(int32_t index) { return index == 0 ? RoundBrush : nullptr; }
+BrushFunction LookupBrush(int32_t index) {
+    return index == 0 ? RoundBrush : nullptr;
+}
 
 void InstallBrush(GdiHandle window, Canvas* canvas, Settings* settings) {
     canvas->window = window;

@@ -12,7 +12,9 @@ struct Event {
 };
 } // namespace
 
-GdiHandle CreateRefreshEvent() { return new Event(); }
+GdiHandle CreateRefreshEvent() {
+    return new Event();
+}
 
 void SignalRefreshEvent(GdiHandle handle) {
     Event* event = static_cast<Event*>(handle);
@@ -28,7 +30,9 @@ void WaitRefreshEvent(GdiHandle handle) {
     event->signalled = false;
 }
 
-void DestroyRefreshEvent(GdiHandle handle) { delete static_cast<Event*>(handle); }
+void DestroyRefreshEvent(GdiHandle handle) {
+    delete static_cast<Event*>(handle);
+}
 
 GdiHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument) {
     return new std::thread(routine, argument);
@@ -40,4 +44,6 @@ void JoinRefreshThreadRoutine(GdiHandle handle) {
     delete thread;
 }
 
-void YieldRefreshWait() { std::this_thread::yield(); }
+void YieldRefreshWait() {
+    std::this_thread::yield();
+}

@@ -2,10 +2,18 @@
 
 #include "engine/refresh_signal.h"
 
-GdiHandle CreateRefreshEvent() { return CreateEventW(nullptr, FALSE, TRUE, nullptr); }
-void SignalRefreshEvent(GdiHandle event) { SetEvent(static_cast<HANDLE>(event)); }
-void WaitRefreshEvent(GdiHandle event) { WaitForSingleObject(static_cast<HANDLE>(event), INFINITE); }
-void DestroyRefreshEvent(GdiHandle event) { CloseHandle(static_cast<HANDLE>(event)); }
+GdiHandle CreateRefreshEvent() {
+    return CreateEventW(nullptr, FALSE, TRUE, nullptr);
+}
+void SignalRefreshEvent(GdiHandle event) {
+    SetEvent(static_cast<HANDLE>(event));
+}
+void WaitRefreshEvent(GdiHandle event) {
+    WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+}
+void DestroyRefreshEvent(GdiHandle event) {
+    CloseHandle(static_cast<HANDLE>(event));
+}
 
 namespace {
 struct Start {
@@ -32,4 +40,6 @@ void JoinRefreshThreadRoutine(GdiHandle thread) {
     CloseHandle(static_cast<HANDLE>(thread));
 }
 
-void YieldRefreshWait() { Sleep(1); }
+void YieldRefreshWait() {
+    Sleep(1);
+}

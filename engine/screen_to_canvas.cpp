@@ -48,7 +48,8 @@ void ScreenToCanvasFree(const ViewState* view, Point origin, int32_t* x, int32_t
     const float s = view->scale, k = 16.0f / s;
     const int32_t W = view->canvas->image.width, H = view->canvas->image.height;
     const float theta = view->rotation / 180.0f * 3.1415927f;
-    const double sine = std::sin(static_cast<double>(theta)), cosine = std::cos(static_cast<double>(theta));
+    const double sine = std::sin(static_cast<double>(theta)),
+                 cosine = std::cos(static_cast<double>(theta));
     const int32_t x1 = Truncate(static_cast<float>(*x) / k - static_cast<float>(origin.x) * s);
     const int32_t y1 = Truncate(static_cast<float>(*y) / k - static_cast<float>(origin.y) * s);
     const int32_t x2 = Truncate(static_cast<float>(x1) - static_cast<float>(view->originX) * s);

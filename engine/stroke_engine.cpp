@@ -86,8 +86,12 @@ int32_t OutlineDiameter(int32_t penSize, float scale) {
     return std::max(3, TruncateToInt(static_cast<float>(penSize) / scale));
 }
 
-Point LastOutlinePosition() { return lastOutlinePos; }
-Rect LastOutlineRect() { return lastOutlineRect; }
+Point LastOutlinePosition() {
+    return lastOutlinePos;
+}
+Rect LastOutlineRect() {
+    return lastOutlineRect;
+}
 void ResetOutline() {
     lastOutlinePos = Point{0, 0};
     lastOutlineRect = Rect{0, 0, 0, 0};
@@ -96,7 +100,8 @@ void ResetOutline() {
 void BeginStroke(StrokeEngine* stroke) {
     const int32_t n = SmoothingRadius(stroke);
     for (int32_t i = 0; i <= n; ++i) stroke->history[i] = stroke->current;
-    for (int32_t i = n + 1; i <= 2 * n && i < kHistoryLength; ++i) stroke->history[i] = stroke->previous;
+    for (int32_t i = n + 1; i <= 2 * n && i < kHistoryLength; ++i)
+        stroke->history[i] = stroke->previous;
     stroke->prevSmoothed = stroke->previous;
     ComputeSmoothed(stroke);
 }

@@ -6,6 +6,10 @@ namespace {
 const StrokeHost* installed = nullptr;
 }
 
-void SetStrokeHost(const StrokeHost* host) { installed = host; }
+void SetStrokeHost(const StrokeHost* host) {
+    installed = host;
+}
 
-const StrokeHost* TheStrokeHost() { return installed ? installed : DefaultStrokeHost(); }
+const StrokeHost* TheStrokeHost() {
+    return installed ? installed : DefaultStrokeHost();
+}

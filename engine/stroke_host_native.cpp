@@ -3,9 +3,15 @@
 #include "engine/stroke_host_default.h"
 
 namespace {
-bool NoShift() { return false; }
-Point Origin(GdiHandle) { return Point{0, 0}; }
-bool AnyPoint(GdiHandle, Point) { return true; }
+bool NoShift() {
+    return false;
+}
+Point Origin(GdiHandle) {
+    return Point{0, 0};
+}
+bool AnyPoint(GdiHandle, Point) {
+    return true;
+}
 void NoInvalidate(GdiHandle, const Rect*) {}
 void NoPost(GdiHandle) {}
 uint32_t Milliseconds() {
@@ -16,4 +22,6 @@ uint32_t Milliseconds() {
 const StrokeHost host{NoShift, Origin, AnyPoint, NoInvalidate, NoPost, Milliseconds};
 } // namespace
 
-const StrokeHost* DefaultStrokeHost() { return &host; }
+const StrokeHost* DefaultStrokeHost() {
+    return &host;
+}

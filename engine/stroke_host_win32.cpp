@@ -6,7 +6,9 @@
 
 namespace {
 
-bool ShiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+bool ShiftDown() {
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+}
 
 Point ClientOrigin(GdiHandle window) {
     POINT origin{0, 0};
@@ -35,11 +37,15 @@ void PostFrameReady(GdiHandle window) {
     PostMessageW(static_cast<HWND>(window), WM_APP + 11, 0, 0);
 }
 
-uint32_t Milliseconds() { return timeGetTime(); }
+uint32_t Milliseconds() {
+    return timeGetTime();
+}
 
-const StrokeHost host{ShiftDown, ClientOrigin, MayStartStroke, Invalidate, PostFrameReady,
-                      Milliseconds};
+const StrokeHost host{ShiftDown,  ClientOrigin,   MayStartStroke,
+                      Invalidate, PostFrameReady, Milliseconds};
 
 } // namespace
 
-const StrokeHost* DefaultStrokeHost() { return &host; }
+const StrokeHost* DefaultStrokeHost() {
+    return &host;
+}

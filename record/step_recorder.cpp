@@ -21,16 +21,18 @@ int32_t AppendStep(AppState* app) {
     step->x = app->stroke.smoothed.x;
     step->y = app->stroke.smoothed.y;
     const uint32_t maxPressure = app->stroke.maxPressure;
-    step->pressure = maxPressure ? static_cast<float>(static_cast<uint32_t>(app->stroke.smoothed.pressure)) /
-                                       static_cast<float>(maxPressure)
-                                 : 0.0f;
+    step->pressure =
+        maxPressure ? static_cast<float>(static_cast<uint32_t>(app->stroke.smoothed.pressure)) /
+                          static_cast<float>(maxPressure)
+                    : 0.0f;
     log->stepCount += 1;
     return 0;
 }
 
 int32_t CloseOpenStroke(AppState* app) {
     StepLog* log = &app->stepLog;
-    if (app->settings.recordStep == 0 || log->stepCount <= 0 || log->stepCount >= kMaxSteps) return 0;
+    if (app->settings.recordStep == 0 || log->stepCount <= 0 || log->stepCount >= kMaxSteps)
+        return 0;
     const Step last = log->steps[log->stepCount - 1];
     if (last.pressure == 0.0f) return 0;
     Step* step = &log->steps[log->stepCount];

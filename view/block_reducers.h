@@ -5,8 +5,7 @@
 
 #include "view/view_state.h"
 
-int32_t BuildColourRamp(RgbQuad* table, int32_t n, RgbQuad colourA, RgbQuad colourB,
-                        float gamma);
+int32_t BuildColourRamp(RgbQuad* table, int32_t n, RgbQuad colourA, RgbQuad colourB, float gamma);
 
 // The reducer of a zoom level index (0 = scale 16 … 7 = scale 0.125), plain
 // or sub-pixel; none above 7.

@@ -13,12 +13,12 @@ void LeaveViewLock(ViewLock* lock);
 
 // Holds the lock for one scope.
 class ViewLockGuard {
-public:
+  public:
     explicit ViewLockGuard(ViewLock* lock) : lock_(lock) { EnterViewLock(lock_); }
     ~ViewLockGuard() { LeaveViewLock(lock_); }
     ViewLockGuard(const ViewLockGuard&) = delete;
     ViewLockGuard& operator=(const ViewLockGuard&) = delete;
 
-private:
+  private:
     ViewLock* lock_;
 };

@@ -11,7 +11,8 @@
 TEST(TitleText, FormatsTimeLimitAndScale) {
     EXPECT_EQ(ComposeTitle(0, 0, 0, 8.0f, u""), u"pindora - 0:00 - 1/8.000 - ");
     EXPECT_EQ(ComposeTitle(0, 65, 180, 8.0f, u""), u"pindora - 1:05/3:00  - 1/8.000 - ");
-    EXPECT_EQ(ComposeTitle(0, 6000, 0, 1.0f, u"C:\\a.png"), u"pindora - 100:00 - 1/1.000 - C:\\a.png");
+    EXPECT_EQ(ComposeTitle(0, 6000, 0, 1.0f, u"C:\\a.png"),
+              u"pindora - 100:00 - 1/1.000 - C:\\a.png");
     EXPECT_EQ(ComposeTitle(0, 59, 0, 0.5f, u""), u"pindora - 0:59 - x2.000 - ");
     EXPECT_EQ(ComposeTitle(0, 1, 0, 0.125f, u""), u"pindora - 0:01 - x8.000 - ");
 }
@@ -102,9 +103,9 @@ TEST(CanvasBlank, FindsInkAnywhereInsideTheWidth) {
 TEST(CanvasBlank, PaddingBitsAreNotInk) {
     PaperCanvas paper(33, 2);
     std::memset(paper.pixels.data(), 0xFF, paper.pixels.size());
-    paper.pixels[4] = 0x7F;  // pixel 32 of the bottom row: ink
+    paper.pixels[4] = 0x7F; // pixel 32 of the bottom row: ink
     EXPECT_EQ(IsCanvasBlank(&paper.canvas), 0);
-    paper.pixels[4] = 0x80;  // pixel 32 paper, the padding cleared
+    paper.pixels[4] = 0x80; // pixel 32 paper, the padding cleared
     paper.pixels[5] = paper.pixels[6] = paper.pixels[7] = 0;
     EXPECT_EQ(IsCanvasBlank(&paper.canvas), 1);
 }

@@ -30,7 +30,9 @@ Scripted* script = nullptr;
 
 const StrokeHost scriptedHost{
     [] { return script->shift; },
-    [](GdiHandle) { return Point{0, 0}; },
+    [](GdiHandle) {
+        return Point{0, 0};
+    },
     [](GdiHandle, Point) { return script->mayStart; },
     [](GdiHandle, const Rect*) { ++script->invalidations; },
     [](GdiHandle) { ++script->framesPosted; },
@@ -205,9 +207,9 @@ TEST(RefreshChannel, ResultsFollowTheThreadState) {
     EXPECT_EQ(RequestCanvasRefresh(app, &none), -1);
     holdRender = true;
     Rect a{0, 0, 10, 10}, b{100, 100, 120, 130};
-    EXPECT_EQ(RequestCanvasRefresh(app, &a), 0);  // the thread starts
-    EXPECT_EQ(RequestCanvasRefresh(app, &b), 2);  // busy: queued
-    EXPECT_EQ(RequestCanvasRefresh(app, &a), 2);  // merged into one rectangle
+    EXPECT_EQ(RequestCanvasRefresh(app, &a), 0); // the thread starts
+    EXPECT_EQ(RequestCanvasRefresh(app, &b), 2); // busy: queued
+    EXPECT_EQ(RequestCanvasRefresh(app, &a), 2); // merged into one rectangle
     holdRender = false;
     WaitForRefreshIdle(app);
     EXPECT_EQ(renders.load() >= 2, true);

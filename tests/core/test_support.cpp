@@ -9,7 +9,9 @@
 
 namespace {
 std::vector<std::u16string> captured;
-void CaptureSink(const char16_t* text) { captured.emplace_back(text); }
+void CaptureSink(const char16_t* text) {
+    captured.emplace_back(text);
+}
 ErrorSink previousSink = nullptr;
 } // namespace
 
@@ -18,9 +20,13 @@ CapturedMessages::CapturedMessages() {
     previousSink = SetErrorSink(CaptureSink);
 }
 
-CapturedMessages::~CapturedMessages() { SetErrorSink(previousSink); }
+CapturedMessages::~CapturedMessages() {
+    SetErrorSink(previousSink);
+}
 
-const std::vector<std::u16string>& CapturedMessages::texts() const { return captured; }
+const std::vector<std::u16string>& CapturedMessages::texts() const {
+    return captured;
+}
 
 std::string MakeTempDir() {
     std::random_device seed;

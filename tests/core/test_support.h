@@ -6,7 +6,7 @@
 
 // Captures the error messages shown while it lives.
 class CapturedMessages {
-public:
+  public:
     CapturedMessages();
     ~CapturedMessages();
     const std::vector<std::u16string>& texts() const;

@@ -15,8 +15,9 @@ namespace {
 uint32_t ScreenPixel(const DibSurface* screen, int32_t x, int32_t y) {
     uint32_t value;
     std::memcpy(&value,
-                screen->bits + static_cast<ptrdiff_t>(screen->header.biHeight - 1 - y) *
-                                   DibSurfaceStride(screen) +
+                screen->bits +
+                    static_cast<ptrdiff_t>(screen->header.biHeight - 1 - y) *
+                        DibSurfaceStride(screen) +
                     4 * x,
                 4);
     return value & 0x00FFFFFF;

@@ -11,7 +11,9 @@
 
 namespace {
 
-HWND FindProgramWindow() { return FindWindowW(L"pindoraMainClass", nullptr); }
+HWND FindProgramWindow() {
+    return FindWindowW(L"pindoraMainClass", nullptr);
+}
 
 int WaitForWindow(double seconds) {
     for (int tries = 0; tries < static_cast<int>(seconds * 10); ++tries) {
@@ -70,7 +72,8 @@ int CheckDefaultSettingsFile(const char* path) {
     }
     std::string bytes;
     char buffer[4096];
-    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        bytes.append(buffer, got);
     std::fclose(file);
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") != 0) {
         std::fprintf(stderr, "probe: no byte-order mark\n");
@@ -87,15 +90,40 @@ int CheckDefaultSettingsFile(const char* path) {
         lines.push_back(bytes.substr(at, end - at));
         at = end + 2;
     }
-    const char* expected[] = {
-        "[config]",       "showCmd=0x1",     "rcNormalPosition_left=*", "rcNormalPosition_top=*",
-        "rcNormalPosition_right=*", "rcNormalPosition_bottom=*", "PenSize=50", "PenHardness=50",
-        "bgcolor=0xffffff", "drawingcolor=0x0", "RefColor0=0xff8080", "RefColor1=0xffffff",
-        "AdjustRefSize=1", "ChangeRefColors=0", "opacity=64", "WindowOpacity=128",
-        "defaultpath=",   "ResourceFile=English.dll", "TimeLimit=0", "RecordStep=0",
-        "[key]",          "09004E=9C41",     "09004F=9C42", "090053=9C44", "090044=9C46",
-        "01000D=9C41",    "010024=AFC9",     "010021=AFCA", "010022=AFCB", "01002E=AFCC",
-        "010023=AFCD",    "010041=9DFA", "010048=9DE5", "010052=9DDA"};
+    const char* expected[] = {"[config]",
+                              "showCmd=0x1",
+                              "rcNormalPosition_left=*",
+                              "rcNormalPosition_top=*",
+                              "rcNormalPosition_right=*",
+                              "rcNormalPosition_bottom=*",
+                              "PenSize=50",
+                              "PenHardness=50",
+                              "bgcolor=0xffffff",
+                              "drawingcolor=0x0",
+                              "RefColor0=0xff8080",
+                              "RefColor1=0xffffff",
+                              "AdjustRefSize=1",
+                              "ChangeRefColors=0",
+                              "opacity=64",
+                              "WindowOpacity=128",
+                              "defaultpath=",
+                              "ResourceFile=English.dll",
+                              "TimeLimit=0",
+                              "RecordStep=0",
+                              "[key]",
+                              "09004E=9C41",
+                              "09004F=9C42",
+                              "090053=9C44",
+                              "090044=9C46",
+                              "01000D=9C41",
+                              "010024=AFC9",
+                              "010021=AFCA",
+                              "010022=AFCB",
+                              "01002E=AFCC",
+                              "010023=AFCD",
+                              "010041=9DFA",
+                              "010048=9DE5",
+                              "010052=9DDA"};
     const size_t count = sizeof expected / sizeof expected[0];
     int status = 0;
     if (lines.size() != count) {
@@ -105,9 +133,10 @@ int CheckDefaultSettingsFile(const char* path) {
     for (size_t i = 0; i < count && i < lines.size(); ++i) {
         std::string want = expected[i];
         bool wildcard = !want.empty() && want.back() == '*';
-        bool same = wildcard ? lines[i].compare(0, want.size() - 1, want, 0, want.size() - 1) == 0 &&
-                                   lines[i].size() > want.size() - 1
-                             : lines[i] == want;
+        bool same = wildcard
+                        ? lines[i].compare(0, want.size() - 1, want, 0, want.size() - 1) == 0 &&
+                              lines[i].size() > want.size() - 1
+                        : lines[i] == want;
         if (!same) {
             std::fprintf(stderr, "probe: line %zu is '%s', expected '%s'\n", i + 1,
                          lines[i].c_str(), want.c_str());
@@ -121,7 +150,8 @@ int CheckDefaultSettingsFile(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: pindora_probe wait|gone|close|command ID|title|check-ini PATH\n");
+        std::fprintf(stderr,
+                     "usage: pindora_probe wait|gone|close|command ID|title|check-ini PATH\n");
         return 2;
     }
     std::string verb = argv[1];

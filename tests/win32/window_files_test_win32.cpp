@@ -19,12 +19,13 @@ using harness::Command;
 using harness::Messages;
 
 class Files : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window = harness::Window();
         folder = harness::Folder() + L"pictures\\";
         CreateDirectoryW(folder.c_str(), nullptr);
-        for (const std::wstring& name : harness::FilesIn(folder, L"*")) DeleteFileW((folder + name).c_str());
+        for (const std::wstring& name : harness::FilesIn(folder, L"*"))
+            DeleteFileW((folder + name).c_str());
         Messages().clear();
         Command(kNewDrawing); // a blank canvas out of playback mode
         Messages().clear();
@@ -35,11 +36,13 @@ protected:
     }
     AppState* app() { return TheApp(); }
     void SetDefaultPath(const std::wstring& path) {
-        lstrcpynW(reinterpret_cast<wchar_t*>(app()->settings.defaultPath), path.c_str(), kPathUnits);
+        lstrcpynW(reinterpret_cast<wchar_t*>(app()->settings.defaultPath), path.c_str(),
+                  kPathUnits);
     }
     void Ink() {
         const CanvasImage& image = app()->canvas.image;
-        harness::DrawPattern(Rect{image.width / 3, image.height / 3, image.width / 2, image.height / 2});
+        harness::DrawPattern(
+            Rect{image.width / 3, image.height / 3, image.width / 2, image.height / 2});
     }
     // A recording of a few strokes, written as a picture.
     std::wstring WriteRecordedPicture(const std::wstring& name) {

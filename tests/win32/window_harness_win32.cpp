@@ -44,7 +44,7 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 class WindowEnvironment : public ::testing::Environment {
-public:
+  public:
     void TearDown() override {
         if (!window) return;
         questionAnswer = IDYES;
@@ -93,8 +93,12 @@ void Command(UINT id) {
     Pump(300);
 }
 
-std::vector<std::wstring>& Messages() { return messages; }
-void AnswerQuestionsWith(int answer) { questionAnswer = answer; }
+std::vector<std::wstring>& Messages() {
+    return messages;
+}
+void AnswerQuestionsWith(int answer) {
+    questionAnswer = answer;
+}
 
 void DrawPattern(Rect ink) {
     CanvasImage* image = &TheApp()->canvas.image;
@@ -105,7 +109,9 @@ void DrawPattern(Rect ink) {
             CanvasRow(image, y)[x >> 3] &= static_cast<uint8_t>(~(0x80 >> (x & 7)));
 }
 
-std::wstring Folder() { return ProgramFolder(); }
+std::wstring Folder() {
+    return ProgramFolder();
+}
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern) {
     std::vector<std::wstring> names;
@@ -125,7 +131,8 @@ void DropFiles(const std::vector<std::wstring>& paths) {
     DROPFILES* header = static_cast<DROPFILES*>(GlobalLock(memory));
     header->pFiles = sizeof(DROPFILES);
     header->fWide = TRUE;
-    wchar_t* names = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES));
+    wchar_t* names =
+        reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(header) + sizeof(DROPFILES));
     for (const std::wstring& path : paths) {
         std::memcpy(names, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
         names += path.size() + 1;

@@ -24,10 +24,12 @@ int FindItem(HMENU menu, const std::wstring& text) {
     return -1;
 }
 
-bool HasCommand(HMENU menu, UINT id) { return GetMenuState(menu, id, MF_BYCOMMAND) != 0xFFFFFFFF; }
+bool HasCommand(HMENU menu, UINT id) {
+    return GetMenuState(menu, id, MF_BYCOMMAND) != 0xFFFFFFFF;
+}
 
 class Languages : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         window = harness::Window();
         languageFolder = harness::Folder() + L"language\\";
@@ -57,8 +59,8 @@ protected:
 
 TEST_F(Languages, EveryShippedLibraryHoldsTheMenuAndTheStrings) {
     for (const wchar_t* name : {L"English.dll", L"Japanese.dll"}) {
-        HMODULE library = LoadLibraryExW((languageFolder + name).c_str(), nullptr,
-                                         LOAD_LIBRARY_AS_DATAFILE);
+        HMODULE library =
+            LoadLibraryExW((languageFolder + name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(library, nullptr) << name;
         HMENU top = LoadMenuW(library, L"POPUP_MENU");
         ASSERT_NE(top, nullptr) << name;
@@ -98,11 +100,13 @@ TEST_F(Languages, TheMenuListsTheFolderAndFollowsTheLoadedModule) {
     ASSERT_GE(FindItem(languageMenu(), L"English.old"), 0);
     Choose(L"English.old");
     EXPECT_EQ(LoadedModule(), L"English.old.dll");
-    EXPECT_EQ(std::wstring(reinterpret_cast<wchar_t*>(app()->settings.resourceFile)), L"English.old.dll");
+    EXPECT_EQ(std::wstring(reinterpret_cast<wchar_t*>(app()->settings.resourceFile)),
+              L"English.old.dll");
 
     // The check mark goes to the module actually loaded.
     SendMessageW(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(languageMenu()), 3);
-    const int old = FindItem(languageMenu(), L"English.old"), english = FindItem(languageMenu(), L"English");
+    const int old = FindItem(languageMenu(), L"English.old"),
+              english = FindItem(languageMenu(), L"English");
     EXPECT_TRUE(GetMenuState(languageMenu(), old, MF_BYPOSITION) & MF_CHECKED);
     EXPECT_FALSE(GetMenuState(languageMenu(), english, MF_BYPOSITION) & MF_CHECKED);
     EXPECT_TRUE(Messages().empty());

@@ -21,7 +21,7 @@ using harness::DrawPattern;
 
 // What the window shows, read from the screen through the window's DC.
 class ScreenShot {
-public:
+  public:
     explicit ScreenShot(HWND window) {
         RECT client;
         GetClientRect(window, &client);
@@ -54,13 +54,13 @@ public:
         return static_cast<int>(((pixel >> 16) & 255) + ((pixel >> 8) & 255) + (pixel & 255)) / 3;
     }
 
-private:
+  private:
     int width_ = 0, height_ = 0;
     std::vector<uint32_t> pixels_;
 };
 
 class MainWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { window = harness::Window(); }
     AppState* app() { return TheApp(); }
     ViewState* view() { return &TheApp()->viewHost.view; }
@@ -140,4 +140,3 @@ TEST_F(MainWindow, ShowsTheCanvasTurnedThirtyDegrees) {
     EXPECT_NEAR(angle, 30.0, 1.0);
     Command(kFitToWindow);
 }
-
