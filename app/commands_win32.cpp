@@ -11,6 +11,8 @@
 #include "engine/refresh_thread.h"
 #include "record/playback.h"
 #include "view/block_reducers.h"
+#include "view/previews.h"
+#include "view/view_commands.h"
 #include "view/view_paint.h"
 #include "view/view_transforms.h"
 
@@ -39,30 +41,26 @@ ViewState* View(AppState* app) {
 }
 
 void ZoomTo(AppState* app, HWND window, int level) {
-    ViewState* view = View(app);
-    float scale = kZoomScales[level];
-    if (scale == view->scale) return;
-    view->pixelRenderer = SelectBlockReducer(static_cast<uint32_t>(level), app->settings.subPixel);
+    if (kZoomScales[level] == View(app)->scale) return;
     {
         WaitCursor wait;
-        SetViewScale(view, scale);
+        ZoomViewToLevel(View(app), level);
     }
     UpdateTitle(app);
     InvalidateRect(window, nullptr, FALSE);
 }
 
 void RotateTo(AppState* app, HWND window, int32_t angle) {
-    SelectTransformSet(View(app), 0);
-    if (SetViewAngle(View(app), static_cast<float>(angle))) InvalidateRect(window, nullptr, FALSE);
+    TurnViewToRightAngle(View(app), angle);
+    InvalidateRect(window, nullptr, FALSE);
 }
 
 void RotateStep(AppState* app, HWND window, float degrees) {
     WaitCursor wait;
-    while (app->rotatePreviewRunning) Sleep(10);
+    WaitForRotatePreview(app, 10);
     SendMessageW(window, WM_PAINT, 0, 0);
     app->rotating = 0;
-    SelectTransformSet(View(app), 1);
-    SetViewAngle(View(app), View(app)->rotation + degrees);
+    StepViewAngle(View(app), degrees);
     InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -176,8 +174,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
                     reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)));
         break;
     case kFitToWindow:
-        SelectTransformSet(view, 0);
-        FitView(view);
+        FitViewToWindow(view);
         InvalidateRect(window, nullptr, FALSE);
         UpdateTitle(app);
         break;
@@ -190,11 +187,9 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     }
     case kRotateRight:
     case kRotateLeft:
-        SelectTransformSet(view, 0);
-        SetViewAngle(view,
-                     static_cast<float>(command == kRotateRight ? RotateRightAngle(view->rotation)
-                                                                : RotateLeftAngle(view->rotation)));
-        InvalidateRect(window, nullptr, FALSE);
+        RotateTo(app, window,
+                 command == kRotateRight ? RotateRightAngle(view->rotation)
+                                         : RotateLeftAngle(view->rotation));
         break;
     case kPenSmaller:
         SetPenSize(app, window, PenSmallerSize(app->settings.brushParams[0].penSize));

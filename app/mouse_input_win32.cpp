@@ -2,14 +2,13 @@
 // wheel and the pop-up menu.
 #include <windowsx.h>
 
-#include <cmath>
-#include <cstdlib>
-
 #include "app/commands.h"
 #include "app/shell_win32.h"
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "view/previews.h"
+#include "view/view_commands.h"
+#include "view/view_gestures.h"
 #include "view/view_paint.h"
 #include "view/view_transforms.h"
 
@@ -40,29 +39,25 @@ void ProduceMouseSample(AppState* app) {
     if (GetForegroundWindow() == MainWindow(app)) HandlePointerSample(app, &sample);
 }
 
-Point ClientCentre(AppState* app) {
-    return Point{View(app)->clientWidth / 2, View(app)->clientHeight / 2};
+float AngleAt(AppState* app, int x, int y) {
+    return PointerAngle(View(app)->clientWidth, View(app)->clientHeight, x, y);
 }
 
-float PointerAngle(AppState* app, int x, int y) {
-    Point c = ClientCentre(app);
-    int dx = x - c.x, dy = y - c.y;
-    if (dx == 0 && dy == 0) return 0.0f;
-    return std::atan2(static_cast<float>(dx), static_cast<float>(dy));
+float DistanceAt(AppState* app, int x, int y) {
+    return PointerDistance(View(app)->clientWidth, View(app)->clientHeight, x, y);
 }
 
-float PointerDistance(AppState* app, int x, int y) {
-    Point c = ClientCentre(app);
-    return static_cast<float>(std::max(std::abs(x - c.x), std::abs(y - c.y)));
-}
-
+// A dirty update still rendering with the old set must land before the set
+// changes under it.
 void EnsureFreeRotation(AppState* app) {
-    if (!View(app)->freeRotation) SelectTransformSet(View(app), 1);
+    if (View(app)->freeRotation) return;
+    WaitForRefreshIdle(app);
+    SelectTransformSet(View(app), 1);
 }
 
 void StartRotation(AppState* app, int x, int y, bool fromMove) {
     app->rotating = 1;
-    app->rotateStartAngle = PointerAngle(app, x, y);
+    app->rotateStartAngle = AngleAt(app, x, y);
     if (fromMove) {
         EnsureFreeRotation(app);
         RequestRotatePreview(app);
@@ -71,37 +66,42 @@ void StartRotation(AppState* app, int x, int y, bool fromMove) {
 
 void StartZoom(AppState* app, int x, int y, bool fromMove) {
     app->zooming = 1;
-    app->zoomStartDistance = std::max(PointerDistance(app, x, y), 100.0f);
+    app->zoomStartDistance = ZoomStartDistance(DistanceAt(app, x, y));
     if (fromMove) EnsureFreeRotation(app);
 }
 
-void FinishRotation(AppState* app, HWND window, int x, int y, uint32_t sleepMs) {
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
-    WaitForRotatePreview(app, sleepMs);
-    WaitForRefreshIdle(app);
-    InvalidateRect(window, nullptr, FALSE);
-    SendMessageW(window, WM_PAINT, 0, 0);
-    app->rotating = 0;
-    float turned = (PointerAngle(app, x, y) - app->rotateStartAngle) * 180.0f / 3.1415927f;
-    SetViewAngle(View(app), turned + View(app)->rotation);
-    InvalidateRect(window, nullptr, FALSE);
-    SetCursor(previous);
+// Key releases may have been dropped while a preview ran; the keyboard's own
+// state says which gesture keys are still held.
+void RereadGestureKeys(AppState* app) {
+    app->panKeyDown = (GetKeyState(VK_SPACE) & 0x8000) ? 1 : 0;
+    app->rotateKeyDown = (GetKeyState(VK_CONTROL) & 0x8000) ? 1 : 0;
+    app->zoomKeyDown = (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0;
 }
 
-void FinishZoom(AppState* app, HWND window, int x, int y) {
+// The end of either drag: wait for its preview and the refresh thread, show
+// the last preview frame, then apply the real turn or zoom.
+void FinishDrag(AppState* app, HWND window, int x, int y, uint32_t sleepMs) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
-    WaitForZoomPreview(app, 0);
+    const bool rotation = app->rotating != 0;
+    if (rotation)
+        WaitForRotatePreview(app, sleepMs);
+    else
+        WaitForZoomPreview(app, 0);
     WaitForRefreshIdle(app);
     InvalidateRect(window, nullptr, FALSE);
     SendMessageW(window, WM_PAINT, 0, 0);
-    app->zooming = 0;
-    float ratio = PointerDistance(app, x, y) / app->zoomStartDistance;
-    float scale = ratio > 0.0f ? View(app)->scale / ratio : 16.0f;
-    scale = std::min(16.0f, std::max(1.0f, scale));
-    SetViewScale(View(app), scale);
+    if (rotation) {
+        app->rotating = 0;
+        EndRotateDrag(View(app), DragTurnDegrees(app->rotateStartAngle, AngleAt(app, x, y)));
+    } else {
+        app->zooming = 0;
+        EndZoomDrag(View(app), DistanceAt(app, x, y), app->zoomStartDistance);
+        UpdateTitle(app);
+    }
     InvalidateRect(window, nullptr, FALSE);
     SetCursor(previous);
-    UpdateTitle(app);
+    RereadGestureKeys(app);
+    app->dragAnchor = Point{x, y};
 }
 
 void OnMouseMove(AppState* app, HWND window, WPARAM wParam, int x, int y) {
@@ -120,29 +120,28 @@ void OnMouseMove(AppState* app, HWND window, WPARAM wParam, int x, int y) {
         if (app->mouseBlocked) return;
         ProduceMouseSample(app);
     }
-    if (app->panKeyDown && !app->rotateKeyDown) {
-        if (app->zooming) {
-            if (left) {
-                EnsureFreeRotation(app);
-                app->zoomDistance = PointerDistance(app, x, y);
-                RequestZoomPreview(app);
-            } else {
-                FinishZoom(app, window, x, y);
-            }
-        } else if (left) {
-            ScrollView(View(app), app->dragAnchor.x - x, app->dragAnchor.y - y);
-            app->dragAnchor = Point{x, y};
-            InvalidateRect(window, nullptr, FALSE);
+    if (app->zooming) {
+        if (left) {
+            EnsureFreeRotation(app);
+            app->zoomDistance = DistanceAt(app, x, y);
+            RequestZoomPreview(app);
+        } else {
+            FinishDrag(app, window, x, y, 0);
         }
-    }
-    if (app->rotating) {
+    } else if (app->rotating) {
         if (left) {
             EnsureFreeRotation(app);
             RequestRotatePreview(app);
         } else {
-            FinishRotation(app, window, x, y, 0);
+            FinishDrag(app, window, x, y, 0);
         }
+    } else if (app->panKeyDown && !app->rotateKeyDown && left) {
+        ScrollView(View(app), app->dragAnchor.x - x, app->dragAnchor.y - y);
+        InvalidateRect(window, nullptr, FALSE);
     }
+    // The pan anchor follows the pointer through every drag, so a pan that
+    // takes over after a turn or zoom starts from here, not from a stale spot.
+    app->dragAnchor = Point{x, y};
 }
 
 void OnLeftButtonDown(AppState* app, HWND window, int x, int y) {
@@ -150,11 +149,13 @@ void OnLeftButtonDown(AppState* app, HWND window, int x, int y) {
     const bool idle = !app->rotating && !app->zooming;
     if (app->panKeyDown && app->rotateKeyDown && !app->zoomKeyDown && idle) {
         StartRotation(app, x, y, false);
+        app->dragAnchor = Point{x, y};
         SetCapture(window);
         return;
     }
     if (app->panKeyDown && app->zoomKeyDown && !app->rotateKeyDown && idle) {
         StartZoom(app, x, y, false);
+        app->dragAnchor = Point{x, y};
         SetCapture(window);
         return;
     }
@@ -170,8 +171,7 @@ void OnLeftButtonUp(AppState* app, HWND window, int x, int y) {
     SetDragCursor(app);
     app->penOwnsPointer = 0;
     app->mouseBlocked = 0;
-    if (app->rotating) FinishRotation(app, window, x, y, 10);
-    if (app->zooming) FinishZoom(app, window, x, y);
+    if (app->rotating || app->zooming) FinishDrag(app, window, x, y, 10);
     if (!app->tabletInProximity) ProduceMouseSample(app);
     ReleaseCapture();
 }

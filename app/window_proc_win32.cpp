@@ -6,6 +6,8 @@
 
 #include "app/shell_win32.h"
 #include "engine/refresh_thread.h"
+#include "engine/stroke_host.h"
+#include "view/previews.h"
 #include "view/view_paint.h"
 
 int32_t started = 0;
@@ -14,15 +16,40 @@ namespace {
 
 AppState theApp;
 
+// Messages whose handlers may replace or resize the view's bitmaps or the
+// canvas: commands (accelerators, the pop-up menu and the game pad arrive as
+// WM_COMMAND without passing the key gate), resizes, drops, the timers that
+// drive playback, the wheel and closing. They wait for a running preview.
+bool ChangesTheView(UINT message) {
+    switch (message) {
+    case WM_COMMAND:
+    case WM_SIZE:
+    case WM_DROPFILES:
+    case WM_TIMER:
+    case WM_MOUSEWHEEL:
+    case WM_CLOSE:
+    case WM_DESTROY:
+    case kFrameReadyMessage:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // While a rotation or zoom preview draws, input that would disturb it waits:
 // moves and key presses are dropped, a button release is re-posted so the
-// gesture still finishes once the preview is done.
+// gesture still finishes once the preview is done, and whatever would change
+// the bitmaps the preview reads waits until it has finished.
 bool GateWhilePreviewing(AppState* app, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                          LRESULT* result) {
     EnterViewLock(&app->previewLock);
     bool previewing = app->rotatePreviewRunning || app->zoomPreviewRunning;
     LeaveViewLock(&app->previewLock);
     if (!previewing) return false;
+    if (ChangesTheView(message)) {
+        WaitForPreviews(app);
+        return false;
+    }
     switch (message) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -33,7 +60,8 @@ bool GateWhilePreviewing(AppState* app, HWND window, UINT message, WPARAM wParam
         *result = 0;
         return true;
     case WM_KEYUP:
-        if (wParam == VK_CONTROL || wParam == VK_SPACE) return false;
+        // Every gesture key's release passes, so none stays down afterwards.
+        if (wParam == VK_CONTROL || wParam == VK_SPACE || wParam == VK_SHIFT) return false;
         *result = 0;
         return true;
     case WM_LBUTTONUP:
@@ -106,7 +134,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_INITMENUPOPUP:
         MarkOpeningMenu(app, reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
         return 0;
-    case WM_APP + 11:
+    case kFrameReadyMessage:
         ConsumeReadyFrame(app);
         return 0;
     case WM_DROPFILES:

@@ -4,6 +4,7 @@
 
 #include "engine/refresh_signal.h"
 #include "engine/stroke_host.h"
+#include "view/render_region.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -37,8 +38,7 @@ void RefreshLoop(void*) {
         view->renderRegion(view, view->canvas, work, 0);
 
         EnterViewLock(channel.lock);
-        Rect client = work;
-        view->canvasRectToClient(view->canvas, view, &client);
+        Rect client = UpdatedClientRect(view, work);
         *channel.frameReady = 1;
         UnionRefreshRect(channel.readyRect, client);
         TheStrokeHost()->postFrameReady(channel.window);

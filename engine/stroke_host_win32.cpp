@@ -34,7 +34,7 @@ void Invalidate(GdiHandle window, const Rect* rect) {
 }
 
 void PostFrameReady(GdiHandle window) {
-    PostMessageW(static_cast<HWND>(window), WM_APP + 11, 0, 0);
+    PostMessageW(static_cast<HWND>(window), kFrameReadyMessage, 0, 0);
 }
 
 uint32_t Milliseconds() {

@@ -30,3 +30,7 @@ int32_t ZoomLevelIndex(float scale) {
         if (kLevels[i].scale == scale) return i;
     return -1;
 }
+
+float ZoomLevelScale(int32_t levelIndex) {
+    return levelIndex >= 0 && levelIndex < 8 ? kLevels[levelIndex].scale : 0.0f;
+}

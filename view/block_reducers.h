@@ -13,3 +13,6 @@ PixelRenderer SelectBlockReducer(uint32_t levelIndex, int32_t subPixel);
 
 // The level index of a power-of-two scale (16 → 0 … 0.125 → 7), or -1.
 int32_t ZoomLevelIndex(float scale);
+
+// The scale of a level index, or 0 outside 0 … 7.
+float ZoomLevelScale(int32_t levelIndex);

@@ -11,3 +11,7 @@ int32_t RequestZoomPreview(AppState* app);
 // Polls until the preview thread of that kind has finished.
 void WaitForRotatePreview(AppState* app, uint32_t sleepMs);
 void WaitForZoomPreview(AppState* app, uint32_t sleepMs);
+
+// Waits for both: every path that replaces or resizes the view's bitmaps,
+// or the canvas they show, calls it first.
+void WaitForPreviews(AppState* app);

@@ -10,6 +10,7 @@
 
 #include "view/preview_frames.h"
 #include "view/previews.h"
+#include "view/view_gestures.h"
 
 namespace {
 
@@ -65,22 +66,25 @@ void __cdecl RotatePreviewThread(void* argument) {
         float angle = TakeRequest(channel);
         if (angle != kTaken && frame) {
             DrawRotatePreview(view, frame, angle);
-            std::memcpy(view->screen->bits, frame->bits,
-                        static_cast<size_t>(DibSurfaceStride(frame)) * frame->header.biHeight);
+            // The window thread waits for this thread before it replaces or
+            // resizes the screen bitmap; the size check is a second guard.
+            DibSurface* screen = view->screen;
+            if (screen && screen->header.biWidth == frame->header.biWidth &&
+                screen->header.biHeight == frame->header.biHeight)
+                std::memcpy(screen->bits, frame->bits,
+                            static_cast<size_t>(DibSurfaceStride(frame)) * frame->header.biHeight);
             InvalidateRect(channel->window, nullptr, FALSE);
         }
     } while (!FinishIfIdle(channel));
     ReleaseDibSurface(&frame);
 }
 
-float PointerAngle(AppState* app) {
+float CursorAngle(AppState* app) {
     POINT cursor;
     GetCursorPos(&cursor);
     ScreenToClient(static_cast<HWND>(app->mainWindow), &cursor);
     const ViewState* view = &app->viewHost.view;
-    int dx = cursor.x - view->clientWidth / 2, dy = cursor.y - view->clientHeight / 2;
-    if (dx == 0 && dy == 0) return 0.0f;
-    return std::atan2(static_cast<float>(dx), static_cast<float>(dy));
+    return PointerAngle(view->clientWidth, view->clientHeight, cursor.x, cursor.y);
 }
 
 // Hands a request over, starting the thread when none runs.
@@ -110,7 +114,7 @@ void WaitUntilIdle(AppState* app, const int32_t* running, uint32_t sleepMs) {
 } // namespace
 
 int32_t RequestRotatePreview(AppState* app) {
-    float angle = PointerAngle(app);
+    float angle = CursorAngle(app);
     if (angle == lastPreviewAngle) return 1;
     lastPreviewAngle = angle;
     Request(app, &rotateChannel, &app->rotatePreviewRunning, angle - app->rotateStartAngle,
@@ -131,4 +135,9 @@ void WaitForRotatePreview(AppState* app, uint32_t sleepMs) {
 
 void WaitForZoomPreview(AppState* app, uint32_t sleepMs) {
     WaitUntilIdle(app, &app->zoomPreviewRunning, sleepMs);
+}
+
+void WaitForPreviews(AppState* app) {
+    WaitUntilIdle(app, &app->rotatePreviewRunning, 1);
+    WaitUntilIdle(app, &app->zoomPreviewRunning, 1);
 }

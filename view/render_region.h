@@ -13,3 +13,11 @@ int32_t RenderRegionZoomedOut(ViewState* view, const Canvas* canvas, Rect rect,
                               int32_t threadsAllowed);
 int32_t RenderRegionZoomedIn(ViewState* view, const Canvas* canvas, Rect rect,
                              int32_t threadsAllowed);
+
+// The canvas rectangle a dirty update of `rect` actually rewrites in the
+// view bitmap (the free-rotation updates widen it by a pixel): what the
+// repaint after the update has to cover.
+Rect UpdatedCanvasRect(const ViewState* view, Rect rect);
+
+// The client rectangle to repaint once the update of `rect` has landed.
+Rect UpdatedClientRect(const ViewState* view, Rect rect);

@@ -6,25 +6,29 @@
 #include "view/scaled_renderers.h"
 #include "view/surface_blit.h"
 
-namespace {
-
 // The float box of a rectangle maps its corners, and in a mirrored view the
 // corner of the first column lands on the box's far edge, so the display
 // pixel holding that column falls just outside. One canvas pixel more on
-// every side keeps every changed pixel's cell inside the rendered box.
-Rect Widened(Rect rect) {
+// every side keeps every changed pixel's cell inside the rendered box; the
+// repaint after the update must cover the same widened rectangle.
+Rect UpdatedCanvasRect(const ViewState* view, Rect rect) {
+    if (!view->freeRotation) return rect;
     return Rect{rect.left > INT32_MIN ? rect.left - 1 : rect.left,
                 rect.top > INT32_MIN ? rect.top - 1 : rect.top,
                 rect.right < INT32_MAX ? rect.right + 1 : rect.right,
                 rect.bottom < INT32_MAX ? rect.bottom + 1 : rect.bottom};
 }
 
-} // namespace
+Rect UpdatedClientRect(const ViewState* view, Rect rect) {
+    Rect client = UpdatedCanvasRect(view, rect);
+    view->canvasRectToClient(view->canvas, view, &client);
+    return client;
+}
 
 int32_t RenderRegionZoomedOut(ViewState* view, const Canvas* canvas, Rect rect,
                               int32_t threadsAllowed) {
     if (!view || !canvas || MissesCanvas(rect, canvas)) return 0;
-    rect = Widened(rect);
+    rect = UpdatedCanvasRect(view, rect);
     DibSurface* rendered = ZoomedOutUpdateRenderer(view->scale) == FreeRenderer::kAccumulate16
                                ? RenderAccumulate16(&canvas->image, view, rect, 0, threadsAllowed)
                                : RenderAccumulate8(&canvas->image, view, rect, 0, threadsAllowed);
@@ -43,7 +47,7 @@ int32_t RenderRegionZoomedOut(ViewState* view, const Canvas* canvas, Rect rect,
 int32_t RenderRegionZoomedIn(ViewState* view, const Canvas* canvas, Rect rect,
                              int32_t threadsAllowed) {
     if (!view || !canvas || MissesCanvas(rect, canvas)) return 0;
-    rect = Widened(rect);
+    rect = UpdatedCanvasRect(view, rect);
     DibSurface* rendered = nullptr;
     DibSurface* mask = nullptr;
     RenderNearest(&canvas->image, view, rect, &rendered, &mask, threadsAllowed);

@@ -61,7 +61,13 @@ DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
 // scale 1 or more.
 void RebuildFree(const ViewState* view, const Canvas* canvas, DibSurface** viewBitmap,
                  DibSurface** maskBitmap) {
-    const Rect r{0, 0, canvas->image.width, canvas->image.height};
+    // The renderers place their output at the float box of the rectangle's
+    // corners, and a mirrored view maps column x to W − 1 − x: the whole
+    // canvas would come out one column to the left of where the transforms
+    // show it, with its own first column cut off. One column to the left in
+    // the canvas is one to the right in the mirror, where the box belongs.
+    const int32_t shift = view->mirror ? 1 : 0;
+    const Rect r{-shift, 0, canvas->image.width - shift, canvas->image.height};
     switch (RebuildFreeRenderer(view->scale)) {
     case FreeRenderer::kAccumulate16:
         *viewBitmap = RenderAccumulate16(&canvas->image, view, r, 0, 1);

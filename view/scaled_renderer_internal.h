@@ -8,8 +8,12 @@
 
 #include "view/scaled_renderers.h"
 
-// Largest output side: 16.16 positions address at most 32767 whole pixels.
+// Largest accumulating output side: 16.16 output positions address at most
+// 32767 whole pixels.
 constexpr int32_t kMaxRenderSide = 32767;
+// Largest nearest-pixel output side; its 16.16 positions are canvas
+// positions, kept in 64 bits, and its surfaces have their own size limit.
+constexpr int32_t kMaxNearestSide = 1 << 24;
 // Largest accumulating output, in pixels (its counters take up to 4 bytes each).
 constexpr int64_t kMaxAccumulatePixels = int64_t{1} << 28;
 

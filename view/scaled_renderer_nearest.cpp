@@ -22,8 +22,8 @@ struct NearestBand {
     int32_t yPerColumn;
     int32_t xPerRow;
     int32_t yPerRow;
-    int32_t xOrigin; // 16.16 canvas position of bitmap point (0, 0)
-    int32_t yOrigin;
+    int64_t xOrigin; // 16.16 canvas position of bitmap point (0, 0)
+    int64_t yOrigin;
     const CanvasImage* source;
     DibSurface** outView;
     DibSurface** outMask;
@@ -51,18 +51,15 @@ void ClipToSource(int64_t start, int64_t step, int64_t size, int64_t* lo, int64_
     }
 }
 
-// Whether start + k * step stays an int32 for every k in [0, count): then
-// the 32-bit walk never wraps and the clipped range is exact.
-bool WalkFitsInt32(int64_t start, int64_t step, int64_t count) {
-    int64_t end = start + step * (count - 1);
-    return start >= INT32_MIN && start <= INT32_MAX && end >= INT32_MIN && end <= INT32_MAX;
-}
+// Positions inside a source of at most 65536 columns and rows fit a 32-bit
+// unsigned 16.16 walk; a larger source takes the 64-bit walk.
+constexpr int64_t kLargestWalkedSide = 65536;
 
 // One output row: the pixels whose canvas position lies inside take its bit,
 // the others keep the fill and are set in the mask. The inside columns are
 // found first, so the per-pixel loop has no bounds tests.
 void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRow, int32_t width,
-                      uint32_t X, uint32_t Y) {
+                      int64_t x0, int64_t y0) {
     const CanvasImage* source = band->source;
     const int64_t sourceWidth = source->header.biWidth, sourceHeight = source->header.biHeight;
     const int64_t sourceStride = DibStride(source->header.biWidth, 1);
@@ -74,18 +71,12 @@ void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRo
     if (maskRow) std::memset(maskRow, 0xFF, static_cast<size_t>(rowBytes));
 
     int64_t lo = 0, hi = width;
-    const int64_t x0 = static_cast<int32_t>(X), y0 = static_cast<int32_t>(Y);
-    if (WalkFitsInt32(x0, band->xPerColumn, width) && WalkFitsInt32(y0, band->yPerColumn, width)) {
-        ClipToSource(x0, band->xPerColumn, sourceWidth, &lo, &hi);
-        ClipToSource(y0, band->yPerColumn, sourceHeight, &lo, &hi);
-    } else {
-        // A walk that wraps: test every pixel (only absurd views get here).
-        for (int32_t k = 0; k < width; ++k, X += dx, Y += dy) {
-            const uint32_t cx = static_cast<uint32_t>(static_cast<int32_t>(X) >> 16);
-            const uint32_t cy = static_cast<uint32_t>(static_cast<int32_t>(Y) >> 16);
-            if (cx >= static_cast<uint64_t>(sourceWidth) ||
-                cy >= static_cast<uint64_t>(sourceHeight))
-                continue;
+    if (sourceWidth > kLargestWalkedSide || sourceHeight > kLargestWalkedSide) {
+        // Too wide for 32-bit positions: test every pixel in 64 bits.
+        for (int32_t k = 0; k < width; ++k) {
+            const int64_t cx = (x0 + k * static_cast<int64_t>(band->xPerColumn)) >> 16;
+            const int64_t cy = (y0 + k * static_cast<int64_t>(band->yPerColumn)) >> 16;
+            if (cx < 0 || cy < 0 || cx >= sourceWidth || cy >= sourceHeight) continue;
             const uint8_t* row = bottomRow - cy * sourceStride;
             const uint8_t bit = static_cast<uint8_t>(0x80u >> (k & 7));
             if ((row[cx >> 3] >> (7 - (cx & 7))) & 1u)
@@ -96,9 +87,12 @@ void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRo
         }
         return;
     }
+    // The inside columns, exactly; there every position lies in 0 … 2^32.
+    ClipToSource(x0, band->xPerColumn, sourceWidth, &lo, &hi);
+    ClipToSource(y0, band->yPerColumn, sourceHeight, &lo, &hi);
     if (lo >= hi) return;
-    X += static_cast<uint32_t>(lo) * dx;
-    Y += static_cast<uint32_t>(lo) * dy;
+    uint32_t X = static_cast<uint32_t>(x0 + lo * band->xPerColumn);
+    uint32_t Y = static_cast<uint32_t>(y0 + lo * band->yPerColumn);
     // Canvas bit at 16.16 position (X, Y), known to be inside.
     auto bit = [bottomRow, sourceStride](uint32_t x, uint32_t y) -> uint32_t {
         const uint32_t cx = x >> 16;
@@ -131,16 +125,13 @@ void RenderNearestBand(const NearestBand* band) {
     const int32_t H = view->header.biHeight;
     const int64_t stride = DibSurfaceStride(view);
     const int32_t width = band->columnEnd - band->left;
-    const uint32_t dx = static_cast<uint32_t>(band->xPerColumn);
-    const uint32_t dy = static_cast<uint32_t>(band->yPerColumn);
     for (int32_t i = band->rowBegin; i < band->rowEnd; ++i) {
-        // Absolute bitmap coordinates, 32-bit arithmetic that wraps.
-        uint32_t X = static_cast<uint32_t>(band->xOrigin) +
-                     static_cast<uint32_t>(i) * static_cast<uint32_t>(band->xPerRow) +
-                     static_cast<uint32_t>(band->left) * dx;
-        uint32_t Y = static_cast<uint32_t>(band->yOrigin) +
-                     static_cast<uint32_t>(i) * static_cast<uint32_t>(band->yPerRow) +
-                     static_cast<uint32_t>(band->left) * dy;
+        // The row's start from absolute bitmap coordinates, in 64 bits: a
+        // large turned canvas reaches positions past the int32 range.
+        const int64_t X = band->xOrigin + static_cast<int64_t>(i) * band->xPerRow +
+                          static_cast<int64_t>(band->left) * band->xPerColumn;
+        const int64_t Y = band->yOrigin + static_cast<int64_t>(i) * band->yPerRow +
+                          static_cast<int64_t>(band->left) * band->yPerColumn;
         const int64_t stored = static_cast<int64_t>(H - 1 - (i - band->top)) * stride;
         RenderNearestRow(band, view->bits + stored, mask ? mask->bits + stored : nullptr, width, X,
                          Y);
@@ -213,7 +204,10 @@ int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rec
           std::fabs(bottom) < 1e9))
         return 0;
     const double width = std::trunc(right - left), height = std::trunc(bottom - top);
-    if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide) return 0;
+    // The positions are canvas positions, so the output may be larger than
+    // the accumulating renderers' 16.16 output range; the surfaces' own size
+    // limit is the bound.
+    if (width < 1 || height < 1 || width > kMaxNearestSide || height > kMaxNearestSide) return 0;
     const int32_t W = static_cast<int32_t>(width), H = static_cast<int32_t>(height);
 
     // Steps and origin; z' keeps a zoomed-in view at canvas resolution.
@@ -230,9 +224,9 @@ int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rec
     float fx = 0.0f, fy = 0.0f;
     FreeBitmapToCanvasFloat(&frame.view, &fx, &fy);
     const double xOrigin = std::floor(65536.0 * fx), yOrigin = std::floor(65536.0 * fy);
-    if (!(std::fabs(xOrigin) < 2147483647.0 && std::fabs(yOrigin) < 2147483647.0)) return 0;
-    whole.xOrigin = static_cast<int32_t>(xOrigin);
-    whole.yOrigin = static_cast<int32_t>(yOrigin);
+    if (!(std::fabs(xOrigin) < 0x1p46 && std::fabs(yOrigin) < 0x1p46)) return 0;
+    whole.xOrigin = static_cast<int64_t>(xOrigin);
+    whole.yOrigin = static_cast<int64_t>(yOrigin);
 
     const bool wantMask = outMask != nullptr;
     *outView = CreateDibSurface(1, source->palette, 2, W, H);

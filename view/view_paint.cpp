@@ -188,8 +188,9 @@ int32_t SetViewScale(ViewState* view, float scale) {
     view->scale = scale;
     SelectTransformSet(view, view->freeRotation);
     // Between scales of 1 or less the canvas-resolution bitmap stays valid;
-    // only the magnification of the paint changes.
-    if (scale > 1.0f || (scale < 1.5f && old > 1.5f)) RebuildViewBitmap(view);
+    // only the magnification of the paint changes. Any other change (1.3 to
+    // 1.0 too) needs the bitmap at the new scale.
+    if (scale > 1.0f || old > 1.0f) RebuildViewBitmap(view);
     return RepaintView(view);
 }
 

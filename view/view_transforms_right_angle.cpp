@@ -89,9 +89,12 @@ void MapCanvasRect(const Canvas* canvas, const ViewState* view, Rect* rect, int6
     TurnCanvasRect(canvas, view, r);
     float s = view->scale;
     // Right and bottom round up, so a partly covered bitmap pixel is included.
+    // Below scale 1 a canvas pixel covers whole bitmap pixels and the edge
+    // maps exactly: adding s − 1 there would drop the last column and row.
     int64_t l = DivideByScale(r[0], s), t = DivideByScale(r[1], s);
-    int64_t rt = SaturateToInt32((static_cast<float>(r[2]) + s - 1.0f) / s);
-    int64_t b = SaturateToInt32((static_cast<float>(r[3]) + s - 1.0f) / s);
+    const float up = s < 1.0f ? 0.0f : s - 1.0f;
+    int64_t rt = SaturateToInt32((static_cast<float>(r[2]) + up) / s);
+    int64_t b = SaturateToInt32((static_cast<float>(r[3]) + up) / s);
     *rect = Rect{SaturateToInt32(l + dx), SaturateToInt32(t + dy), SaturateToInt32(rt + dx),
                  SaturateToInt32(b + dy)};
 }

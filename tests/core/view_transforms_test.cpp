@@ -190,8 +190,12 @@ TEST(RightAngleTransforms, RectangleIsTheBoundingBoxOfItsPixels) {
                             Point b = CanvasToBitmap(scene, {x, y});
                             box.left = std::min(box.left, b.x);
                             box.top = std::min(box.top, b.y);
-                            box.right = std::max(box.right, b.x + 1);
-                            box.bottom = std::max(box.bottom, b.y + 1);
+                            // Below scale 1 a canvas pixel covers 1 / scale
+                            // bitmap pixels each way.
+                            const int32_t cover =
+                                scale < 1.0f ? static_cast<int32_t>(1 / scale) : 1;
+                            box.right = std::max(box.right, b.x + cover);
+                            box.bottom = std::max(box.bottom, b.y + cover);
                         }
                     SCOPED_TRACE(testing::Message() << scale << " " << angle << " " << mirror);
                     EXPECT_EQ(mapped.left, box.left);
