@@ -153,7 +153,8 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
         ScreenToCanvasFree(view, origin, &stroke->current.x, &stroke->current.y);
     else
         ScreenToCanvasRightAngle(view, origin, &stroke->current.x, &stroke->current.y);
-    if (app->panKeyDown || app->rotating) return 0;
+    // No ink while the view is being dragged, even once its keys are let go.
+    if (app->panKeyDown || app->rotating || app->zooming) return 0;
 
     if (stroke->previous.pressure == 0 && stroke->current.pressure != 0) {
         int32_t x = stroke->current.x, y = stroke->current.y;

@@ -167,6 +167,13 @@ TEST(StrokeEngine, ShiftPanAndCoveredPenDownDrawNothing) {
     EXPECT_TRUE(f.log.to.empty());
     f.app->panKeyDown = 0;
 
+    // A zoom drag whose keys were let go before the button draws nothing.
+    f.app->zooming = 1;
+    f.Sample(10, 10, 0);
+    f.Sample(12, 10, 1024);
+    EXPECT_TRUE(f.log.to.empty());
+    f.app->zooming = 0;
+
     f.scripted.mayStart = false; // another window covers the pen-down point
     f.Sample(10, 10, 0);
     f.Sample(14, 10, 1024);

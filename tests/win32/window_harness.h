@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,21 @@ void AnswerQuestionsWith(int answer);
 
 // Paper everywhere, ink in one rectangle (canvas pixels).
 void DrawPattern(Rect ink);
+
+// What the window shows, read from the screen through the window's DC.
+class ScreenShot {
+  public:
+    explicit ScreenShot(HWND window);
+    // The grey level (0 black … 255 white) of a client pixel; -1 outside.
+    int Grey(int x, int y) const;
+    int width() const { return width_; }
+    int height() const { return height_; }
+    const std::vector<uint32_t>& pixels() const { return pixels_; }
+
+  private:
+    int width_ = 0, height_ = 0;
+    std::vector<uint32_t> pixels_;
+};
 
 // The program folder of the test executable, with a trailing backslash.
 std::wstring Folder();

@@ -18,46 +18,7 @@ namespace {
 
 using harness::Command;
 using harness::DrawPattern;
-
-// What the window shows, read from the screen through the window's DC.
-class ScreenShot {
-  public:
-    explicit ScreenShot(HWND window) {
-        RECT client;
-        GetClientRect(window, &client);
-        width_ = client.right;
-        height_ = client.bottom;
-        pixels_.assign(static_cast<size_t>(width_) * height_, 0);
-        HDC source = GetDC(window);
-        HDC memory = CreateCompatibleDC(source);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, width_, height_, source, 0, 0, SRCCOPY);
-        GdiFlush();
-        std::memcpy(pixels_.data(), bits, pixels_.size() * 4);
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(window, source);
-    }
-    // The grey level (0 black … 255 white) of a client pixel; -1 outside.
-    int Grey(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width_ || y >= height_) return -1;
-        uint32_t pixel = pixels_[static_cast<size_t>(y) * width_ + x];
-        return static_cast<int>(((pixel >> 16) & 255) + ((pixel >> 8) & 255) + (pixel & 255)) / 3;
-    }
-
-  private:
-    int width_ = 0, height_ = 0;
-    std::vector<uint32_t> pixels_;
-};
+using harness::ScreenShot;
 
 class MainWindow : public ::testing::Test {
   protected:
