@@ -58,6 +58,14 @@ void FitOutput(Scene* scene, int32_t shiftX, int32_t shiftY, int32_t padding) {
     scene->outputHeaderWidth = b.outWidth + padding;
 }
 
+// The same mapping from another reference row: the float at the record's
+// head then has to be read as one.
+void MoveRowOrigin(Scene* scene, int32_t row) {
+    RowBand& b = scene->band;
+    b.rowOrigin = static_cast<float>(row);
+    b.xOrigin += row * b.xPerRow, b.yOrigin += row * b.yPerRow;
+}
+
 // fill 0: ink, 1: paper, 2: blocks of paper, ink and every density between.
 Scene MakeScene(const char* name, int32_t width, int32_t height, int fill) {
     Scene scene{name, width, height, {}, {}, 0, {}};
@@ -98,6 +106,7 @@ std::vector<Scene> MakeScenes() {
     Scene mixed = MakeScene("mixed canvas, scale 8 at 30 degrees", 1024, 256, 2);
     Rotate(&mixed.band, 30, 8, false);
     FitOutput(&mixed, 0, 0, 3);
+    MoveRowOrigin(&mixed, 16);
     SplitInto(&mixed, 2);
     scenes.push_back(mixed);
     // Some 256 canvas pixels per cell: 8-bit counts and sums wrap.
@@ -112,6 +121,7 @@ std::vector<Scene> MakeScenes() {
     Scene edge = MakeScene("canvas edge, mirrored, cut output", 333, 77, 2);
     Rotate(&edge.band, 20, 5, true);
     FitOutput(&edge, -4, 3, 5);
+    MoveRowOrigin(&edge, 7);
     edge.band.columnBegin = -7, edge.band.columnEnd = 345;
     edge.steps = {{1, -3, 40}, {1, 40, 40}, {1, 40, 90}, {2, 0, 9}, {2, 9, 9}, {2, 9, 1000}};
     scenes.push_back(edge);
