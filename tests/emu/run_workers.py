@@ -6,12 +6,12 @@ usage: run_workers.py <tessarub.dll> <tessarub_band_cases>
 
 The library is loaded as the Windows loader would (sections, base relocations
 at a base of our own, imports bound to small stubs, TLS callbacks and entry
-point with DLL_PROCESS_ATTACH). For each scene of tessarub_band_cases the
-records, canvas and surfaces are laid out as the 32-bit program has them, and
-each band is started the way a thread start calls a routine. After each band:
-the thread ended with exit code 0 (through ExitThread, or by returning with
-its 4-byte argument removed), the output and counts equal the native ones,
-and no other byte of the address space changed.
+point told of the process and of each thread). For each scene of
+tessarub_band_cases the records, canvas and surfaces are laid out as the
+32-bit program has them, and each band is started the way a thread start
+calls a routine. After each band: the thread ended with exit code 0 (through
+ExitThread, or by returning with its 4-byte argument removed), the output and
+counts equal the native ones, and no other byte of the address space changed.
 
 Needs the system Python's python3-unicorn and python3-pefile.
 """
@@ -37,6 +37,7 @@ HEAP = 0x00200000        # for the runtime's start-up; the routines allocate not
 HEAP_SIZE = 0x00100000
 STACK = 0x00400000
 STACK_SIZE = 0x00100000
+ENTRY_ESP = STACK + STACK_SIZE - 256  # at a call: the return address, then the arguments
 DATA = 0x01000000        # a scene's records and buffers, each before an unmapped page
 NOWHERE = 0x0BAD0000     # handles and the scratch pointer: never mapped
 
@@ -129,17 +130,23 @@ class Worker:
         self.exports = {s.name.decode(): IMAGE_BASE + s.address
                         for s in pe.DIRECTORY_ENTRY_EXPORT.symbols if s.name}
         # What the loader does before any thread runs: static TLS for this
-        # thread, the TLS callbacks, then the entry point.
-        attach = [IMAGE_BASE + pe.OPTIONAL_HEADER.AddressOfEntryPoint]
+        # thread, the TLS callbacks, then the entry point, which also runs the
+        # runtime's constructors (among them the processor feature detection
+        # by which the accumulate pass picks its instructions).
+        self.attach = [IMAGE_BASE + pe.OPTIONAL_HEADER.AddressOfEntryPoint]
         tls = getattr(pe, 'DIRECTORY_ENTRY_TLS', None)
         if tls is not None:
-            attach[:0] = self.set_up_tls(tls.struct, delta)
-        for routine in attach:
-            esp = self.call(routine, [IMAGE_BASE, 1, 0])  # DLL_PROCESS_ATTACH
-            if self.uc.reg_read(UC_X86_REG_EIP) != RETURN or esp != self.entry_esp + 16:
+            self.attach[:0] = self.set_up_tls(tls.struct, delta)
+        self.notify(1)  # DLL_PROCESS_ATTACH
+
+    def notify(self, reason):
+        """Calls the TLS callbacks and the entry point as the loader does."""
+        for routine in self.attach:
+            esp = self.call(routine, [IMAGE_BASE, reason, 0])
+            if self.uc.reg_read(UC_X86_REG_EIP) != RETURN or esp != ENTRY_ESP + 16:
                 raise Fault(f'start-up routine at {routine:#x} did not return as stdcall')
         if self.uc.reg_read(UC_X86_REG_EAX) != 1:
-            raise Fault('the entry point did not report success')
+            raise Fault(f'the entry point did not report success for reason {reason}')
 
     def set_up_tls(self, directory, delta):
         start = directory.StartAddressOfRawData + delta
@@ -237,10 +244,9 @@ class Worker:
     def call(self, address, args, seconds=30):
         """Calls with the arguments on the stack and RETURN as the return
         address, as a thread start does; returns the stack pointer after."""
-        self.entry_esp = STACK + STACK_SIZE - 256
         frame = struct.pack(f'<{1 + len(args)}I', RETURN, *args)
-        self.uc.mem_write(self.entry_esp, frame)
-        self.uc.reg_write(UC_X86_REG_ESP, self.entry_esp)
+        self.uc.mem_write(ENTRY_ESP, frame)
+        self.uc.reg_write(UC_X86_REG_ESP, ENTRY_ESP)
         self.exit_code, self.fault = None, None
         started = time.monotonic()
         try:
@@ -260,8 +266,8 @@ class Worker:
             return self.exit_code
         if self.uc.reg_read(UC_X86_REG_EIP) != RETURN:
             raise Fault('did not end within the time limit')
-        if esp != self.entry_esp + 8:
-            raise Fault(f'returned with the stack pointer moved by {esp - self.entry_esp} '
+        if esp != ENTRY_ESP + 8:
+            raise Fault(f'returned with the stack pointer moved by {esp - ENTRY_ESP} '
                         'bytes, not 8 (return address and the 4-byte argument)')
         return self.uc.reg_read(UC_X86_REG_EAX)
 
@@ -322,18 +328,20 @@ def run_bands(worker, scene, at):
         worker.uc.mem_write(at['record'], ROW_BAND.pack(*(fields[f] for f in ROW_BAND_FIELDS)))
         what = (f"{scene['name']}: band {k} ({ROUTINES[band['routine']]}, "
                 f"rows {band['rowBegin']}..{band['rowEnd']})")
-        before = worker.snapshot()
         try:
+            worker.notify(2)  # DLL_THREAD_ATTACH, in the new thread
+            before = worker.snapshot()
             exit_code = worker.start_thread(ROUTINES[band['routine']], at['record'])
+            after = worker.snapshot()
+            worker.notify(3)  # DLL_THREAD_DETACH, as the thread ends
         except Fault as fault:
             return problems + [f'{what}: {fault}']
         if exit_code != 0:
             problems.append(f'{what}: exit code {exit_code}')
-        after = worker.snapshot()
         for name, (base, _) in worker.regions.items():
             # Below its argument the stack is the routine's own; the buffers
             # it writes are compared with the native ones after their padding.
-            start = worker.entry_esp + 8 - base if name == 'stack' else 0
+            start = ENTRY_ESP + 8 - base if name == 'stack' else 0
             end = written[name][0] - base if name in written else None
             i = first_difference(before[name], after[name], start, end)
             if i is not None:
