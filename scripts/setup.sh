@@ -16,6 +16,7 @@ packages=(
   wine64 xvfb xdotool x11-utils imagemagick
   dpkg-dev clang-format
   fonts-noto-cjk
+  python3-unicorn python3-pefile
 )
 
 missing=()

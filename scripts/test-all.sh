@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian machine and runs every test: the native core suite
 # (plain and under ASan + UBSan), the Windows x86_64 build and its tests under
-# wine64 on a virtual display, the Windows i686 build with its static checks,
-# the fuzzers for a bounded time, and the benchmarks (printed as ratios).
+# wine64 on a virtual display, the Windows i686 build with its static checks
+# and its worker library run in a 32-bit x86 emulator against the native
+# passes, the fuzzers for a bounded time, and the benchmarks (printed as ratios).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -67,6 +68,12 @@ step "win64 build" build win64
 step "win64 tests (wine64, Xvfb)" run_ctest win64
 step "win32 build" build win32
 step "win32 checks" run_ctest win32
+# The system Python's: python3-unicorn and python3-pefile belong to it.
+run_emulated_workers() {
+    /usr/bin/python3 tests/emu/run_workers.py build/win32/pindora/tessarub.dll \
+        build/native/tests/tessarub_band_cases
+}
+step "win32 worker library (emulated)" run_emulated_workers
 step "fuzz build" build fuzz
 run_fuzzers() {
     local status=0
