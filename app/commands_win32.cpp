@@ -3,10 +3,10 @@
 
 #include <shellapi.h>
 
-#include "app/commands.h"
 #include "app/language_win32.h"
+#include "app/picture_files_win32.h"
 #include "app/shell_win32.h"
-#include "canvas/picture_files_win32.h"
+#include "base/commands.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
 #include "record/playback.h"

@@ -3,9 +3,9 @@
 #include <cwchar>
 #include <string>
 
-#include "app/commands.h"
-#include "app/report.h"
 #include "app/shell_win32.h"
+#include "base/commands.h"
+#include "base/report.h"
 
 namespace {
 

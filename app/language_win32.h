@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
+#include "canvas/canvas.h"
+#include "canvas/dib_surface.h"
+#include "settings/settings.h"
 
 // Loads the library named in the settings, takes its pop-up menu and inserts
 // the language sub-menu. 0 on success, 1 (after two messages) on failure.

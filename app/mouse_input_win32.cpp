@@ -2,8 +2,8 @@
 // wheel and the pop-up menu.
 #include <windowsx.h>
 
-#include "app/commands.h"
 #include "app/shell_win32.h"
+#include "base/commands.h"
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "view/previews.h"

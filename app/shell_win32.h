@@ -8,7 +8,11 @@
 
 #include <string>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
+#include "canvas/canvas.h"
+#include "canvas/dib_surface.h"
+#include "settings/settings.h"
+#include "view/view_state.h"
 
 // The record handed to window creation: where to store the accelerator table
 // and the command line.

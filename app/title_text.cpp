@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <objbase.h>
 #include <ole2.h>
 
-#include "app/canvas_blank.h"
-#include "app/commands.h"
+#include "app/picture_files_win32.h"
 #include "app/shell_win32.h"
-#include "canvas/picture_files_win32.h"
+#include "base/commands.h"
+#include "canvas/canvas_blank.h"
 #include "engine/refresh_thread.h"
 #include "input/tablet_win32.h"
 #include "settings/settings_win32.h"

@@ -9,10 +9,10 @@
 
 #include <ctime>
 
-#include "app/commands.h"
 #include "app/language_win32.h"
+#include "app/picture_files_win32.h"
 #include "app/shell_win32.h"
-#include "canvas/picture_files_win32.h"
+#include "base/commands.h"
 #include "engine/brush.h"
 #include "input/tablet_win32.h"
 #include "record/playback_host.h"

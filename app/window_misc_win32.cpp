@@ -6,9 +6,10 @@
 #include <cwchar>
 
 #include "app/language_win32.h"
+#include "app/picture_files_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
-#include "canvas/picture_files_win32.h"
+#include "canvas/dib_surface.h"
 #include "canvas/picture_names.h"
 #include "engine/stroke_engine.h"
 #include "record/playback.h"

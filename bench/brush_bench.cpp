@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "bench/bench_support.h"
 #include "engine/canvas_primitives.h"
 #include "engine/round_brush.h"
@@ -164,7 +164,7 @@ void BrushSegments(benchmark::State& state) {
         ++next;
         app->stroke.prevSmoothed = PointerSample{0, from.x, from.y, 1024, 0, 0, 0};
         app->stroke.smoothed = PointerSample{0, to.x, to.y, 1024, 0, 0, 0};
-        RoundBrush(app.get(), &rect);
+        RoundBrush(&app->stroke, &app->canvas, &rect);
         benchmark::DoNotOptimize(rect);
         benchmark::ClobberMemory();
     }

@@ -3,33 +3,8 @@
 // leftmost, bit 1 = paper (colour-table entry 1), bit 0 = ink (entry 0).
 #pragma once
 
-#include "canvas/bitmap_types.h"
-#include "settings/settings.h"
-
-struct AppState;
-
-// Draws one stroke segment and writes the canvas rectangle it may have changed.
-using BrushFunction = int32_t (*)(AppState* app, Rect* segment);
-
-struct CanvasImage {
-    GdiHandle dc;
-    GdiHandle bitmap;
-    uint8_t* bits;
-    BitmapInfoHeader header;
-    RgbQuad palette[2];
-    int32_t width;
-    int32_t height;
-};
-
-struct Canvas {
-    GdiHandle window;
-    CanvasImage image;
-    CanvasImage prevImage;
-    int32_t strokeActive;
-    BrushFunction brush;
-    BrushParams* brushParams;
-    int32_t* brushIndex;
-};
+#include "base/canvas_records.h"
+#include "base/settings_records.h"
 
 // Makes the image (all paper) and the previous canvas. Failures are shown as
 // messages ("Can not Create Canvas.", "Can not Create prev.canvas."); returns 0.

@@ -2,7 +2,7 @@
 // canvas is a GDI-only bitmap, so its handles stay null here.
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "canvas/canvas.h"
 #include "canvas/canvas_format.h"
 #include "canvas/heap_block.h"

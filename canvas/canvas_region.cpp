@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "canvas/heap_block.h"
 #include "canvas/region_job.h"
 

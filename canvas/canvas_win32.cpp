@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "canvas/canvas.h"
 #include "canvas/canvas_format.h"
 

@@ -3,7 +3,7 @@
 // pixels on the heap with the same record layout (dc and bitmap null).
 #pragma once
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 struct DibSurface {
     GdiHandle bitmap;

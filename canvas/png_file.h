@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/step_log.h"
 #include "canvas/dib_surface.h"
-#include "record/step_log.h"
 
 // Largest width and height the reader lets libpng accept, and the largest
 // pixel block it will allocate for a picture. Bigger files are refused before

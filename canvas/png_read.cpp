@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "canvas/heap_block.h"
 #include "canvas/png_file.h"
 #include "settings/settings_io.h"

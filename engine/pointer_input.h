@@ -3,6 +3,6 @@
 // changed rectangles to the refresh thread.
 #pragma once
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 int32_t HandlePointerSample(AppState* app, const PointerSample* sample);

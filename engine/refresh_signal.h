@@ -1,7 +1,7 @@
 // The wake-up event and the thread of the refresh loop, per platform.
 #pragma once
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 // An auto-reset event, created signalled.
 GdiHandle CreateRefreshEvent();

@@ -3,7 +3,7 @@
 // display catches up. Queued rectangles merge into one bounding rectangle.
 #pragma once
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 // −1 for a missing or all-zero rectangle; 0 when the thread was just
 // started, 1 when an idle thread was woken, 2 when it was busy and the

@@ -1,6 +1,5 @@
 #include "engine/round_brush.h"
 
-#include "app/app_state.h"
 #include "engine/canvas_primitives.h"
 #include "engine/pressure_curve.h"
 #include "engine/segment_shape.h"
@@ -22,9 +21,9 @@ BrushParams CurrentParams(const Canvas& canvas) {
 
 } // namespace
 
-int32_t RoundBrush(AppState* app, Rect* segment) {
-    const StrokeEngine& stroke = app->stroke;
-    BrushParams params = CurrentParams(app->canvas);
+int32_t RoundBrush(const StrokeEngine* strokeRecord, Canvas* canvas, Rect* segment) {
+    const StrokeEngine& stroke = *strokeRecord;
+    BrushParams params = CurrentParams(*canvas);
     float exponent = PressureExponent(params.penHardness);
     // Pressures are read as unsigned, like the device reports them.
     float d0 = PressureDiameter(static_cast<uint32_t>(stroke.prevSmoothed.pressure),
@@ -35,7 +34,7 @@ int32_t RoundBrush(AppState* app, Rect* segment) {
     Point p1{stroke.smoothed.x, stroke.smoothed.y};
 
     SegmentShape shape = ShapeSegment(p0, d0, p1, d1);
-    CanvasImage* image = &app->canvas.image;
+    CanvasImage* image = &canvas->image;
     const int32_t ink = 0;
     if (shape.hasDab) FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, ink);
     if (shape.hasLine) {

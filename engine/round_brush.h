@@ -4,4 +4,4 @@
 
 #include "canvas/canvas.h"
 
-int32_t RoundBrush(AppState* app, Rect* segment);
+int32_t RoundBrush(const StrokeEngine* stroke, Canvas* canvas, Rect* segment);

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 #include "engine/canvas_primitives.h"
 
 struct SegmentShape {

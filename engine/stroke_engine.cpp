@@ -28,7 +28,7 @@ int32_t BrushIndex(const AppState* app) {
 int32_t DrawSegment(AppState* app) {
     if (!app->canvas.brush) return 0;
     Rect segment{0, 0, 0, 0};
-    int32_t drawn = app->canvas.brush(app, &segment);
+    int32_t drawn = app->canvas.brush(&app->stroke, &app->canvas, &segment);
     if (drawn) {
         AppendStep(app);
         RequestCanvasRefresh(app, &segment);
@@ -43,7 +43,7 @@ void DrainHistory(AppState* app) {
         if (IsStrokeEnding(app)) break;
         if (app->canvas.brush) {
             Rect segment{0, 0, 0, 0};
-            app->canvas.brush(app, &segment);
+            app->canvas.brush(&app->stroke, &app->canvas, &segment);
             AppendStep(app);
             RequestCanvasRefresh(app, &segment);
         }

@@ -1,7 +1,7 @@
 // The stroke state machine's pieces, exposed for the playback and the tests.
 #pragma once
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 void BeginStroke(StrokeEngine* stroke);
 void PushHistory(StrokeEngine* stroke);

@@ -2,7 +2,7 @@
 // the Windows shell installs the real ones, tests install their own.
 #pragma once
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 struct StrokeHost {
     // Shift is held (the zoom gesture's modifier): samples are not taken.

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "canvas/png_file.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "record/playback.h"
 
-#include "app/commands.h"
+#include "base/commands.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
 #include "record/playback_host.h"
@@ -24,7 +24,7 @@ void ReplayStep(AppState* app, const Step& step) {
     // leaves the step undrawn; the timing goes on.
     if (!app->canvas.brush || !app->canvas.image.bits) return;
     Rect segment{0, 0, 0, 0};
-    app->canvas.brush(app, &segment);
+    app->canvas.brush(&app->stroke, &app->canvas, &segment);
     RequestCanvasRefresh(app, &segment);
 }
 

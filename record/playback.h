@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 // F5, and a dropped picture that brought steps. 0 when playback started;
 // 1 (after a beep) when nothing is recorded; 2 when the recorded canvas size

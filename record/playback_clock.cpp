@@ -1,5 +1,5 @@
 // The drawing clock and the time limit, driven by timer 1.
-#include "app/commands.h"
+#include "base/commands.h"
 #include "record/playback.h"
 #include "record/playback_host.h"
 

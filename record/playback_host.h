@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 struct AppState;
 

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <ctime>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "record/playback_host.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "canvas/bitmap_types.h"
-#include "record/step_log.h"
+#include "base/bitmap_types.h"
+#include "base/step_log.h"
 
 double AddElapsed(double budget, uint32_t lastTick, uint32_t now) {
     return budget + static_cast<double>(static_cast<uint32_t>(now - lastTick));

@@ -1,6 +1,6 @@
 #include "record/step_recorder.h"
 
-#include "app/report.h"
+#include "base/report.h"
 #include "engine/stroke_host.h"
 
 int32_t AppendStep(AppState* app) {

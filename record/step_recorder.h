@@ -2,7 +2,7 @@
 // to the step log with its time, position and pressure.
 #pragma once
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 // Appends the smoothed sample as a step when recording is on. Returns 0.
 int32_t AppendStep(AppState* app);

@@ -6,7 +6,7 @@
 
 #include <mutex>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 enum class RampFill {
     RepeatLast, // entries past the ramp repeat its last colour (colour 1)

@@ -2,7 +2,7 @@
 // the current view bitmap while the user drags.
 #pragma once
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 // 0 when a request was handed over, 1 when the angle has not changed.
 int32_t RequestRotatePreview(AppState* app);

@@ -1,7 +1,7 @@
 // The dirty updates of free-rotation mode: the stroke's rectangle alone is
 // rendered, off the lock, and copied into the view bitmap at the place its
 // float bounding box gives.
-#include "app/report.h"
+#include "base/report.h"
 #include "view/render_region_internal.h"
 #include "view/scaled_renderers.h"
 #include "view/surface_blit.h"

@@ -4,7 +4,7 @@
 // released or half-replaced bitmap.
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "view/render_region_internal.h"
 #include "view/scaled_renderers.h"
 #include "view/surface_blit.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "view/block_reducers.h"
 #include "view/render_region.h"
 #include "view/screen_compose.h"
@@ -39,9 +39,9 @@ void CentreFromCanvas(ViewState* view, float x, float y) {
 
 } // namespace
 
-int32_t PaintViewRect(ViewState* view, Rect r) {
+void PaintViewRect(ViewState* view, Rect r) {
     const int32_t w = r.right - r.left, h = r.bottom - r.top;
-    if (w <= 0 || h <= 0 || !view->screen) return 0;
+    if (w <= 0 || h <= 0 || !view->screen) return;
     int32_t sx = r.left - view->originX, sy = r.top - view->originY;
     int32_t tx = r.left, ty = r.top, sw = w, sh = h, factor = 1;
     if (view->scale < 1.0f) {
@@ -59,26 +59,25 @@ int32_t PaintViewRect(ViewState* view, Rect r) {
         factor = e;
     }
     FillScreenRect(view->screen, r, kViewBackground);
-    if (!view->viewBitmap) return 0;
+    if (!view->viewBitmap) return;
     if (NearOneToOneFree(view) && view->maskBitmap)
         ComposeOntoScreen(view->screen, r, tx, ty, view->viewBitmap, view->maskBitmap, sx, sy, sw,
                           sh, factor, kComposeMaskedCopy);
     else
         ComposeOntoScreen(view->screen, r, tx, ty, view->viewBitmap, nullptr, sx, sy, sw, sh,
                           factor, kComposeCopy);
-    return 0;
 }
 
-int32_t RepaintView(ViewState* view) {
-    return PaintViewRect(view, Rect{0, 0, view->clientWidth, view->clientHeight});
+void RepaintView(ViewState* view) {
+    PaintViewRect(view, Rect{0, 0, view->clientWidth, view->clientHeight});
 }
 
-int32_t RefreshView(ViewState* view) {
+void RefreshView(ViewState* view) {
     RebuildViewBitmap(view);
-    return RepaintView(view);
+    RepaintView(view);
 }
 
-int32_t ScrollView(ViewState* view, int32_t dx, int32_t dy) {
+void ScrollView(ViewState* view, int32_t dx, int32_t dy) {
     ShiftScreen(view->screen, -dx, -dy);
     view->originX -= dx;
     view->originY -= dy;
@@ -89,15 +88,14 @@ int32_t ScrollView(ViewState* view, int32_t dx, int32_t dy) {
     if (dy > 0) PaintViewRect(view, Rect{0, ch - dy, cw, ch});
     if (dx < 0) PaintViewRect(view, Rect{0, 0, -dx, ch});
     if (dx > 0) PaintViewRect(view, Rect{cw - dx, 0, cw, ch});
-    return 0;
 }
 
-int32_t ResizeView(ViewState* view, int32_t width, int32_t height) {
-    if (width == view->clientWidth && height == view->clientHeight) return 0;
+void ResizeView(ViewState* view, int32_t width, int32_t height) {
+    if (width == view->clientWidth && height == view->clientHeight) return;
     // A minimised window has no client area: keep the old screen bitmap.
-    if (width <= 0 || height <= 0) return 0;
+    if (width <= 0 || height <= 0) return;
     DibSurface* screen = CreateDibSurface(32, nullptr, 0, width, height);
-    if (!screen) return 0;
+    if (!screen) return;
     FillScreenRect(screen, Rect{0, 0, width, height}, kViewBackground);
     const int32_t oldWidth = view->clientWidth, oldHeight = view->clientHeight;
     const int32_t originX = width / 2 - view->centreX, originY = height / 2 - view->centreY;
@@ -113,17 +111,19 @@ int32_t ResizeView(ViewState* view, int32_t width, int32_t height) {
     view->clientHeight = height;
     view->originX = originX;
     view->originY = originY;
-    if (repaintAll) return RepaintView(view);
+    if (repaintAll) {
+        RepaintView(view);
+        return;
+    }
     // Repaint only what the old content does not cover.
     if (shiftY > 0) PaintViewRect(view, Rect{0, 0, width, shiftY});
     if (shiftY + oldHeight < height)
         PaintViewRect(view, Rect{0, shiftY + oldHeight, width, height});
     if (shiftX > 0) PaintViewRect(view, Rect{0, 0, shiftX, height});
     if (shiftX + oldWidth < width) PaintViewRect(view, Rect{shiftX + oldWidth, 0, width, height});
-    return 0;
 }
 
-int32_t FitView(ViewState* view) {
+void FitView(ViewState* view) {
     view->mirror = 0;
     view->rotation = 0.0f;
     const int32_t canvasWidth = view->canvas->image.width,
@@ -142,7 +142,7 @@ int32_t FitView(ViewState* view) {
         view->centreY = view->viewBitmap->header.biHeight / 2;
         PlaceCentre(view);
     }
-    return RepaintView(view);
+    RepaintView(view);
 }
 
 float NormaliseViewAngle(float angle) {
@@ -156,17 +156,16 @@ float NormaliseViewAngle(float angle) {
     return static_cast<float>(degrees) + fraction;
 }
 
-int32_t SetViewAngle(ViewState* view, float angle) {
+void SetViewAngle(ViewState* view, float angle) {
     float x, y;
     CentreToCanvas(view, &x, &y);
     view->rotation = NormaliseViewAngle(angle);
     RebuildViewBitmap(view);
     CentreFromCanvas(view, x, y);
     RepaintView(view);
-    return 1;
 }
 
-int32_t ToggleViewMirror(ViewState* view) {
+void ToggleViewMirror(ViewState* view) {
     int32_t x = view->centreX, y = view->centreY;
     view->bitmapToCanvas(view, &x, &y);
     view->mirror = view->mirror ? 0 : 1;
@@ -176,11 +175,10 @@ int32_t ToggleViewMirror(ViewState* view) {
     view->centreY = y;
     PlaceCentre(view);
     RepaintView(view);
-    return 1;
 }
 
-int32_t SetViewScale(ViewState* view, float scale) {
-    if (scale == view->scale || !(scale > 0.0f)) return 0;
+void SetViewScale(ViewState* view, float scale) {
+    if (scale == view->scale || !(scale > 0.0f)) return;
     const float old = view->scale;
     view->centreX = static_cast<int32_t>(view->centreX * old / scale);
     view->centreY = static_cast<int32_t>(view->centreY * old / scale);
@@ -191,7 +189,7 @@ int32_t SetViewScale(ViewState* view, float scale) {
     // only the magnification of the paint changes. Any other change (1.3 to
     // 1.0 too) needs the bitmap at the new scale.
     if (scale > 1.0f || old > 1.0f) RebuildViewBitmap(view);
-    return RepaintView(view);
+    RepaintView(view);
 }
 
 void ReleaseViewBitmaps(ViewState* view) {
@@ -205,8 +203,8 @@ void ReleaseView(ViewState* view) {
     ReleaseDibSurface(&view->screen);
 }
 
-int32_t InitViewWithClientSize(ViewHost* host, Canvas* canvas, Settings* settings,
-                               int32_t clientWidth, int32_t clientHeight) {
+bool InitViewWithClientSize(ViewHost* host, Canvas* canvas, Settings* settings, int32_t clientWidth,
+                            int32_t clientHeight) {
     ViewState* view = &host->view;
     view->window = host->window;
     view->scale = 8.0f;
@@ -225,10 +223,10 @@ int32_t InitViewWithClientSize(ViewHost* host, Canvas* canvas, Settings* setting
     view->screen = CreateDibSurface(32, nullptr, 0, view->clientWidth, view->clientHeight);
     if (!view->screen) {
         ShowErrorMessage(u"Can note create view.screen");
-        return 0;
+        return false;
     }
     FillScreenRect(view->screen, Rect{0, 0, view->clientWidth, view->clientHeight},
                    kViewBackground);
     FitView(view);
-    return 1;
+    return true;
 }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 struct RowBand {
     float rowOrigin;     // canvas row of (columnBegin, rowOrigin) at (xOrigin, yOrigin)

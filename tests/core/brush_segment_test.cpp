@@ -10,7 +10,7 @@
 #include <memory>
 #include <random>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "engine/canvas_primitives.h"
 #include "engine/pressure_curve.h"
 #include "engine/round_brush.h"
@@ -40,7 +40,7 @@ class BrushRig {
         app_->stroke.prevSmoothed = PointerSample{0, p0.x, p0.y, pressure0, 0, 0, 0};
         app_->stroke.smoothed = PointerSample{0, p1.x, p1.y, pressure1, 0, 0, 0};
         Rect rect{-999, -999, -999, -999};
-        EXPECT_EQ(RoundBrush(app_.get(), &rect), 1);
+        EXPECT_EQ(RoundBrush(&app_->stroke, &app_->canvas, &rect), 1);
         return rect;
     }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
+#include "base/commands.h"
 #include "record/playback.h"
 #include "record/playback_host.h"
 

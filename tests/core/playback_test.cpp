@@ -21,9 +21,9 @@ std::vector<PointerSample>* brushTo = nullptr;
 
 // Writes down what each segment was drawn between. The empty rectangle keeps
 // the refresh thread out of these tests.
-int32_t RecordingBrush(AppState* app, Rect* segment) {
-    brushFrom->push_back(app->stroke.prevSmoothed);
-    brushTo->push_back(app->stroke.smoothed);
+int32_t RecordingBrush(const StrokeEngine* stroke, Canvas*, Rect* segment) {
+    brushFrom->push_back(stroke->prevSmoothed);
+    brushTo->push_back(stroke->smoothed);
     *segment = Rect{0, 0, 0, 0};
     return 1;
 }

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "canvas/bitmap_types.h"
-#include "record/step_log.h"
+#include "base/bitmap_types.h"
+#include "base/step_log.h"
 
 namespace pngtest {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/canvas_blank.h"
-#include "app/commands.h"
 #include "app/title_text.h"
+#include "base/commands.h"
+#include "canvas/canvas_blank.h"
 
 TEST(TitleText, FormatsTimeLimitAndScale) {
     EXPECT_EQ(ComposeTitle(0, 0, 0, 8.0f, u""), u"pindora - 0:00 - 1/8.000 - ");

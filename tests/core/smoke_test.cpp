@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 TEST(BitmapTypes, StrideIsPaddedToWholeWords) {
     EXPECT_EQ(DibStride(1, 1), 4);

@@ -44,11 +44,11 @@ struct BrushLog {
 };
 BrushLog* brushLog = nullptr;
 
-int32_t CountingBrush(AppState* app, Rect* segment) {
-    brushLog->from.push_back(app->stroke.prevSmoothed);
-    brushLog->to.push_back(app->stroke.smoothed);
-    *segment = Rect{app->stroke.smoothed.x, app->stroke.smoothed.y, app->stroke.smoothed.x + 1,
-                    app->stroke.smoothed.y + 1};
+int32_t CountingBrush(const StrokeEngine* stroke, Canvas*, Rect* segment) {
+    brushLog->from.push_back(stroke->prevSmoothed);
+    brushLog->to.push_back(stroke->smoothed);
+    *segment = Rect{stroke->smoothed.x, stroke->smoothed.y, stroke->smoothed.x + 1,
+                    stroke->smoothed.y + 1};
     return 1;
 }
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <random>
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace {
 std::vector<std::u16string> captured;

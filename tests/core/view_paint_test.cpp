@@ -36,7 +36,7 @@ struct Scene {
         settings.drawingColour = 0;
         CreateCanvas(&canvas, &settings, width, height);
         InitViewLock(&host->view.lock);
-        EXPECT_EQ(InitViewWithClientSize(host.get(), &canvas, &settings, cw, ch), 1);
+        EXPECT_TRUE(InitViewWithClientSize(host.get(), &canvas, &settings, cw, ch));
     }
     ~Scene() {
         ReleaseView(&host->view);
@@ -144,7 +144,7 @@ TEST(ViewPaint, AnglesAreStoredInOneTurn) {
     EXPECT_EQ(NormaliseViewAngle(-360.5f), 359.5f);
     EXPECT_EQ(NormaliseViewAngle(720.0f), 0.0f);
     Scene scene(800, 600, 400, 300);
-    EXPECT_EQ(SetViewAngle(scene.view(), -90.0f), 1);
+    SetViewAngle(scene.view(), -90.0f);
     EXPECT_EQ(scene.view()->rotation, 270.0f);
 }
 

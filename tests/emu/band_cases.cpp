@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 #include "worker/row_band.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <ctime>
 #include <cwctype>
 
-#include "app/canvas_blank.h"
-#include "app/commands.h"
 #include "app/language_win32.h"
-#include "canvas/picture_files_win32.h"
+#include "app/picture_files_win32.h"
+#include "base/commands.h"
+#include "canvas/canvas_blank.h"
 #include "tests/win32/window_harness.h"
 
 namespace {

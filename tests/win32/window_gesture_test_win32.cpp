@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/commands.h"
 #include "app/shell_win32.h"
+#include "base/commands.h"
 #include "tests/win32/window_harness.h"
 #include "view/previews.h"
 

@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace harness {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/commands.h"
 #include "app/language_win32.h"
+#include "base/commands.h"
 #include "tests/win32/window_harness.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/commands.h"
-#include "app/report.h"
 #include "app/shell_win32.h"
+#include "base/commands.h"
+#include "base/report.h"
 #include "tests/win32/window_harness.h"
 
 namespace {

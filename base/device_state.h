@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "canvas/bitmap_types.h"
+#include "base/bitmap_types.h"
 
 struct DeviceState {
     GdiHandle tabletContext;

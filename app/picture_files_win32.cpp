@@ -1,4 +1,4 @@
-#include "canvas/picture_files_win32.h"
+#include "app/picture_files_win32.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>
@@ -6,11 +6,11 @@
 #include <ctime>
 #include <string>
 
-#include "app/canvas_blank.h"
-#include "app/commands.h"
 #include "app/language_win32.h"
-#include "app/report.h"
 #include "app/shell_win32.h"
+#include "base/commands.h"
+#include "base/report.h"
+#include "canvas/canvas_blank.h"
 #include "canvas/picture_names.h"
 #include "canvas/png_file.h"
 #include "engine/brush.h"

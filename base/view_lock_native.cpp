@@ -1,7 +1,7 @@
 #include <mutex>
 #include <new>
 
-#include "view/view_lock.h"
+#include "base/view_lock.h"
 
 static_assert(sizeof(std::mutex) <= sizeof(ViewLock::storage), "mutex fits the lock storage");
 

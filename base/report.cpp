@@ -1,6 +1,6 @@
-#include "app/report.h"
+#include "base/report.h"
 
-#include "app/report_default.h"
+#include "base/report_default.h"
 
 namespace {
 ErrorSink currentSink = nullptr;

@@ -2,7 +2,7 @@
 // view, and the refresh thread's wake-up event behind the view's lock.
 #pragma once
 
-#include "view/view_state.h"
+#include "base/view_records.h"
 
 struct ViewHost {
     GdiHandle window;

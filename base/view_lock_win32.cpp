@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "view/view_lock.h"
+#include "base/view_lock.h"
 
 static_assert(sizeof(CRITICAL_SECTION) <= sizeof(ViewLock::storage), "critical section fits");
 

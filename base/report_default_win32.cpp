@@ -1,4 +1,4 @@
-#include "app/report_default.h"
+#include "base/report_default.h"
 
 #include <windows.h>
 

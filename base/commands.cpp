@@ -1,4 +1,4 @@
-#include "app/commands.h"
+#include "base/commands.h"
 
 const float kZoomScales[kZoomLevels] = {16.0f, 8.0f, 4.0f, 2.0f, 1.0f, 0.5f, 0.25f, 0.125f};
 const int32_t kTimeLimitSeconds[kTimeLimits] = {0, 30, 60, 180, 300, 600, 900, 1800};

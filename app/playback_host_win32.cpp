@@ -7,8 +7,8 @@
 #include <ctime>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/title_text.h"
+#include "base/app_state.h"
 #include "record/playback_host.h"
 
 namespace {

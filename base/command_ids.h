@@ -1,10 +1,15 @@
-// Command identifiers of the pop-up menu, shared by every language library.
+// Command identifiers: the one list that the program and every language
+// library's pop-up menu are built from. Plain definitions, so that the
+// resource compiler reads them too.
+#pragma once
+
 #define ID_NEW 40001
 #define ID_SAVE_AS 40005
 #define ID_QUICK_SAVE 40006
 #define ID_SAVE_COPY 40007
 #define ID_EXIT 40010
 #define ID_REFRESH 40106
+#define ID_SELECT_BRUSH 40201 /* no menu item: the key table reaches it */
 #define ID_REPAINT 40410
 #define ID_ZOOM_16 40411
 #define ID_ZOOM_8 40412
@@ -22,6 +27,7 @@
 #define ID_SUB_PIXEL 40441
 #define ID_OPACITY 40442
 #define ID_ABOUT 40803
+#define ID_LANGUAGE_FIRST 40901 /* + n: the language sub-menu, built at run time */
 #define ID_FIT 45001
 #define ID_ZOOM_IN 45002
 #define ID_ZOOM_OUT 45003

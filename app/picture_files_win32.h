@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 // Prepares the save dialog record (once, at window creation).
 void SetUpSaveDialog(AppState* app, HWND window);

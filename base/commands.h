@@ -4,35 +4,41 @@
 
 #include <cstdint>
 
+#include "base/command_ids.h"
+
 enum CommandId : uint16_t {
-    kNewDrawing = 40001,
-    kSaveAs = 40005,
-    kQuickSave = 40006,
-    kSaveCopyAs = 40007,
-    kExit = 40010,
-    kRefreshCommand = 40106,
-    kSelectBrush = 40201,
-    kRepaintCommand = 40410,
-    kZoomTo = 40411, // 40411 … 40418
-    kMirror = 40421,
-    kRotateTo = 40431, // 40431 … 40434
-    kToggleSubPixel = 40441,
-    kToggleWindowOpacity = 40442,
-    kAbout = 40803,
-    kSelectLanguage = 40901, // 40901 + n
-    kFitToWindow = 45001,
-    kZoomIn = 45002,
-    kZoomOut = 45003,
-    kRotateRight = 45004,
-    kRotateLeft = 45005,
-    kPenSmaller = 45007,
-    kPenLarger = 45008,
-    kRotateStepRight = 45009,
-    kRotateStepLeft = 45010,
-    kSetTimeLimit = 46100,     // 46100 … 46107
-    kToggleRecordStep = 46200, // 46200 … 46201
-    kSetPlaybackSpeed = 46300, // 46300 … 46305
+    kNewDrawing = ID_NEW,
+    kSaveAs = ID_SAVE_AS,
+    kQuickSave = ID_QUICK_SAVE,
+    kSaveCopyAs = ID_SAVE_COPY,
+    kExit = ID_EXIT,
+    kRefreshCommand = ID_REFRESH,
+    kSelectBrush = ID_SELECT_BRUSH,
+    kRepaintCommand = ID_REPAINT,
+    kZoomTo = ID_ZOOM_16, // … ID_ZOOM_EIGHTH
+    kMirror = ID_MIRROR,
+    kRotateTo = ID_ROTATE_0, // … ID_ROTATE_270
+    kToggleSubPixel = ID_SUB_PIXEL,
+    kToggleWindowOpacity = ID_OPACITY,
+    kAbout = ID_ABOUT,
+    kSelectLanguage = ID_LANGUAGE_FIRST, // + n
+    kFitToWindow = ID_FIT,
+    kZoomIn = ID_ZOOM_IN,
+    kZoomOut = ID_ZOOM_OUT,
+    kRotateRight = ID_ROTATE_RIGHT,
+    kRotateLeft = ID_ROTATE_LEFT,
+    kPenSmaller = ID_PEN_SMALLER,
+    kPenLarger = ID_PEN_LARGER,
+    kRotateStepRight = ID_STEP_RIGHT,
+    kRotateStepLeft = ID_STEP_LEFT,
+    kSetTimeLimit = ID_LIMIT_NONE,      // … ID_LIMIT_30M
+    kToggleRecordStep = ID_RECORD_OFF,  // ID_RECORD_OFF, ID_RECORD_ON
+    kSetPlaybackSpeed = ID_SPEED_PAUSE, // … ID_SPEED_QUARTER
 };
+static_assert(ID_ZOOM_EIGHTH == kZoomTo + 7 && ID_ROTATE_270 == kRotateTo + 3 &&
+                  ID_LIMIT_30M == kSetTimeLimit + 7 && ID_RECORD_ON == kToggleRecordStep + 1 &&
+                  ID_SPEED_QUARTER == kSetPlaybackSpeed + 5,
+              "the command ranges are contiguous");
 
 constexpr int kZoomLevels = 8;
 constexpr int kTimeLimits = 8;

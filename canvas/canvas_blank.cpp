@@ -1,4 +1,4 @@
-#include "app/canvas_blank.h"
+#include "canvas/canvas_blank.h"
 
 #include <cstring>
 

@@ -4,13 +4,13 @@
 
 #include <cstdint>
 
-#include "canvas/canvas.h"
-#include "engine/pointer_sample.h"
-#include "input/device_state.h"
-#include "record/step_log.h"
-#include "settings/settings.h"
-#include "view/view_host.h"
-#include "view/view_lock.h"
+#include "base/canvas_records.h"
+#include "base/device_state.h"
+#include "base/pointer_sample.h"
+#include "base/settings_records.h"
+#include "base/step_log.h"
+#include "base/view_host.h"
+#include "base/view_lock.h"
 
 struct AppState {
     GdiHandle mainWindow;
