@@ -31,9 +31,9 @@ std::wstring MenuItemText(HMENU menu, UINT item, BOOL byPosition) {
 
 const wchar_t* FallbackText(UINT id) {
     switch (id) {
-    case 2:
+    case ID_TEXT_NOT_A_FOLDER:
         return L"The default save folder is not a folder:";
-    case 14:
+    case ID_TEXT_TIME_IS_UP:
         return L"Time is up.";
     default:
         return L"(missing text)";

@@ -10,7 +10,7 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(102));
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(ID_ICON_PROGRAM));
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     windowClass.lpszClassName = L"pindoraMainClass";
     return RegisterClassExW(&windowClass) != 0;

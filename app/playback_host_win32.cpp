@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr UINT_PTR kPlaybackTimer = 2;
+constexpr UINT_PTR kPlaybackTimer = ID_TIMER_PLAYBACK;
 
 HWND Window(GdiHandle window) {
     return static_cast<HWND>(window);

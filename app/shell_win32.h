@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/command_ids.h"
 #include "canvas/canvas.h"
 #include "canvas/dib_surface.h"
 #include "settings/settings.h"

@@ -90,7 +90,7 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     joySetCapture(window, JOYSTICKID1, 16, FALSE);
     SendMessageW(window, WM_COMMAND, TimeLimitCommand(app->settings.timeLimitIndex), 0);
     app->startTime = static_cast<int64_t>(std::time(nullptr));
-    SetTimer(window, 1, 1000, nullptr);
+    SetTimer(window, ID_TIMER_CLOCK, 1000, nullptr);
     UpdateTitle(app);
     started = 1;
     return 0;

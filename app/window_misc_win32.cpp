@@ -15,7 +15,7 @@
 #include "record/playback.h"
 
 HCURSOR ProgramCursor() {
-    static HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(104));
+    static HCURSOR cursor = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(ID_CURSOR_PEN));
     return cursor;
 }
 
@@ -28,8 +28,8 @@ int32_t UpdateTitle(AppState* app) {
 }
 
 LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
-    if (timerId == 1) ClockTick(app);
-    if (timerId == 2) PlaybackTick(app);
+    if (timerId == ID_TIMER_CLOCK) ClockTick(app);
+    if (timerId == ID_TIMER_PLAYBACK) PlaybackTick(app);
     return 0;
 }
 

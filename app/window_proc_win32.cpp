@@ -86,7 +86,7 @@ bool GateWhilePlaying(const AppState* app, UINT message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-    case 0x7FF0: // tablet packet
+    case ID_MESSAGE_TABLET_FIRST: // a tablet packet
         return true;
     default:
         return false;

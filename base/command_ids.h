@@ -1,6 +1,7 @@
-// Command identifiers: the one list that the program and every language
-// library's pop-up menu are built from. Plain definitions, so that the
-// resource compiler reads them too.
+// The shell-wide ids: commands (the one list that the program and every
+// language library's pop-up menu are built from), the language libraries'
+// strings, the program's resources, its timers and private window messages.
+// Plain definitions, so that the resource compiler reads them too.
 #pragma once
 
 #define ID_NEW 40001
@@ -53,3 +54,20 @@
 #define ID_SPEED_1X 46303
 #define ID_SPEED_HALF 46304
 #define ID_SPEED_QUARTER 46305
+
+/* Strings of the language libraries. */
+#define ID_TEXT_NOT_A_FOLDER 2
+#define ID_TEXT_TIME_IS_UP 14
+
+/* Resources of the program. */
+#define ID_ICON_PROGRAM 102
+#define ID_CURSOR_PEN 104
+
+/* Timers of the main window: the drawing clock and the playback steps. */
+#define ID_TIMER_CLOCK 1
+#define ID_TIMER_PLAYBACK 2
+
+/* Window messages: a frame rendered by the refresh thread (WM_APP + 11) and
+   the first message of the tablet's range. */
+#define ID_MESSAGE_FRAME_READY 0x800B
+#define ID_MESSAGE_TABLET_FIRST 0x7FF0

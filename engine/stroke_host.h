@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/bitmap_types.h"
+#include "base/command_ids.h"
 
 struct StrokeHost {
     // Shift is held (the zoom gesture's modifier): samples are not taken.
@@ -23,4 +24,4 @@ struct StrokeHost {
 void SetStrokeHost(const StrokeHost* host);
 const StrokeHost* TheStrokeHost();
 
-constexpr uint32_t kFrameReadyMessage = 0x8000 + 11; // WM_APP + 11
+constexpr uint32_t kFrameReadyMessage = ID_MESSAGE_FRAME_READY;

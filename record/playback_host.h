@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/bitmap_types.h"
+#include "base/command_ids.h"
 
 struct AppState;
 
@@ -45,4 +46,4 @@ using PlaybackTextLoader = const char16_t* (*)(AppState* app, uint32_t id);
 void SetPlaybackTextLoader(PlaybackTextLoader loader);
 const char16_t* PlaybackText(AppState* app, uint32_t id);
 
-constexpr uint32_t kTimeLimitTextId = 14;
+constexpr uint32_t kTimeLimitTextId = ID_TEXT_TIME_IS_UP;
