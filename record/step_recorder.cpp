@@ -3,6 +3,12 @@
 #include "app/report.h"
 #include "engine/stroke_host.h"
 
+namespace {
+// A full log is reported once, not for every further segment; the report
+// comes again only after the log had room.
+bool fullReported = false;
+} // namespace
+
 int32_t AppendStep(AppState* app) {
     if (app->settings.recordStep == 0) return 0;
     StepLog* log = &app->stepLog;
@@ -13,9 +19,11 @@ int32_t AppendStep(AppState* app) {
         log->canvasHeight = app->canvas.image.height;
         log->recordStart = now;
     } else if (log->stepCount >= kMaxSteps) {
-        ShowErrorMessage(u"Step buffer is full.");
+        if (!fullReported) ShowErrorMessage(u"Step buffer is full.");
+        fullReported = true;
         return 0;
     }
+    fullReported = false;
     Step* step = &log->steps[log->stepCount];
     step->time = now - log->recordStart;
     step->x = app->stroke.smoothed.x;

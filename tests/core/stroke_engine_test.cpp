@@ -139,7 +139,7 @@ TEST(StrokeEngine, SmoothingDrainsTheHistoryAfterLiftOff) {
     f.Sample(100, 100, 0);
     for (int i = 1; i <= 6; ++i) f.Sample(100 + 4 * i, 100, 1024);
     const size_t whileDown = f.log.to.size();
-    EXPECT_EQ(whileDown, 6u);
+    EXPECT_EQ(whileDown, 7u); // a dab where the smoothed stroke starts, then 6 segments
     f.Sample(124, 100, 0);
     // The pen is up but the smoothed pressure is not yet 0: the history is
     // drained, at most 2N + 1 segments, with pressure that never rises, and the
@@ -262,6 +262,16 @@ TEST(StepRecorder, RecordsSmoothedSamplesUpToTheCapacity) {
     EXPECT_EQ(app->stepLog.stepCount, kMaxSteps);
     ASSERT_EQ(messages.texts().size(), 1u);
     EXPECT_EQ(messages.texts()[0], u"Step buffer is full.");
+    // Drawing goes on without a box for every further segment; once the log
+    // had room again, a full log is reported again.
+    AppendStep(app);
+    AppendStep(app);
+    EXPECT_EQ(messages.texts().size(), 1u);
+    app->stepLog.stepCount = 0;
+    AppendStep(app);
+    app->stepLog.stepCount = kMaxSteps;
+    AppendStep(app);
+    EXPECT_EQ(messages.texts().size(), 2u);
 }
 
 TEST(StepRecorder, APenLiftedWhilePanningStillEndsTheRecordedStroke) {
