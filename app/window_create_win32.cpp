@@ -12,6 +12,7 @@
 #include "app/commands.h"
 #include "app/language_win32.h"
 #include "app/shell_win32.h"
+#include "canvas/canvas_limits.h"
 #include "canvas/picture_files_win32.h"
 #include "engine/brush.h"
 #include "input/tablet_win32.h"
@@ -77,8 +78,8 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     InstallBrush(window, &app->canvas, &app->settings);
     RECT client;
     GetClientRect(window, &client);
-    CreateCanvas(&app->canvas, &app->settings, 8 * (client.right - client.left),
-                 8 * (client.bottom - client.top));
+    CreateCanvas(&app->canvas, &app->settings, CanvasSideForClient(client.right - client.left),
+                 CanvasSideForClient(client.bottom - client.top));
 
     app->viewHost.window = window;
     InitView(&app->viewHost, &app->canvas, &app->settings);

@@ -11,8 +11,9 @@ void SetUpSaveDialog(AppState* app, HWND window);
 
 // Writes the canvas and the recording as a PNG: 0 when written. A failure
 // is shown in a message naming the path and the reason, and an existing
-// file of that name is left as it was.
-int32_t SavePicture(AppState* app, const wchar_t* path);
+// file of that name is left as it was. Quick save and Save as write 0 as the
+// recording's start (fileStartsAtZero); the log in memory keeps its own.
+int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero = false);
 
 // The time-stamped save in the default folder: 0 saved (or nothing to save
 // while a dropped picture is shown), 1 failed.
@@ -20,6 +21,10 @@ int32_t QuickSave(AppState* app);
 void SaveAs(AppState* app);
 void SaveCopyAs(AppState* app);
 void NewDrawing(AppState* app);
+
+// F5: the canvas rebuilt from the log by playback, once the drawing is
+// saved (a log that cannot be played only beeps or is refused, unsaved).
+void ReplayRecording(AppState* app);
 
 // Reads only the recording of a picture file: 1 when the file was a
 // readable PNG (whether or not it carried steps), 0 otherwise.

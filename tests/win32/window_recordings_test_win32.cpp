@@ -1,0 +1,158 @@
+// In-process tests of what happens to the recording being drawn when
+// pictures are dropped, saved and replayed, on the real main window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/canvas_blank.h"
+#include "app/commands.h"
+#include "app/report.h"
+#include "canvas/picture_files_win32.h"
+#include "canvas/png_file.h"
+#include "tests/win32/window_harness.h"
+
+namespace {
+
+using harness::Command;
+using harness::Messages;
+
+class Recordings : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        harness::Window();
+        folder = harness::Folder() + L"recordings\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        for (const std::wstring& name : harness::FilesIn(folder, L"*"))
+            DeleteFileW((folder + name).c_str());
+        Command(kNewDrawing);
+        Messages().clear();
+        SetDefaultPath(folder);
+    }
+    void TearDown() override {
+        harness::DrawPattern(Rect{0, 0, 0, 0}); // blank: the new drawing saves nothing
+        SetDefaultPath(L"");
+        Command(kNewDrawing);
+    }
+    AppState* app() { return TheApp(); }
+    void SetDefaultPath(const std::wstring& path) {
+        lstrcpynW(reinterpret_cast<wchar_t*>(app()->settings.defaultPath), path.c_str(),
+                  kPathUnits);
+    }
+    // Ink on the canvas and a recording of `count` steps in the live log.
+    void Draw(int32_t count) {
+        const CanvasImage& image = app()->canvas.image;
+        harness::DrawPattern(Rect{10, 10, image.width / 4, image.height / 4});
+        StepLog* log = &app()->stepLog;
+        log->canvasWidth = image.width;
+        log->canvasHeight = image.height;
+        log->recordStart = 777;
+        log->stepCount = count;
+        for (int32_t i = 0; i < count; ++i)
+            log->steps[i] = Step{static_cast<uint32_t>(i), 20 + i, 30, i + 1 < count ? 1.0f : 0.0f};
+    }
+    // A picture of the current canvas carrying `log` (none: no "stEp" chunk).
+    std::wstring WritePicture(const std::wstring& name, const StepLog* log) {
+        const CanvasImage& image = app()->canvas.image;
+        std::wstring path = folder + name;
+        EXPECT_EQ(WritePngFile(reinterpret_cast<const char16_t*>(path.c_str()), &image.header,
+                               image.palette, image.bits, log),
+                  kPngWritten);
+        return path;
+    }
+    static std::unique_ptr<StepLog> Recording(int32_t width, int32_t height, int32_t count) {
+        std::unique_ptr<StepLog> log(new StepLog());
+        log->canvasWidth = width;
+        log->canvasHeight = height;
+        log->stepCount = count;
+        for (int32_t i = 0; i < count; ++i) log->steps[i] = Step{0, 5 * i, 7, 1.0f};
+        return log;
+    }
+    size_t Pictures() { return harness::FilesIn(folder, L"*.png").size(); }
+    std::wstring folder;
+};
+
+TEST_F(Recordings, ADroppedRecordingThatCannotBePlayedChangesNothing) {
+    std::wstring zero = WritePicture(L"zero.png", Recording(0, 0, 3).get());
+    std::wstring huge = WritePicture(L"huge.png", Recording(70000, 600, 3).get());
+    Draw(5);
+    for (const std::wstring& path : {zero, huge}) {
+        SCOPED_TRACE(testing::Message() << path.size());
+        Sleep(1100); // every save below gets a name of its own
+        Messages().clear();
+        const size_t before = Pictures();
+        harness::DropFiles({path});
+        EXPECT_EQ(app()->loadedWithSteps, 0);
+        EXPECT_EQ(app()->playbackMode, 0);
+        EXPECT_EQ(app()->stepLog.stepCount, 5);
+        EXPECT_EQ(app()->stepLog.canvasWidth, app()->canvas.image.width);
+        EXPECT_EQ(IsCanvasBlank(&app()->canvas), 0);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_NE(Messages()[0].find(L"cannot be played back"), std::wstring::npos);
+        // The drawing was saved before the drop; the automatic saves go on.
+        EXPECT_EQ(Pictures(), before + 1);
+        Sleep(1100);
+        Command(kQuickSave);
+        EXPECT_EQ(Pictures(), before + 2);
+    }
+}
+
+TEST_F(Recordings, ADroppedPictureWithoutARecordingKeepsTheOneBeingDrawn) {
+    std::wstring plain = WritePicture(L"plain.png", nullptr);
+    Draw(5);
+    const size_t before = Pictures();
+    harness::DropFiles({plain});
+    EXPECT_EQ(Pictures(), before + 1); // the drawing was saved first
+    EXPECT_EQ(app()->stepLog.stepCount, 5);
+    EXPECT_EQ(app()->stepLog.steps[4].x, 24);
+    EXPECT_EQ(app()->loadedWithSteps, 0);
+    EXPECT_EQ(IsCanvasBlank(&app()->canvas), 0);
+    EXPECT_TRUE(Messages().empty());
+}
+
+uint32_t startSeenByMessage = 0;
+
+TEST_F(Recordings, SavesWriteZeroAsTheStartAndTheLogKeepsItsOwn) {
+    Draw(3);
+    // A failed save: while its message is shown the log keeps its start, so
+    // steps drawn meanwhile are timed as before.
+    SetDefaultPath(folder + L"missing\\");
+    ErrorSink previous =
+        SetErrorSink([](const char16_t*) { startSeenByMessage = TheApp()->stepLog.recordStart; });
+    EXPECT_NE(QuickSave(app()), 0);
+    SetErrorSink(previous);
+    EXPECT_EQ(startSeenByMessage, 777u);
+    // A good one: 0 in the file, the start kept in memory.
+    SetDefaultPath(folder);
+    EXPECT_EQ(QuickSave(app()), 0);
+    EXPECT_EQ(app()->stepLog.recordStart, 777u);
+    std::vector<std::wstring> names = harness::FilesIn(folder, L"*.png");
+    ASSERT_EQ(names.size(), 1u);
+    std::unique_ptr<StepLog> saved(new StepLog());
+    ASSERT_EQ(LoadRecording((folder + names[0]).c_str(), saved.get()), 1);
+    EXPECT_EQ(saved->stepCount, 3);
+    EXPECT_EQ(saved->recordStart, 0u);
+}
+
+TEST_F(Recordings, F5SavesTheDrawingBeforeReplayingTheLog) {
+    Draw(3); // ink that the three steps do not draw
+    const size_t before = Pictures();
+    SendMessageW(harness::Window(), WM_KEYDOWN, VK_F5, 0);
+    harness::Pump(300);
+    EXPECT_EQ(app()->playbackMode, 1);
+    EXPECT_EQ(Pictures(), before + 1);
+}
+
+TEST_F(Recordings, ASaveRemovesWhatKilledSavesLeftBehind) {
+    const std::wstring leftover = folder + L"~pindora4d2.saving";
+    HANDLE file =
+        CreateFileW(leftover.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+    Draw(1);
+    Command(kQuickSave);
+    EXPECT_EQ(Pictures(), 1u);
+    EXPECT_TRUE(harness::FilesIn(folder, L"*.saving").empty());
+}
+
+} // namespace
