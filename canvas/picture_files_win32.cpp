@@ -1,6 +1,7 @@
 #include "canvas/picture_files_win32.h"
 
 #include <commdlg.h>
+#include <mmsystem.h>
 #include <shlwapi.h>
 
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "engine/refresh_thread.h"
 #include "record/playback.h"
 #include "record/recording_check.h"
+#include "record/recovery_journal.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -153,6 +155,7 @@ int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
             ShowSaveFailure(target, SystemReason(error));
             result = 1;
         }
+        if (result == 0) MarkJournalSaved(timeGetTime());
     }
     SetCursor(previous);
     return result;
@@ -216,6 +219,7 @@ void NewDrawing(AppState* app) {
     GetClientRect(window, &client);
     ReplaceCanvas(app, CanvasSideForClient(client.right - client.left),
                   CanvasSideForClient(client.bottom - client.top));
+    RestartJournal(app->canvas.image.width, app->canvas.image.height);
     SendMessageW(window, WM_COMMAND, kZoomTo + 1, 0);
     app->viewHost.view.mirror = 0;
     SendMessageW(window, WM_COMMAND, kFitToWindow, 0);
