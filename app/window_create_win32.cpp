@@ -11,6 +11,7 @@
 
 #include "app/commands.h"
 #include "app/language_win32.h"
+#include "app/recovery_win32.h"
 #include "app/shell_win32.h"
 #include "canvas/canvas_limits.h"
 #include "canvas/picture_files_win32.h"
@@ -93,6 +94,7 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     app->startTime = static_cast<int64_t>(std::time(nullptr));
     SetTimer(window, 1, 1000, nullptr);
     UpdateTitle(app);
+    StartRecovery(app, window);
     started = 1;
     return 0;
 }

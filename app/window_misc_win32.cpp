@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "app/language_win32.h"
+#include "app/recovery_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
 #include "canvas/picture_files_win32.h"
@@ -29,6 +30,7 @@ int32_t UpdateTitle(AppState* app) {
 LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
     if (timerId == 1) ClockTick(app);
     if (timerId == 2) PlaybackTick(app);
+    if (timerId == kRecoveryTimer) OfferRecovery(app, MainWindow(app));
     return 0;
 }
 

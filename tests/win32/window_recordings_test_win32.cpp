@@ -8,9 +8,11 @@
 
 #include "app/canvas_blank.h"
 #include "app/commands.h"
+#include "app/recovery_win32.h"
 #include "app/report.h"
 #include "canvas/picture_files_win32.h"
 #include "canvas/png_file.h"
+#include "record/recovery_journal.h"
 #include "tests/win32/window_harness.h"
 
 namespace {
@@ -153,6 +155,30 @@ TEST_F(Recordings, ASaveRemovesWhatKilledSavesLeftBehind) {
     Command(kQuickSave);
     EXPECT_EQ(Pictures(), 1u);
     EXPECT_TRUE(harness::FilesIn(folder, L"*.saving").empty());
+}
+
+TEST_F(Recordings, AStartAfterACrashOffersTheDrawingBackAndReplaysIt) {
+    // What a run that was killed left behind: strokes on a canvas of its own size.
+    RestartJournal(800, 600);
+    const JournalPen pen{40, 50, 1024};
+    for (int32_t i = 0; i < 30; ++i)
+        AppendJournalStep(kJournalDrawn, Step{0, 100 + 10 * i, 200, i < 29 ? 1.0f : 0.0f}, pen, 0);
+    harness::AnswerQuestionsWith(IDYES);
+    StartRecovery(app(), harness::Window());
+    harness::Pump(500);
+    harness::AnswerQuestionsWith(IDNO);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find(L"Bring the drawing back?"), std::wstring::npos);
+    EXPECT_EQ(app()->canvas.image.width, 800);
+    EXPECT_EQ(app()->canvas.image.height, 600);
+    EXPECT_EQ(IsCanvasBlank(&app()->canvas), 0);
+    // It can be saved, and a start after that save finds nothing to offer.
+    Command(kQuickSave);
+    EXPECT_EQ(Pictures(), 1u);
+    Messages().clear();
+    StartRecovery(app(), harness::Window());
+    harness::Pump(300);
+    EXPECT_TRUE(Messages().empty());
 }
 
 } // namespace
