@@ -16,24 +16,31 @@ constexpr size_t kRecordBytes = 20;
 // Strokes may leave the canvas, but not by more than this.
 constexpr int64_t kFarthestCoordinate = int64_t{4} * kMaxCanvasSide;
 
+constexpr size_t kBufferBytes = size_t{64} << 10;
+
 struct Writer {
     std::u16string path;
     FILE* file = nullptr;
-    std::vector<uint8_t> pending;
+    // Records not yet handed to the system: a plain block, because filling
+    // it runs for every drawn segment.
+    uint8_t pending[kBufferBytes];
+    size_t used = 0;
     uint32_t lastWrite = 0;
     JournalPen pen{-1, -1, 0};
 };
 
 Writer writer;
 
-void Put32(std::vector<uint8_t>* out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out->push_back(static_cast<uint8_t>(value >> shift));
-}
-
 uint32_t Get32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+}
+
+void Store32(uint8_t* out, uint32_t value) {
+    out[0] = static_cast<uint8_t>(value);
+    out[1] = static_cast<uint8_t>(value >> 8);
+    out[2] = static_cast<uint8_t>(value >> 16);
+    out[3] = static_cast<uint8_t>(value >> 24);
 }
 
 uint32_t FloatBits(float value) {
@@ -48,51 +55,53 @@ float BitsFloat(uint32_t bits) {
     return value;
 }
 
-void PutRecord(std::vector<uint8_t>* out, uint32_t kind, uint32_t a, uint32_t b, uint32_t c,
-               uint32_t d) {
-    Put32(out, kind);
-    Put32(out, a);
-    Put32(out, b);
-    Put32(out, c);
-    Put32(out, d);
-}
-
-void PutRecord(std::vector<uint8_t>* out, const JournalRecord& record) {
-    switch (record.kind) {
-    case kJournalPen:
-        PutRecord(out, record.kind, static_cast<uint32_t>(record.pen.penSize),
-                  static_cast<uint32_t>(record.pen.penHardness), record.pen.maxPressure, 0);
-        break;
-    case kJournalLogStart:
-        PutRecord(out, record.kind, static_cast<uint32_t>(record.logWidth),
-                  static_cast<uint32_t>(record.logHeight), record.logStart, 0);
-        break;
-    case kJournalSaved:
-        PutRecord(out, record.kind, 0, 0, 0, 0);
-        break;
-    default:
-        PutRecord(out, record.kind, record.step.time, static_cast<uint32_t>(record.step.x),
-                  static_cast<uint32_t>(record.step.y), FloatBits(record.step.pressure));
-        break;
-    }
-}
-
 void CloseFile() {
     if (writer.file) std::fclose(writer.file);
     writer.file = nullptr;
-    writer.pending.clear();
+    writer.used = 0;
 }
 
 // One write of everything pending. A journal that cannot be written is given
 // up quietly: drawing goes on, only the recovery is lost.
 void WritePending(uint32_t nowMs) {
     writer.lastWrite = nowMs;
-    if (!writer.file || writer.pending.empty()) return;
-    const bool written = std::fwrite(writer.pending.data(), 1, writer.pending.size(),
-                                     writer.file) == writer.pending.size() &&
+    if (!writer.file || writer.used == 0) return;
+    const bool written = std::fwrite(writer.pending, 1, writer.used, writer.file) == writer.used &&
                          std::fflush(writer.file) == 0;
-    writer.pending.clear();
+    writer.used = 0;
     if (!written) CloseFile();
+}
+
+void PutRecord(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    if (writer.used + kRecordBytes > kBufferBytes) WritePending(writer.lastWrite);
+    if (!writer.file) return;
+    uint8_t* record = writer.pending + writer.used;
+    Store32(record, kind);
+    Store32(record + 4, a);
+    Store32(record + 8, b);
+    Store32(record + 12, c);
+    Store32(record + 16, d);
+    writer.used += kRecordBytes;
+}
+
+void PutRecord(const JournalRecord& record) {
+    switch (record.kind) {
+    case kJournalPen:
+        PutRecord(record.kind, static_cast<uint32_t>(record.pen.penSize),
+                  static_cast<uint32_t>(record.pen.penHardness), record.pen.maxPressure, 0);
+        break;
+    case kJournalLogStart:
+        PutRecord(record.kind, static_cast<uint32_t>(record.logWidth),
+                  static_cast<uint32_t>(record.logHeight), record.logStart, 0);
+        break;
+    case kJournalSaved:
+        PutRecord(record.kind, 0, 0, 0, 0);
+        break;
+    default:
+        PutRecord(record.kind, record.step.time, static_cast<uint32_t>(record.step.x),
+                  static_cast<uint32_t>(record.step.y), FloatBits(record.step.pressure));
+        break;
+    }
 }
 
 void StartFile(int32_t width, int32_t height, const std::vector<JournalRecord>* records) {
@@ -101,13 +110,14 @@ void StartFile(int32_t width, int32_t height, const std::vector<JournalRecord>* 
     if (writer.path.empty()) return;
     writer.file = OpenBinaryFile(writer.path, true);
     if (!writer.file) return;
-    writer.pending.insert(writer.pending.end(), kMagic, kMagic + 4);
-    Put32(&writer.pending, kVersion);
-    Put32(&writer.pending, static_cast<uint32_t>(width));
-    Put32(&writer.pending, static_cast<uint32_t>(height));
+    std::memcpy(writer.pending, kMagic, 4);
+    Store32(writer.pending + 4, kVersion);
+    Store32(writer.pending + 8, static_cast<uint32_t>(width));
+    Store32(writer.pending + 12, static_cast<uint32_t>(height));
+    writer.used = kHeaderBytes;
     if (records) {
         for (const JournalRecord& record : *records) {
-            PutRecord(&writer.pending, record);
+            PutRecord(record);
             if (record.kind == kJournalPen) writer.pen = record.pen;
         }
     }
@@ -202,30 +212,30 @@ void AppendJournalStep(uint32_t kind, const Step& step, const JournalPen& pen, u
     if ((kind & kJournalDrawn) &&
         (pen.penSize != writer.pen.penSize || pen.penHardness != writer.pen.penHardness ||
          pen.maxPressure != writer.pen.maxPressure)) {
-        PutRecord(&writer.pending, kJournalPen, static_cast<uint32_t>(pen.penSize),
+        PutRecord(kJournalPen, static_cast<uint32_t>(pen.penSize),
                   static_cast<uint32_t>(pen.penHardness), pen.maxPressure, 0);
         writer.pen = pen;
     }
-    PutRecord(&writer.pending, kind, step.time, static_cast<uint32_t>(step.x),
-              static_cast<uint32_t>(step.y), FloatBits(step.pressure));
+    PutRecord(kind, step.time, static_cast<uint32_t>(step.x), static_cast<uint32_t>(step.y),
+              FloatBits(step.pressure));
     const bool penUp = (kind & kJournalDrawn) && step.pressure == 0.0f;
     if (penUp || nowMs - writer.lastWrite >= kJournalFlushMs) WritePending(nowMs);
 }
 
 void AppendJournalLogStart(const StepLog* log) {
     if (!writer.file) return;
-    PutRecord(&writer.pending, kJournalLogStart, static_cast<uint32_t>(log->canvasWidth),
+    PutRecord(kJournalLogStart, static_cast<uint32_t>(log->canvasWidth),
               static_cast<uint32_t>(log->canvasHeight), log->recordStart, 0);
 }
 
 void MarkJournalSaved(uint32_t nowMs) {
     if (!writer.file) return;
-    PutRecord(&writer.pending, kJournalSaved, 0, 0, 0, 0);
+    PutRecord(kJournalSaved, 0, 0, 0, 0);
     WritePending(nowMs);
 }
 
 void FlushJournal(uint32_t nowMs) {
-    if (!writer.pending.empty()) WritePending(nowMs);
+    if (writer.used != 0) WritePending(nowMs);
 }
 
 void RemoveJournal() {
