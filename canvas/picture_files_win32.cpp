@@ -28,6 +28,7 @@
 namespace {
 
 OPENFILENAMEW saveDialog;
+SaveDialogRunner dialogRunner = GetSaveFileNameW;
 const wchar_t kFilter[] = L"All image file\0*.png;*.bmp;*.gif;*.jpg;*.jpeg\0"
                           L"PNG file (*.png)\0*.png\0"
                           L"BMP file (*.bmp;*.dib)\0*.bmp;*.dib\0"
@@ -113,10 +114,16 @@ void SetUpSaveDialog(AppState* app, HWND window) {
     saveDialog.lpstrDefExt = L"png";
 }
 
+SaveDialogRunner SetSaveDialogRunner(SaveDialogRunner runner) {
+    SaveDialogRunner previous = dialogRunner;
+    dialogRunner = runner ? runner : GetSaveFileNameW;
+    return previous;
+}
+
 BOOL RunSaveDialog(AppState*) {
     saveDialog.Flags = OFN_OVERWRITEPROMPT;
     saveDialog.nFilterIndex = 1;
-    return GetSaveFileNameW(&saveDialog);
+    return dialogRunner(&saveDialog);
 }
 
 int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
@@ -163,7 +170,16 @@ int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
 
 int32_t QuickSave(AppState* app) {
     if (app->loadedWithSteps) return 0;
-    std::wstring path = std::wstring(Wide(app->settings.defaultPath)) + TimeStamp() + L".png";
+    const std::u16string folder = app->settings.defaultPath;
+    const std::u16string stamp = Narrow16(TimeStamp().c_str());
+    // A second save within the same second must not replace the first (the
+    // automatic save of the old drawing, then a quick save of the new one).
+    std::u16string path16 = QuickSavePath(folder, stamp);
+    for (int attempt = 1;
+         attempt < 1000 && GetFileAttributesW(Wide(path16.c_str())) != INVALID_FILE_ATTRIBUTES;
+         ++attempt)
+        path16 = QuickSavePath(folder, stamp, attempt);
+    std::wstring path = Wide(path16.c_str());
     // Files carry 0 as the recording's start; the log in memory keeps its
     // own, so the times of steps recorded afterwards keep growing from it.
     return SavePicture(app, path.c_str(), true);

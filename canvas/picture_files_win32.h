@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <commdlg.h>
+
 #include "app/app_state.h"
 
 // Prepares the save dialog record (once, at window creation).
@@ -33,3 +35,9 @@ void LoadDroppedPicture(AppState* app, const wchar_t* path);
 
 // Runs the system save dialog on the record; nonzero when confirmed.
 BOOL RunSaveDialog(AppState* app);
+
+// What runs the dialog: the system's GetSaveFileNameW, or a stand-in that
+// fills the file buffer and answers (tests). Null restores the system's;
+// the previous one is returned.
+using SaveDialogRunner = BOOL(WINAPI*)(OPENFILENAMEW* dialog);
+SaveDialogRunner SetSaveDialogRunner(SaveDialogRunner runner);

@@ -1,6 +1,7 @@
 #include "canvas/picture_names.h"
 
 #include <cstdio>
+#include <string>
 
 std::u16string TimeStampName(const std::tm& local) {
     char text[64];
@@ -11,8 +12,11 @@ std::u16string TimeStampName(const std::tm& local) {
     return name;
 }
 
-std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp) {
-    return defaultPath + stamp + u".png";
+std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp,
+                             int attempt) {
+    if (attempt <= 0) return defaultPath + stamp + u".png";
+    const std::string number = "-" + std::to_string(attempt);
+    return defaultPath + stamp + std::u16string(number.begin(), number.end()) + u".png";
 }
 
 std::u16string FolderOf(const std::u16string& path) {

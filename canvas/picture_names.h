@@ -9,8 +9,11 @@
 // "YYYYMMDDhhmmss" from a local time.
 std::u16string TimeStampName(const std::tm& local);
 
-// defaultPath + name + ".png" (an empty folder gives a bare file name).
-std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp);
+// defaultPath + name + ".png" (an empty folder gives a bare file name). A
+// name already taken (a second save in the same second) gets "-1", "-2", …
+// before ".png" (attempt 1, 2, …), so that no save replaces another.
+std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp,
+                             int attempt = 0);
 
 // The file a save writes first, in the target's folder, before it replaces
 // the target: an interrupted save never leaves a half-written picture under

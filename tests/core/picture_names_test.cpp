@@ -14,6 +14,7 @@ TEST(PictureNames, TimeStampsAndQuickSavePaths) {
     EXPECT_EQ(stamp, u"20240131235959");
     EXPECT_EQ(QuickSavePath(u"D:\\pics\\", stamp), u"D:\\pics\\20240131235959.png");
     EXPECT_EQ(QuickSavePath(u"", stamp), u"20240131235959.png");
+    EXPECT_EQ(QuickSavePath(u"D:\\pics\\", stamp, 2), u"D:\\pics\\20240131235959-2.png");
     local.tm_mon = 8;
     local.tm_mday = 5;
     local.tm_hour = local.tm_min = local.tm_sec = 0;

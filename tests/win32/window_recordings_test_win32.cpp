@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/canvas_blank.h"
 #include "app/commands.h"
@@ -179,6 +181,75 @@ TEST_F(Recordings, AStartAfterACrashOffersTheDrawingBackAndReplaysIt) {
     StartRecovery(app(), harness::Window());
     harness::Pump(300);
     EXPECT_TRUE(Messages().empty());
+}
+
+// The save dialog's stand-in: records the proposed name and answers with
+// `dialogAnswer` (empty: the user cancels).
+std::wstring dialogAnswer;
+std::wstring dialogProposed;
+BOOL WINAPI AnswerSaveDialog(OPENFILENAMEW* dialog) {
+    dialogProposed = dialog->lpstrFile;
+    if (dialogAnswer.empty()) return FALSE;
+    lstrcpynW(dialog->lpstrFile, dialogAnswer.c_str(), static_cast<int>(dialog->nMaxFile));
+    return TRUE;
+}
+
+uint32_t FileRecordStart(const std::wstring& path) {
+    std::unique_ptr<StepLog> saved(new StepLog());
+    EXPECT_EQ(LoadRecording(path.c_str(), saved.get()), 1);
+    return saved->recordStart;
+}
+
+TEST_F(Recordings, SaveAsAndSaveACopyThroughTheDialog) {
+    SaveDialogRunner previous = SetSaveDialogRunner(AnswerSaveDialog);
+    Draw(3);
+    wchar_t* current = reinterpret_cast<wchar_t*>(app()->settings.currentFile);
+    // Cancelled at the first use: nothing saved, no name kept.
+    dialogAnswer.clear();
+    Command(kSaveAs);
+    EXPECT_EQ(dialogProposed.size(), 14u); // the time-stamped name was proposed
+    EXPECT_EQ(current[0], L'\0');
+    EXPECT_EQ(Pictures(), 0u);
+    // Confirmed: written with 0 as the start, named in the title, proposed again.
+    dialogAnswer = folder + L"chosen.png";
+    Command(kSaveAs);
+    EXPECT_EQ(std::wstring(current), dialogAnswer);
+    EXPECT_EQ(FileRecordStart(dialogAnswer), 0u);
+    wchar_t title[300] = L"";
+    GetWindowTextW(harness::Window(), title, 300);
+    EXPECT_NE(std::wstring(title).find(L"chosen"), std::wstring::npos);
+    Command(kSaveAs);
+    EXPECT_EQ(dialogProposed, dialogAnswer);
+    // A copy carries the live start and leaves the name alone.
+    dialogAnswer = folder + L"copy.png";
+    Command(kSaveCopyAs);
+    EXPECT_EQ(FileRecordStart(dialogAnswer), 777u);
+    EXPECT_EQ(std::wstring(current), folder + L"chosen.png");
+    SetSaveDialogRunner(previous);
+    current[0] = L'\0';
+}
+
+TEST_F(Recordings, TwoDrawingsSavedInTheSameSecondBothSurvive) {
+    Draw(2);
+    // The automatic save of the old drawing, then a quick save of the new one.
+    Command(kNewDrawing);
+    Draw(4);
+    Command(kQuickSave);
+    std::vector<std::wstring> names = harness::FilesIn(folder, L"*.png");
+    ASSERT_EQ(names.size(), 2u);
+    // A new drawing on a blank canvas saves nothing.
+    harness::DrawPattern(Rect{0, 0, 0, 0});
+    Command(kNewDrawing);
+    EXPECT_EQ(Pictures(), 2u);
+}
+
+TEST_F(Recordings, QuickSaveWithoutADefaultFolderWritesIntoTheCurrentOne) {
+    SetDefaultPath(L"");
+    SetCurrentDirectoryW(folder.c_str());
+    Draw(1);
+    Command(kQuickSave);
+    EXPECT_EQ(Pictures(), 1u);
+    SetCurrentDirectoryW(harness::Folder().c_str());
 }
 
 } // namespace
