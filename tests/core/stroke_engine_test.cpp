@@ -236,9 +236,13 @@ TEST(RefreshChannel, UnionTreatsAllZeroAsEmpty) {
 TEST(StepRecorder, RecordsSmoothedSamplesUpToTheCapacity) {
     Fixture f;
     AppState* app = f.app.get();
+    app->stepLog.canvasWidth = 77;
+    app->stepLog.recordStart = 88;
     f.Sample(10, 10, 0);
     f.Sample(12, 10, 1024);
-    EXPECT_EQ(app->stepLog.stepCount, 0); // recording is off
+    EXPECT_EQ(app->stepLog.stepCount, 0); // recording is off: the header stays as it was
+    EXPECT_EQ(app->stepLog.canvasWidth, 77);
+    EXPECT_EQ(app->stepLog.recordStart, 88u);
     app->settings.recordStep = 1;
     f.scripted.clock = 5000;
     f.Sample(14, 11, 512);
@@ -272,6 +276,20 @@ TEST(StepRecorder, RecordsSmoothedSamplesUpToTheCapacity) {
     app->stepLog.stepCount = kMaxSteps;
     AppendStep(app);
     EXPECT_EQ(messages.texts().size(), 2u);
+}
+
+TEST(StepRecorder, AMouseStrokeRecordsFullPressureAndAFinalZero) {
+    Fixture f;
+    AppState* app = f.app.get();
+    app->settings.recordStep = 1;
+    const int32_t full = static_cast<int32_t>(app->stroke.maxPressure); // the mouse's pressure
+    f.Sample(10, 10, 0);
+    for (int i = 1; i <= 5; ++i) f.Sample(10 + 3 * i, 10, full);
+    f.Sample(30, 10, 0);
+    const StepLog& log = app->stepLog;
+    ASSERT_EQ(log.stepCount, 6);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(log.steps[i].pressure, 1.0f);
+    EXPECT_EQ(log.steps[5].pressure, 0.0f);
 }
 
 TEST(StepRecorder, APenLiftedWhilePanningStillEndsTheRecordedStroke) {
