@@ -108,7 +108,9 @@ void StartFile(int32_t width, int32_t height, const std::vector<JournalRecord>* 
     CloseFile();
     writer.pen = JournalPen{-1, -1, 0};
     if (writer.path.empty()) return;
-    writer.file = OpenBinaryFile(writer.path, true);
+    // Held privately: a second instance running from the same folder neither
+    // writes into this journal nor offers it back as a crash.
+    writer.file = OpenPrivateFile(writer.path);
     if (!writer.file) return;
     std::memcpy(writer.pending, kMagic, 4);
     Store32(writer.pending + 4, kVersion);
