@@ -79,7 +79,10 @@ struct Desk {
     }
 };
 
+// What the next start finds: the writer's handle closed, as at the end of a
+// process that was killed.
 std::string ReadJournalFile() {
+    SetJournalPath(std::u16string(JournalPath()));
     std::string bytes;
     EXPECT_EQ(ReadFileBytes(JournalPath(), kMaxJournalBytes, &bytes), 0);
     return bytes;
@@ -127,6 +130,7 @@ TEST(RecoveryJournal, ADrawingThatWasNeverClosedComesBackWithItsRecording) {
     JournalContent again;
     ASSERT_TRUE(ParseJournal(ReadJournalFile(), &again));
     EXPECT_EQ(again.records.size(), content.records.size());
+    RestartJournalWith(again);
     MarkJournalSaved(0);
     ASSERT_TRUE(ParseJournal(ReadJournalFile(), &again));
     EXPECT_FALSE(again.HasUnsavedDrawing());
