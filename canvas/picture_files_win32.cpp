@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "app/canvas_blank.h"
@@ -142,13 +143,23 @@ int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
         FlushDibSurfaceDrawing();
         SetLastError(0);
         // The file may carry 0 as the recording's start while the log keeps
-        // its own: the swap lasts only for the write, which lets no message
-        // through, so no step is ever timed against the 0.
-        const uint32_t liveStart = app->stepLog.recordStart;
-        if (fileStartsAtZero) app->stepLog.recordStart = 0;
-        int32_t code = WritePngFile(Narrow16(temporary.c_str()), &image->header, image->palette,
-                                    image->bits, &app->stepLog);
-        app->stepLog.recordStart = liveStart;
+        // its own: a copy of the log is written, the log is never touched.
+        const StepLog* written = &app->stepLog;
+        std::unique_ptr<StepLog> copy;
+        if (fileStartsAtZero && app->stepLog.stepCount >= 0 &&
+            app->stepLog.stepCount <= kMaxSteps) {
+            copy.reset(new (std::nothrow) StepLog);
+        }
+        if (copy) {
+            std::memcpy(static_cast<void*>(copy.get()), &app->stepLog,
+                        (static_cast<size_t>(app->stepLog.stepCount) + 1) * sizeof(Step));
+            copy->recordStart = 0;
+            written = copy.get();
+        }
+        int32_t code = fileStartsAtZero && !copy
+                           ? kPngNoWriteStruct // no memory for the copy
+                           : WritePngFile(Narrow16(temporary.c_str()), &image->header,
+                                          image->palette, image->bits, written);
         DWORD error = GetLastError();
         if (code != 0) {
             DeleteFileW(temporary.c_str());
@@ -262,7 +273,11 @@ void LoadDroppedPicture(AppState* app, const wchar_t* path) {
     if (!IsCanvasBlank(&app->canvas) && QuickSave(app) != 0) return; // keep the unsaved drawing
     // The file's recording is read aside: the one being drawn stays until a
     // recording that can be played replaces it.
-    std::unique_ptr<StepLog> dropped(new StepLog);
+    std::unique_ptr<StepLog> dropped(new (std::nothrow) StepLog);
+    if (!dropped) {
+        ShowErrorMessage(u"There is not enough memory to read the picture's recording.");
+        return;
+    }
     LoadRecording(path, dropped.get());
     if (dropped->stepCount <= 0) return;
     const std::u16string refusal = RecordingRefusal(dropped.get());
