@@ -164,7 +164,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     case kToggleWindowOpacity:
         app->settings.windowOpacityOn = app->settings.windowOpacityOn ? 0 : 1;
         if (app->settings.windowOpacityOn)
-            ApplyWindowOpacity(window, app->settings.windowOpacity);
+            ApplyWindowOpacity(window, UsableWindowOpacity(app->settings.windowOpacity));
         else
             SetWindowLongPtrW(window, GWL_EXSTYLE,
                               GetWindowLongPtrW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);

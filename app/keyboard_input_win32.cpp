@@ -1,6 +1,6 @@
 // Keyboard: the gesture modifier keys (Space, Ctrl, Shift), F5, and focus.
 #include "app/shell_win32.h"
-#include "record/playback.h"
+#include "app/picture_files_win32.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ bool OnKeyMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARA
             InvalidateRect(window, nullptr, FALSE);
             break;
         case VK_F5:
-            StartPlayback(app);
+            ReplayRecording(app);
             break;
         default:
             break;

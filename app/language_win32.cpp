@@ -10,6 +10,20 @@
 namespace {
 
 wchar_t textBuffer[1024];
+// The menu loaded from the language library; the pop-up menu is its first
+// sub-menu and holds the language menu, so destroying it frees all three.
+HMENU loadedMenu = nullptr;
+
+void DestroyLanguageMenus(AppState* app) {
+    if (loadedMenu) {
+        DestroyMenu(loadedMenu);
+    } else if (app->languageMenu) {
+        DestroyMenu(static_cast<HMENU>(app->languageMenu));
+    }
+    loadedMenu = nullptr;
+    app->popupMenu = nullptr;
+    app->languageMenu = nullptr;
+}
 
 std::wstring LanguageFolder() {
     return ProgramFolder() + L"language\\";
@@ -53,12 +67,18 @@ int32_t LoadLanguage(AppState* app) {
     }
     if (app->languageLibrary) FreeLibrary(static_cast<HMODULE>(app->languageLibrary));
     app->languageLibrary = library;
-    HMENU loaded = LoadMenuW(library, L"POPUP_MENU");
-    app->popupMenu = loaded ? GetSubMenu(loaded, 0) : nullptr;
+    DestroyLanguageMenus(app);
+    loadedMenu = LoadMenuW(library, L"POPUP_MENU");
+    app->popupMenu = loadedMenu ? GetSubMenu(loadedMenu, 0) : nullptr;
     app->languageMenu = BuildLanguageMenu(app);
-    if (app->popupMenu)
-        InsertMenuW(static_cast<HMENU>(app->popupMenu), 3, MF_BYPOSITION | MF_POPUP,
-                    reinterpret_cast<UINT_PTR>(app->languageMenu), L"Language(&L)");
+    if (app->popupMenu &&
+        !InsertMenuW(static_cast<HMENU>(app->popupMenu), 3, MF_BYPOSITION | MF_POPUP,
+                     reinterpret_cast<UINT_PTR>(app->languageMenu), L"Language(&L)"))
+        app->popupMenu = nullptr; // only the language menu is left to free
+    if (!app->popupMenu) {
+        if (loadedMenu) DestroyMenu(loadedMenu);
+        loadedMenu = nullptr;
+    }
     return 0;
 }
 
@@ -94,9 +114,13 @@ bool HandleLanguageChoice(AppState* app, UINT command) {
     if (count < 0 || command >= kSelectLanguage + static_cast<UINT>(count)) return false;
     std::wstring name = MenuItemText(languages, command, FALSE) + L".dll";
     if (name.size() >= kPathUnits) name.resize(kPathUnits - 1);
+    // A library that does not load is not stored: the next start would find
+    // no pop-up menu.
+    char16_t previous[kPathUnits];
+    CopyUtf16(previous, kPathUnits, app->settings.resourceFile);
     CopyUtf16(app->settings.resourceFile, kPathUnits,
               reinterpret_cast<const char16_t*>(name.c_str()));
-    LoadLanguage(app);
+    if (LoadLanguage(app) != 0) CopyUtf16(app->settings.resourceFile, kPathUnits, previous);
     InvalidateRect(MainWindow(app), nullptr, FALSE);
     return true;
 }

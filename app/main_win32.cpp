@@ -25,12 +25,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
     ShowWindow(window, showState);
     UpdateWindow(window);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    MSG message{};
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
         if (TranslateAcceleratorW(window, accelerator, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     CoUninitialize();
-    return static_cast<int>(message.wParam);
+    // A failing loop (-1) has no quit message to take the code from.
+    return got == 0 ? static_cast<int>(message.wParam) : 1;
 }

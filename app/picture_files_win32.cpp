@@ -1,9 +1,13 @@
 #include "app/picture_files_win32.h"
 
 #include <commdlg.h>
+#include <mmsystem.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <ctime>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "app/language_win32.h"
@@ -11,16 +15,21 @@
 #include "base/commands.h"
 #include "base/report.h"
 #include "canvas/canvas_blank.h"
+#include "canvas/canvas_limits.h"
 #include "canvas/picture_names.h"
 #include "canvas/png_file.h"
+#include "canvas/png_steps.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
 #include "record/playback.h"
+#include "record/recording_check.h"
+#include "record/recovery_journal.h"
 #include "view/view_paint.h"
 
 namespace {
 
 OPENFILENAMEW saveDialog;
+SaveDialogRunner dialogRunner = GetSaveFileNameW;
 const wchar_t kFilter[] = L"All image file\0*.png;*.bmp;*.gif;*.jpg;*.jpeg\0"
                           L"PNG file (*.png)\0*.png\0"
                           L"BMP file (*.bmp;*.dib)\0*.bmp;*.dib\0"
@@ -70,6 +79,19 @@ void ShowSaveFailure(const std::wstring& path, const std::wstring& reason) {
     ShowErrorMessage(Narrow16(text.c_str()));
 }
 
+// Saves in progress that a killed process left behind in the target's
+// folder. A save still being written by another instance holds its file
+// open without sharing deletion, so only true leftovers go.
+void RemoveStaleSaves(const std::wstring& target) {
+    const std::wstring folder = Wide(FolderOf(Narrow16(target.c_str())).c_str());
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + Wide(kTemporarySavePattern)).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do DeleteFileW((folder + found.cFileName).c_str());
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 void ReplaceCanvas(AppState* app, int32_t width, int32_t height) {
     // Nothing may render from the old canvas while it is replaced.
     WaitForRefreshIdle(app);
@@ -93,13 +115,19 @@ void SetUpSaveDialog(AppState* app, HWND window) {
     saveDialog.lpstrDefExt = L"png";
 }
 
+SaveDialogRunner SetSaveDialogRunner(SaveDialogRunner runner) {
+    SaveDialogRunner previous = dialogRunner;
+    dialogRunner = runner ? runner : GetSaveFileNameW;
+    return previous;
+}
+
 BOOL RunSaveDialog(AppState*) {
     saveDialog.Flags = OFN_OVERWRITEPROMPT;
     saveDialog.nFilterIndex = 1;
-    return GetSaveFileNameW(&saveDialog);
+    return dialogRunner(&saveDialog);
 }
 
-int32_t SavePicture(AppState* app, const wchar_t* path) {
+int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
     const CanvasImage* image = &app->canvas.image;
     int32_t result = 0;
@@ -109,24 +137,43 @@ int32_t SavePicture(AppState* app, const wchar_t* path) {
     } else {
         // Write beside the target first and replace it only when complete.
         std::wstring target = path;
-        std::u16string temporary16 = TemporarySavePath(Narrow16(path));
-        std::wstring temporary = Wide(temporary16.c_str());
+        RemoveStaleSaves(target);
+        std::u16string temporary16 = TemporarySavePath(Narrow16(path), GetCurrentProcessId());
+        std::wstring temporary = temporary16.empty() ? target : Wide(temporary16.c_str());
         FlushDibSurfaceDrawing();
         SetLastError(0);
-        int32_t code = WritePngFile(Narrow16(temporary.c_str()), &image->header, image->palette,
-                                    image->bits, &app->stepLog);
+        // The file may carry 0 as the recording's start while the log keeps
+        // its own: a copy of the log is written, the log is never touched.
+        const StepLog* written = &app->stepLog;
+        std::unique_ptr<StepLog> copy;
+        if (fileStartsAtZero && app->stepLog.stepCount >= 0 &&
+            app->stepLog.stepCount <= kMaxSteps) {
+            copy.reset(new (std::nothrow) StepLog);
+        }
+        if (copy) {
+            std::memcpy(static_cast<void*>(copy.get()), &app->stepLog,
+                        (static_cast<size_t>(app->stepLog.stepCount) + 1) * sizeof(Step));
+            copy->recordStart = 0;
+            written = copy.get();
+        }
+        int32_t code = fileStartsAtZero && !copy
+                           ? kPngNoWriteStruct // no memory for the copy
+                           : WritePngFile(Narrow16(temporary.c_str()), &image->header,
+                                          image->palette, image->bits, written);
         DWORD error = GetLastError();
         if (code != 0) {
             DeleteFileW(temporary.c_str());
             ShowSaveFailure(target, WriterReason(code, error));
             result = 1;
-        } else if (!MoveFileExW(temporary.c_str(), target.c_str(),
+        } else if (temporary != target &&
+                   !MoveFileExW(temporary.c_str(), target.c_str(),
                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             error = GetLastError();
             DeleteFileW(temporary.c_str());
             ShowSaveFailure(target, SystemReason(error));
             result = 1;
         }
+        if (result == 0) MarkJournalSaved(timeGetTime());
     }
     SetCursor(previous);
     return result;
@@ -134,14 +181,19 @@ int32_t SavePicture(AppState* app, const wchar_t* path) {
 
 int32_t QuickSave(AppState* app) {
     if (app->loadedWithSteps) return 0;
-    std::wstring path = std::wstring(Wide(app->settings.defaultPath)) + TimeStamp() + L".png";
+    const std::u16string folder = app->settings.defaultPath;
+    const std::u16string stamp = Narrow16(TimeStamp().c_str());
+    // A second save within the same second must not replace the first (the
+    // automatic save of the old drawing, then a quick save of the new one).
+    std::u16string path16 = QuickSavePath(folder, stamp);
+    for (int attempt = 1;
+         attempt < 1000 && GetFileAttributesW(Wide(path16.c_str())) != INVALID_FILE_ATTRIBUTES;
+         ++attempt)
+        path16 = QuickSavePath(folder, stamp, attempt);
+    std::wstring path = Wide(path16.c_str());
     // Files carry 0 as the recording's start; the log in memory keeps its
     // own, so the times of steps recorded afterwards keep growing from it.
-    const uint32_t start = app->stepLog.recordStart;
-    app->stepLog.recordStart = 0;
-    int32_t result = SavePicture(app, path.c_str());
-    app->stepLog.recordStart = start;
-    return result;
+    return SavePicture(app, path.c_str(), true);
 }
 
 void SaveAs(AppState* app) {
@@ -153,10 +205,7 @@ void SaveAs(AppState* app) {
         if (proposed) current[0] = L'\0';
         return;
     }
-    const uint32_t start = app->stepLog.recordStart;
-    app->stepLog.recordStart = 0;
-    SavePicture(app, current);
-    app->stepLog.recordStart = start;
+    SavePicture(app, current, true);
     UpdateTitle(app);
 }
 
@@ -195,7 +244,9 @@ void NewDrawing(AppState* app) {
     app->loadedWithSteps = 0;
     RECT client;
     GetClientRect(window, &client);
-    ReplaceCanvas(app, 8 * (client.right - client.left), 8 * (client.bottom - client.top));
+    ReplaceCanvas(app, CanvasSideForClient(client.right - client.left),
+                  CanvasSideForClient(client.bottom - client.top));
+    RestartJournal(app->canvas.image.width, app->canvas.image.height);
     SendMessageW(window, WM_COMMAND, kZoomTo + 1, 0);
     app->viewHost.view.mirror = 0;
     SendMessageW(window, WM_COMMAND, kFitToWindow, 0);
@@ -203,19 +254,41 @@ void NewDrawing(AppState* app) {
     LeavePlayback(app);
 }
 
+void ReplayRecording(AppState* app) {
+    // Ink drawn outside the log (recording off, log full) would be lost by
+    // the rebuild: it is saved first, as before every other clearing.
+    if (RecordingRefusal(&app->stepLog).empty() && !app->loadedWithSteps &&
+        !IsCanvasBlank(&app->canvas) && QuickSave(app) != 0)
+        return;
+    StartPlayback(app);
+}
+
 int32_t LoadRecording(const wchar_t* path, StepLog* log) {
+    // Only the recording is wanted: the picture itself is never decoded.
     log->stepCount = 0;
-    DibSurface* surface = ReadPngFile(Narrow16(path), log);
-    if (!surface) return 0;
-    ReleaseDibSurface(&surface);
-    return 1;
+    return ReadPngSteps(Narrow16(path), log) == PngStepsResult::kNotAPng ? 0 : 1;
 }
 
 void LoadDroppedPicture(AppState* app, const wchar_t* path) {
     if (!IsCanvasBlank(&app->canvas) && QuickSave(app) != 0) return; // keep the unsaved drawing
-    LoadRecording(path, &app->stepLog);
-    if (app->stepLog.stepCount > 0) {
-        app->loadedWithSteps = 1;
-        StartPlayback(app);
+    // The file's recording is read aside: the one being drawn stays until a
+    // recording that can be played replaces it.
+    std::unique_ptr<StepLog> dropped(new (std::nothrow) StepLog);
+    if (!dropped) {
+        ShowErrorMessage(u"There is not enough memory to read the picture's recording.");
+        return;
     }
+    LoadRecording(path, dropped.get());
+    if (dropped->stepCount <= 0) return;
+    const std::u16string refusal = RecordingRefusal(dropped.get());
+    if (!refusal.empty()) {
+        std::wstring text = L"The picture\n" + std::wstring(path) +
+                            L"\ncannot be played back.\n\n" + Wide(refusal.c_str());
+        ShowErrorMessage(Narrow16(text.c_str()));
+        return;
+    }
+    std::memcpy(static_cast<void*>(&app->stepLog), dropped.get(),
+                (static_cast<size_t>(dropped->stepCount) + 1) * sizeof(Step));
+    app->loadedWithSteps = 1;
+    StartPlayback(app);
 }

@@ -12,6 +12,7 @@
 #include "canvas/canvas_blank.h"
 #include "engine/refresh_thread.h"
 #include "input/tablet_win32.h"
+#include "record/recovery_journal.h"
 #include "settings/settings_win32.h"
 #include "view/view_paint.h"
 
@@ -27,6 +28,7 @@ LRESULT OnClose(AppState* app, HWND window) {
     }
     std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";
     DeleteFileW(dropCopy.c_str());
+    RemoveJournal(); // a clean close: nothing to recover
 
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;

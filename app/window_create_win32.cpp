@@ -11,8 +11,10 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/recovery_win32.h"
 #include "app/shell_win32.h"
 #include "base/commands.h"
+#include "canvas/canvas_limits.h"
 #include "engine/brush.h"
 #include "input/tablet_win32.h"
 #include "record/playback_host.h"
@@ -77,8 +79,8 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     InstallBrush(window, &app->canvas, &app->settings);
     RECT client;
     GetClientRect(window, &client);
-    CreateCanvas(&app->canvas, &app->settings, 8 * (client.right - client.left),
-                 8 * (client.bottom - client.top));
+    CreateCanvas(&app->canvas, &app->settings, CanvasSideForClient(client.right - client.left),
+                 CanvasSideForClient(client.bottom - client.top));
 
     app->viewHost.window = window;
     InitView(&app->viewHost, &app->canvas, &app->settings);
@@ -92,6 +94,7 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     app->startTime = static_cast<int64_t>(std::time(nullptr));
     SetTimer(window, ID_TIMER_CLOCK, 1000, nullptr);
     UpdateTitle(app);
+    StartRecovery(app, window);
     started = 1;
     return 0;
 }

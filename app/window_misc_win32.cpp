@@ -7,6 +7,7 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/recovery_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
 #include "canvas/dib_surface.h"
@@ -30,6 +31,7 @@ int32_t UpdateTitle(AppState* app) {
 LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
     if (timerId == ID_TIMER_CLOCK) ClockTick(app);
     if (timerId == ID_TIMER_PLAYBACK) PlaybackTick(app);
+    if (timerId == kRecoveryTimer) OfferRecovery(app, MainWindow(app));
     return 0;
 }
 

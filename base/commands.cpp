@@ -57,6 +57,10 @@ int32_t PenLargerSize(int32_t size) {
     return kPenSizes[kPenSizeSteps - 1];
 }
 
+int32_t UsableWindowOpacity(int32_t stored) {
+    return stored >= 1 && stored <= 255 ? stored : 128;
+}
+
 double PlaybackFactor(int32_t index) {
     return index >= 0 && index < kPlaybackSpeeds ? kPlaybackFactors[index] : 1.0;
 }

@@ -67,5 +67,9 @@ int32_t RotateLeftAngle(float angle);
 int32_t PenSmallerSize(int32_t size);
 int32_t PenLargerSize(int32_t size);
 
+// The layered-window alpha for the stored "WindowOpacity": 1 … 255 as
+// stored; 0 (an invisible window) or a value past 255 give the default 128.
+int32_t UsableWindowOpacity(int32_t stored);
+
 // The playback factor of a speed index; other indexes count as 1.0.
 double PlaybackFactor(int32_t index);

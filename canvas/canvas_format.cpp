@@ -1,9 +1,10 @@
 #include "canvas/canvas_format.h"
 
+#include "canvas/canvas_limits.h"
 #include "canvas/heap_block.h"
 
 size_t CanvasPixelBytes(int32_t width, int32_t height) {
-    if (width <= 0 || height <= 0) return 0;
+    if (!IsCanvasSizeWithinLimits(width, height)) return 0;
     uint64_t bytes = static_cast<uint64_t>(DibStride(width, 1)) * static_cast<uint64_t>(height);
     if (bytes > kLargestPixelBlock) return 0;
     return static_cast<size_t>(bytes);

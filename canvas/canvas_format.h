@@ -7,7 +7,7 @@
 #include "canvas/canvas.h"
 
 // The pixel block size of a canvas, or 0 when no canvas of that size can be
-// made (non-positive size, or a block larger than kLargestPixelBlock).
+// made (a size outside the canvas limits).
 size_t CanvasPixelBytes(int32_t width, int32_t height);
 
 // Header (1 bit, bottom-up) and the two colour-table entries: 0 = drawing

@@ -1,6 +1,7 @@
 #include "canvas/picture_names.h"
 
 #include <cstdio>
+#include <string>
 
 std::u16string TimeStampName(const std::tm& local) {
     char text[64];
@@ -11,12 +12,25 @@ std::u16string TimeStampName(const std::tm& local) {
     return name;
 }
 
-std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp) {
-    return defaultPath + stamp + u".png";
+std::u16string QuickSavePath(const std::u16string& defaultPath, const std::u16string& stamp,
+                             int attempt) {
+    if (attempt <= 0) return defaultPath + stamp + u".png";
+    const std::string number = "-" + std::to_string(attempt);
+    return defaultPath + stamp + std::u16string(number.begin(), number.end()) + u".png";
 }
 
-std::u16string TemporarySavePath(const std::u16string& target) {
-    return target + u".saving";
+std::u16string FolderOf(const std::u16string& path) {
+    const size_t slash = path.find_last_of(u"\\/:");
+    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash + 1);
+}
+
+std::u16string TemporarySavePath(const std::u16string& target, uint32_t processId) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%x", static_cast<unsigned>(processId));
+    std::u16string name = FolderOf(target) + u"~pindora";
+    for (const char* c = digits; *c; ++c) name.push_back(static_cast<char16_t>(*c));
+    name += u".saving";
+    return name.size() < 260 ? name : std::u16string();
 }
 
 bool HasPngExtension(const std::u16string& path) {

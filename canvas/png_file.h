@@ -8,13 +8,15 @@
 #include <cstdint>
 
 #include "base/step_log.h"
+#include "canvas/canvas_limits.h"
 #include "canvas/dib_surface.h"
 
 // Largest width and height the reader lets libpng accept, and the largest
-// pixel block it will allocate for a picture. Bigger files are refused before
-// any pixel memory is taken (a 1-bit canvas of an 8K screen is ~33 MB).
-constexpr uint32_t kMaxPngSide = 1000000;
-constexpr uint64_t kMaxPngPixelBytes = uint64_t{1} << 30;
+// pixel block it will allocate for a picture: the canvas limits, so that the
+// reader takes every canvas the program can make. Bigger files are refused
+// before any pixel memory is taken.
+constexpr uint32_t kMaxPngSide = kMaxCanvasSide;
+constexpr uint64_t kMaxPngPixelBytes = kMaxCanvasPixelBytes;
 // Largest single ancillary chunk libpng may allocate while reading; a full
 // recording is 3 200 016 bytes.
 constexpr uint32_t kMaxPngChunkBytes = 8000000;

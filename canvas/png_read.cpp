@@ -12,6 +12,7 @@
 #include "base/report.h"
 #include "canvas/heap_block.h"
 #include "canvas/png_file.h"
+#include "canvas/png_steps.h"
 #include "settings/settings_io.h"
 
 namespace {
@@ -46,23 +47,6 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
     if (count > source->size - source->offset) png_error(png, "unexpected end of data");
     std::memcpy(out, source->data + source->offset, count);
     source->offset += count;
-}
-
-int32_t LittleEndian32(const uint8_t* bytes) {
-    return static_cast<int32_t>(
-        static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-        static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
-}
-
-// Copies a recording chunk into the log only when its step count is in range
-// and the chunk really holds that many steps.
-void TakeStepChunk(const uint8_t* data, size_t size, StepLog* log) {
-    if (!log || !data || size < 16) return;
-    int32_t count = LittleEndian32(data + 12);
-    if (count < 0 || count > kMaxSteps) return;
-    size_t bytes = (static_cast<size_t>(count) + 1) * 16;
-    if (size < bytes) return;
-    std::memcpy(static_cast<void*>(log), data, bytes);
 }
 
 // Called for every chunk libpng does not know; the log comes through the

@@ -47,7 +47,7 @@ bool UsableImage(const BitmapInfoHeader* header, const RgbQuad* palette, const u
     if (header->biBitCount != 1 && header->biBitCount != 4 && header->biBitCount != 8) {
         return false;
     }
-    if (header->biWidth <= 0 || header->biHeight <= 0) return false;
+    if (!IsCanvasSizeWithinLimits(header->biWidth, header->biHeight)) return false;
     return !log || (log->stepCount >= 0 && log->stepCount <= kMaxSteps);
 }
 

@@ -23,10 +23,19 @@ int32_t BrushIndex(const AppState* app) {
     return app->canvas.brushIndex ? *app->canvas.brushIndex : 0;
 }
 
+// A segment that rises from zero pressure is drawn as a dab where the pen
+// lands, the way playback draws a pen-down step, so that a replay of the
+// recorded steps gives the same picture (smoothing can produce such a rise).
+void KeepPlaybackPenDownRule(StrokeEngine* stroke) {
+    if (stroke->smoothed.pressure != 0 && stroke->prevSmoothed.pressure == 0)
+        stroke->prevSmoothed = stroke->smoothed;
+}
+
 // One segment: the brush draws it, the recorder logs it, the refresh thread
 // brings it to the screen. A missing brush draws nothing.
 int32_t DrawSegment(AppState* app) {
     if (!app->canvas.brush) return 0;
+    KeepPlaybackPenDownRule(&app->stroke);
     Rect segment{0, 0, 0, 0};
     int32_t drawn = app->canvas.brush(&app->stroke, &app->canvas, &segment);
     if (drawn) {
@@ -36,12 +45,28 @@ int32_t DrawSegment(AppState* app) {
     return drawn;
 }
 
+// With smoothing, a stroke's first segment starts at a smoothed point that
+// no step would hold. It is drawn and recorded as a dab first, so that
+// playback, which begins every stroke with a dab, draws exactly the same.
+void DrawStrokeStart(AppState* app) {
+    StrokeEngine* stroke = &app->stroke;
+    if (SmoothingRadius(stroke) == 0 || stroke->smoothed.pressure == 0) return;
+    stroke->prevSmoothed = stroke->smoothed;
+    DrawSegment(app);
+}
+
 void DrainHistory(AppState* app) {
     StrokeEngine* stroke = &app->stroke;
     const int32_t n = SmoothingRadius(stroke);
     for (int32_t round = 0; round < 2 * n + 1; ++round) {
-        if (IsStrokeEnding(app)) break;
+        // The segment down to zero pressure is drawn and recorded, as without
+        // smoothing: playback draws a recorded pen-up step, so live must too.
+        if (IsStrokeEnding(app)) {
+            DrawSegment(app);
+            break;
+        }
         if (app->canvas.brush) {
+            KeepPlaybackPenDownRule(stroke);
             Rect segment{0, 0, 0, 0};
             app->canvas.brush(&app->stroke, &app->canvas, &segment);
             AppendStep(app);
@@ -163,6 +188,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
         if (app->canvas.strokeActive) {
             CloseOpenStroke(app);
             BeginStroke(stroke);
+            DrawStrokeStart(app);
         }
     }
     if (app->canvas.strokeActive) {

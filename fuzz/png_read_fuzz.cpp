@@ -1,12 +1,13 @@
 // Any bytes as a PNG file: the reader returns a surface or none, never
 // touches memory outside its buffers, and takes only a recording that fits
-// the step log.
+// the step log; the reader of the recording alone agrees on the recording.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "base/report.h"
 #include "canvas/png_file.h"
+#include "canvas/png_steps.h"
 
 namespace {
 
@@ -24,6 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         SetErrorSink(Quiet);
         return static_cast<StepLog*>(std::calloc(1, sizeof(StepLog)));
     }();
+    log->stepCount = 0;
+    const PngStepsResult steps = ReadPngStepsMemory(data, size, log);
+    Check(log->stepCount >= 0 && log->stepCount <= kMaxSteps);
+    Check(steps == PngStepsResult::kRecording || log->stepCount == 0);
     log->stepCount = 0;
 
     DibSurface* surface = ReadPngMemory(data, size, log);

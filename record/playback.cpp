@@ -5,6 +5,7 @@
 #include "engine/refresh_thread.h"
 #include "record/playback_host.h"
 #include "record/playback_schedule.h"
+#include "record/recovery_journal.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -53,6 +54,8 @@ int32_t StartPlayback(AppState* app) {
     if (!IsPlayableCanvasSize(log->canvasWidth, log->canvasHeight)) return 2;
 
     RebuildCanvas(app, host);
+    // The drawing shown from now on comes from the log, not from strokes.
+    RestartJournal(log->canvasWidth, log->canvasHeight);
     const GdiHandle window = app->mainWindow;
     host->sendCommand(window, kZoomTo + 1); // scale 8
     app->viewHost.view.mirror = 0;

@@ -2,6 +2,7 @@
 #include "base/commands.h"
 #include "record/playback.h"
 #include "record/playback_host.h"
+#include "record/recovery_journal.h"
 
 void ClockTick(AppState* app) {
     const PlaybackHost* host = ThePlaybackHost();
@@ -9,6 +10,8 @@ void ClockTick(AppState* app) {
     app->elapsedSeconds = static_cast<int64_t>(static_cast<uint64_t>(host->calendarSeconds()) -
                                                static_cast<uint64_t>(app->startTime));
     host->updateTitle(app);
+    // A stroke still going on is written through at least every two seconds.
+    FlushJournal(host->milliseconds());
     if (app->timeLimitSeconds != 0 && app->elapsedSeconds >= app->timeLimitSeconds) {
         // Disarmed before the message: its modal loop keeps the clock ticking.
         app->timeLimitSeconds = 0;

@@ -4,6 +4,7 @@
 
 #include "base/bitmap_types.h"
 #include "base/step_log.h"
+#include "canvas/canvas_limits.h"
 
 double AddElapsed(double budget, uint32_t lastTick, uint32_t now) {
     return budget + static_cast<double>(static_cast<uint32_t>(now - lastTick));
@@ -36,10 +37,7 @@ bool HoldsPlayableSteps(int32_t stepCount) {
 }
 
 bool IsPlayableCanvasSize(int32_t width, int32_t height) {
-    constexpr int32_t kLongestSide = 65536;
-    constexpr int64_t kLargestImage = int64_t{1} << 30;
-    if (width <= 0 || height <= 0 || width > kLongestSide || height > kLongestSide) return false;
-    return static_cast<int64_t>(DibStride(width, 1)) * height <= kLargestImage;
+    return IsCanvasSizeWithinLimits(width, height);
 }
 
 int32_t ReplayPressure(float pressure, uint32_t maxPressure) {

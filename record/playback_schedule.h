@@ -36,8 +36,7 @@ uint32_t FirstTickPeriod(uint32_t firstStepTime);
 // recorded" (a negative or oversized count never reaches the steps).
 bool HoldsPlayableSteps(int32_t stepCount);
 
-// A recorded canvas size that can be made again: 1 to 65536 pixels each way
-// and at most 1 GiB of 1-bit pixels.
+// A recorded canvas size that can be made again: within the canvas limits.
 bool IsPlayableCanvasSize(int32_t width, int32_t height);
 
 // A recorded pressure (0 … 1) in the device units of maxPressure, rounded.

@@ -2,30 +2,57 @@
 
 #include "base/report.h"
 #include "engine/stroke_host.h"
+#include "record/recovery_journal.h"
 
-int32_t AppendStep(AppState* app) {
-    if (app->settings.recordStep == 0) return 0;
+namespace {
+
+// A full log is reported once, not for every further segment; the report
+// comes again only after the log had room.
+bool fullReported = false;
+
+// The pen the brush draws with, for the recovery journal.
+JournalPen CurrentPen(const AppState* app) {
+    const Canvas& canvas = app->canvas;
+    BrushParams params{0, 50};
+    if (canvas.brushParams && canvas.brushIndex && *canvas.brushIndex == 0)
+        params = canvas.brushParams[0];
+    return JournalPen{params.penSize, params.penHardness, app->stroke.maxPressure};
+}
+
+// Appends to the log when recording is on and the log has room.
+bool RecordInLog(AppState* app, Step* step, uint32_t now) {
+    if (app->settings.recordStep == 0) return false;
     StepLog* log = &app->stepLog;
-    const uint32_t now = TheStrokeHost()->milliseconds();
     if (log->stepCount <= 0) {
         log->stepCount = 0;
         log->canvasWidth = app->canvas.image.width;
         log->canvasHeight = app->canvas.image.height;
         log->recordStart = now;
+        AppendJournalLogStart(log);
     } else if (log->stepCount >= kMaxSteps) {
-        ShowErrorMessage(u"Step buffer is full.");
-        return 0;
+        if (!fullReported) ShowErrorMessage(u"Step buffer is full.");
+        fullReported = true;
+        return false;
     }
-    Step* step = &log->steps[log->stepCount];
+    fullReported = false;
     step->time = now - log->recordStart;
-    step->x = app->stroke.smoothed.x;
-    step->y = app->stroke.smoothed.y;
-    const uint32_t maxPressure = app->stroke.maxPressure;
-    step->pressure =
-        maxPressure ? static_cast<float>(static_cast<uint32_t>(app->stroke.smoothed.pressure)) /
-                          static_cast<float>(maxPressure)
-                    : 0.0f;
+    log->steps[log->stepCount] = *step;
     log->stepCount += 1;
+    return true;
+}
+
+} // namespace
+
+int32_t AppendStep(AppState* app) {
+    const uint32_t now = TheStrokeHost()->milliseconds();
+    Step step{0, app->stroke.smoothed.x, app->stroke.smoothed.y, 0.0f};
+    const uint32_t maxPressure = app->stroke.maxPressure;
+    if (maxPressure)
+        step.pressure = static_cast<float>(static_cast<uint32_t>(app->stroke.smoothed.pressure)) /
+                        static_cast<float>(maxPressure);
+    const bool logged = RecordInLog(app, &step, now);
+    // Every drawn segment goes to the recovery journal, recorded or not.
+    AppendJournalStep(logged ? kJournalDrawnLogged : kJournalDrawn, step, CurrentPen(app), now);
     return 0;
 }
 
@@ -35,11 +62,13 @@ int32_t CloseOpenStroke(AppState* app) {
         return 0;
     const Step last = log->steps[log->stepCount - 1];
     if (last.pressure == 0.0f) return 0;
+    const uint32_t now = TheStrokeHost()->milliseconds();
     Step* step = &log->steps[log->stepCount];
-    step->time = TheStrokeHost()->milliseconds() - log->recordStart;
+    step->time = now - log->recordStart;
     step->x = last.x;
     step->y = last.y;
     step->pressure = 0.0f;
     log->stepCount += 1;
+    AppendJournalStep(kJournalLogged, *step, CurrentPen(app), now);
     return 0;
 }

@@ -22,5 +22,8 @@ int ReplaceFileBytes(const std::u16string& path, const std::string& bytes);
 // Platform primitives.
 FILE* OpenBinaryFile(const std::u16string& path, bool forWriting);
 bool FlushFileToDisk(FILE* file);
+// A new file for writing that no other process may open while it is open
+// (a second instance of the program gets none).
+FILE* OpenPrivateFile(const std::u16string& path);
 bool MoveFileOver(const std::u16string& from, const std::u16string& to);
 void RemoveFileQuietly(const std::u16string& path);

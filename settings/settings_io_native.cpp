@@ -16,6 +16,10 @@ FILE* OpenBinaryFile(const std::u16string& path, bool forWriting) {
     return std::fopen(NativePath(path).c_str(), forWriting ? "wb" : "rb");
 }
 
+FILE* OpenPrivateFile(const std::u16string& path) {
+    return std::fopen(NativePath(path).c_str(), "wb");
+}
+
 bool FlushFileToDisk(FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }

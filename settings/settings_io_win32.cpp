@@ -1,4 +1,5 @@
 #include <io.h>
+#include <share.h>
 #include <windows.h>
 
 #include "settings/settings_io.h"
@@ -13,6 +14,10 @@ const wchar_t* Wide(const std::u16string& text) {
 
 FILE* OpenBinaryFile(const std::u16string& path, bool forWriting) {
     return _wfopen(Wide(path), forWriting ? L"wb" : L"rb");
+}
+
+FILE* OpenPrivateFile(const std::u16string& path) {
+    return _wfsopen(Wide(path), L"wb", _SH_DENYRW);
 }
 
 bool FlushFileToDisk(FILE* file) {

@@ -70,6 +70,9 @@ void ReadKeySection(Settings* settings, LineReader* reader) {
         row.fVirt = static_cast<uint8_t>(code >> 16);
         row.key = static_cast<uint16_t>(code);
         row.cmd = static_cast<uint16_t>(HexToULong(line.c_str() + equals + 1));
+        // Key code 0 is no key: such a row (a bare "=", say) binds nothing,
+        // and must not stand in for the built-in keyboard rows.
+        if (row.key == 0) continue;
         if (row.key < 0x100) {
             keyboard.push_back(row);
         } else if (gamepad.size() < kMaxKeyRows) {

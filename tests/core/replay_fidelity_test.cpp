@@ -177,3 +177,17 @@ TEST(ReplayFidelity, PlaybackRedrawsTheLiveCanvasBitForBit) {
                                 [](uint8_t byte) { return byte != 0xFF; })); // ink was drawn
     }
 }
+
+TEST(ReplayFidelity, SmoothedStrokesReplayBitForBitAtEveryRadius) {
+    for (int32_t radius : {1, 2, 7}) {
+        SCOPED_TRACE(testing::Message() << "smoothing radius " << radius);
+        Studio studio(Pen{1024, 24, 30});
+        studio.app->settings.smoothingRadius = radius;
+        studio.DrawScript();
+        const std::vector<uint8_t> live = studio.CanvasBits();
+        studio.PlayBack();
+        const std::vector<uint8_t> played = studio.CanvasBits();
+        EXPECT_TRUE(played == live)
+            << FirstDifferences(live, played, CanvasStride(&studio.app->canvas.image), 720);
+    }
+}

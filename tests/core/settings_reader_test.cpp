@@ -137,12 +137,10 @@ TEST(SettingsSections, KeyLineEndsConfigAndStartsKeys) {
                           "[x]\n09004F=9C42\n[config]\nopacity=3\n");
     EXPECT_EQ(r.penSize(), 5);
     EXPECT_EQ(r.s.brushParams[0].penHardness, 50);
-    // In the key section "PenHardness=9" is a row: no hex digits (key 0)
-    // and command 9. "[x]" ends the section, so 09004F is never read.
-    ASSERT_EQ(r.s.keyboardKeys->count, 2);
-    EXPECT_EQ(r.s.keyboardKeys->entries[0].key, 0);
-    EXPECT_EQ(r.s.keyboardKeys->entries[0].cmd, 9);
-    EXPECT_EQ(r.s.keyboardKeys->entries[1].key, 0x4E);
+    // In the key section "PenHardness=9" is a row without hex digits (key
+    // 0), which binds nothing. "[x]" ends the section, so 09004F is never read.
+    ASSERT_EQ(r.s.keyboardKeys->count, 1);
+    EXPECT_EQ(r.s.keyboardKeys->entries[0].key, 0x4E);
     EXPECT_EQ(r.s.opacity, 3);
 
     // A "[key]" section outside "[config]" is not read.
@@ -159,10 +157,10 @@ TEST(SettingsKeys, RowsGoToTheirTablesInOrder) {
                           "000124=1AFCA\n" // command keeps its low 16 bits
                           "1F00FF=0\n"
                           "0x100041 = 0x10\n"
-                          "=0001\n"
+                          "=0001\n"        // key 0: binds nothing
                           "ABCDEF01=2\n"); // flags keep bits 16 to 23
     const KeyTable* keyboard = r.s.keyboardKeys;
-    ASSERT_EQ(keyboard->count, 5);
+    ASSERT_EQ(keyboard->count, 4);
     EXPECT_EQ(keyboard->entries[0].fVirt, kFVirtKey | kFControl);
     EXPECT_EQ(keyboard->entries[0].key, 0x4E);
     EXPECT_EQ(keyboard->entries[0].cmd, 40001);
@@ -172,9 +170,6 @@ TEST(SettingsKeys, RowsGoToTheirTablesInOrder) {
     EXPECT_EQ(keyboard->entries[3].fVirt, kFAlt);
     EXPECT_EQ(keyboard->entries[3].key, 0x41);
     EXPECT_EQ(keyboard->entries[3].cmd, 0x10);
-    EXPECT_EQ(keyboard->entries[4].fVirt, 0);
-    EXPECT_EQ(keyboard->entries[4].key, 0);
-    EXPECT_EQ(keyboard->entries[4].cmd, 1);
 
     const KeyTable* gamepad = r.s.gamepadKeys;
     ASSERT_EQ(gamepad->count, 3);
@@ -195,6 +190,16 @@ TEST(SettingsKeys, GamepadOnlySectionStillGetsTheBuiltInKeyboard) {
     EXPECT_EQ(r.s.keyboardKeys->entries[12].cmd, 40410);
     ASSERT_EQ(r.s.gamepadKeys->count, 2);
     EXPECT_EQ(r.s.gamepadKeys->entries[1].cmd, 0xAFCA);
+}
+
+TEST(SettingsKeys, ARowWithoutAKeyCodeBindsNothing) {
+    // A bare "=" (or any row whose key code reads as 0) must not become a
+    // keyboard row that stands in for the 13 built-in ones.
+    ReadSettings r(kBom + "[config]\n[key]\n=\n=9C41\nxyz=1\n000100=AFC9\n");
+    EXPECT_EQ(r.s.keyboardKeys->count, 0);
+    SupplyBuiltInKeys(&r.s);
+    EXPECT_EQ(r.s.keyboardKeys->count, kBuiltInKeyCount);
+    EXPECT_EQ(r.s.gamepadKeys->count, 1);
 }
 
 TEST(SettingsKeys, ALaterKeySectionReplacesBothTables) {

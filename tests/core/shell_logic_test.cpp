@@ -66,6 +66,11 @@ TEST(CommandArithmetic, StoredIndexesOutOfRangeAreHarmless) {
     EXPECT_EQ(TimeLimitSecondsFor(-1), 0);
     EXPECT_EQ(PlaybackFactor(1), 0.25);
     EXPECT_EQ(PlaybackFactor(9), 1.0);
+    // "WindowOpacity" 0 or past 255 would make the window invisible.
+    EXPECT_EQ(UsableWindowOpacity(200), 200);
+    EXPECT_EQ(UsableWindowOpacity(0), 128);
+    EXPECT_EQ(UsableWindowOpacity(256), 128);
+    EXPECT_EQ(UsableWindowOpacity(-5), 128);
 }
 
 namespace {

@@ -139,7 +139,7 @@ TEST(StrokeEngine, SmoothingDrainsTheHistoryAfterLiftOff) {
     f.Sample(100, 100, 0);
     for (int i = 1; i <= 6; ++i) f.Sample(100 + 4 * i, 100, 1024);
     const size_t whileDown = f.log.to.size();
-    EXPECT_EQ(whileDown, 6u);
+    EXPECT_EQ(whileDown, 7u); // a dab where the smoothed stroke starts, then 6 segments
     f.Sample(124, 100, 0);
     // The pen is up but the smoothed pressure is not yet 0: the history is
     // drained, at most 2N + 1 segments, with pressure that never rises, and the
@@ -243,9 +243,13 @@ TEST(RefreshChannel, UnionTreatsAllZeroAsEmpty) {
 TEST(StepRecorder, RecordsSmoothedSamplesUpToTheCapacity) {
     Fixture f;
     AppState* app = f.app.get();
+    app->stepLog.canvasWidth = 77;
+    app->stepLog.recordStart = 88;
     f.Sample(10, 10, 0);
     f.Sample(12, 10, 1024);
-    EXPECT_EQ(app->stepLog.stepCount, 0); // recording is off
+    EXPECT_EQ(app->stepLog.stepCount, 0); // recording is off: the header stays as it was
+    EXPECT_EQ(app->stepLog.canvasWidth, 77);
+    EXPECT_EQ(app->stepLog.recordStart, 88u);
     app->settings.recordStep = 1;
     f.scripted.clock = 5000;
     f.Sample(14, 11, 512);
@@ -269,6 +273,30 @@ TEST(StepRecorder, RecordsSmoothedSamplesUpToTheCapacity) {
     EXPECT_EQ(app->stepLog.stepCount, kMaxSteps);
     ASSERT_EQ(messages.texts().size(), 1u);
     EXPECT_EQ(messages.texts()[0], u"Step buffer is full.");
+    // Drawing goes on without a box for every further segment; once the log
+    // had room again, a full log is reported again.
+    AppendStep(app);
+    AppendStep(app);
+    EXPECT_EQ(messages.texts().size(), 1u);
+    app->stepLog.stepCount = 0;
+    AppendStep(app);
+    app->stepLog.stepCount = kMaxSteps;
+    AppendStep(app);
+    EXPECT_EQ(messages.texts().size(), 2u);
+}
+
+TEST(StepRecorder, AMouseStrokeRecordsFullPressureAndAFinalZero) {
+    Fixture f;
+    AppState* app = f.app.get();
+    app->settings.recordStep = 1;
+    const int32_t full = static_cast<int32_t>(app->stroke.maxPressure); // the mouse's pressure
+    f.Sample(10, 10, 0);
+    for (int i = 1; i <= 5; ++i) f.Sample(10 + 3 * i, 10, full);
+    f.Sample(30, 10, 0);
+    const StepLog& log = app->stepLog;
+    ASSERT_EQ(log.stepCount, 6);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(log.steps[i].pressure, 1.0f);
+    EXPECT_EQ(log.steps[5].pressure, 0.0f);
 }
 
 TEST(StepRecorder, APenLiftedWhilePanningStillEndsTheRecordedStroke) {

@@ -112,6 +112,24 @@ TEST_F(Languages, TheMenuListsTheFolderAndFollowsTheLoadedModule) {
     EXPECT_TRUE(Messages().empty());
 }
 
+TEST_F(Languages, AFailedChoiceIsNotStoredAndSwitchingFreesTheOldMenus) {
+    ASSERT_TRUE(CopyFileW((languageFolder + L"English.dll").c_str(),
+                          (languageFolder + L"English.old.dll").c_str(), FALSE));
+    Choose(L"Japanese");
+    const HMENU oldPopup = static_cast<HMENU>(app()->popupMenu), oldLanguages = languageMenu();
+    Choose(L"English");
+    EXPECT_FALSE(IsMenu(oldPopup));
+    EXPECT_FALSE(IsMenu(oldLanguages));
+    // The library goes away after the menu listed it: the choice fails.
+    ASSERT_TRUE(DeleteFileW((languageFolder + L"English.old.dll").c_str()));
+    Choose(L"English.old");
+    EXPECT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(std::wstring(reinterpret_cast<wchar_t*>(app()->settings.resourceFile)),
+              L"English.dll");
+    EXPECT_EQ(LoadedModule(), L"English.dll");
+    EXPECT_TRUE(IsMenu(static_cast<HMENU>(app()->popupMenu)));
+}
+
 TEST_F(Languages, AMissingLibraryIsReportedAndTheProgramGoesOn) {
     HMODULE before = static_cast<HMODULE>(app()->languageLibrary);
     lstrcpynW(reinterpret_cast<wchar_t*>(app()->settings.resourceFile), L"Missing.dll", kPathUnits);
