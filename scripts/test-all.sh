@@ -44,17 +44,14 @@ build() {
 
 run_ctest() { ctest --test-dir "build/$1" --output-on-failure -j1 --timeout 600; }
 
-# A virtual display for the Windows program when there is no real one.
-xvfb_pid=""
-if [ -z "${DISPLAY:-}" ]; then
-    export DISPLAY=:97
-    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    sleep 1
-fi
+# A virtual display for the Windows program when there is no real one; the
+# clean-up stops what the run left in the project's own wine prefix.
+source scripts/display.sh
+start_display || exit 1
+export WINEPREFIX="$root/.cache/wineprefix"
 cleanup() {
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_display
 }
 trap cleanup EXIT
 
