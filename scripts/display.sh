@@ -72,8 +72,8 @@ start_display() {
 
 stop_display() {
     if [ -n "$display_pid" ]; then
-        kill "$display_pid" 2>/dev/null
-        wait "$display_pid" 2>/dev/null
+        kill "$display_pid" 2>/dev/null || true
+        wait "$display_pid" 2>/dev/null || true
         # Its socket and lock file are gone only once it has exited.
         local tries
         for tries in $(seq 1 50); do
