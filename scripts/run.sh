@@ -158,13 +158,18 @@ done
 sleep_until() { sleep "$(awk -v ms="$(($1 - $(now_ms)))" 'BEGIN { print (ms > 0 ? ms / 1000 : 0) }')"; }
 sleep_until $((replay_began + drawing_took / 2))
 shot "$out/pindora-replay.png"
-sleep_until $((replay_began + drawing_took + 1000))
-shot "$session/replayed.png"
-differing=$(compare -metric AE -fuzz 25% "$out/pindora-drawing.png" "$session/replayed.png" null: 2>&1 || true)
-differing=$(printf '%.0f' "$differing" 2>/dev/null) || fail "could not compare the replay with the drawing"
+sleep_until $((replay_began + drawing_took))
+# A busy machine replays late: look again for a while before giving up.
+for _ in $(seq 1 15); do
+    shot "$session/replayed.png"
+    differing=$(compare -metric AE -fuzz 25% "$out/pindora-drawing.png" "$session/replayed.png" null: 2>&1 || true)
+    differing=$(printf '%.0f' "$differing" 2>/dev/null) || fail "could not compare the replay with the drawing"
+    [ "$differing" -lt $((drawn / 10)) ] && break
+    sleep 0.5
+done
+rm -f "$session/replayed.png"
 [ "$differing" -lt $((drawn / 10)) ] ||
     fail "the replay does not match the drawing ($differing of $drawn pixels differ)"
-rm -f "$session/replayed.png"
 
 # Close through the window: pop-up menu, "Exit". Closing saves the drawing
 # again and writes pindora.ini.

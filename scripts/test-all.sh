@@ -2,7 +2,8 @@
 # Sets up a fresh Debian machine and runs every test: the native core suite
 # (plain and under ASan + UBSan), the Windows x86_64 build and its tests under
 # wine64 on a virtual display, the Windows i686 build with its static checks,
-# the fuzzers for a bounded time, and the benchmarks (printed as ratios).
+# the two Windows downloads (zip archives), the fuzzers for a bounded time, and
+# the benchmarks (printed as ratios).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -64,6 +65,31 @@ step "win64 build" build win64
 step "win64 tests (wine64, Xvfb)" run_ctest win64
 step "win32 build" build win32
 step "win32 checks" run_ctest win32
+# The Windows downloads: exactly the program, its library, the languages, the
+# README and the licence, built for the right machine.
+check_packages() {
+    bash scripts/package.sh || return 1
+    local preset format listing status=0 unpacked
+    for preset in win64 win32; do
+        local archive="build/pindora-$preset.zip"
+        unzip -tq "$archive" >/dev/null || { echo "$archive is damaged"; status=1; continue; }
+        listing=$(unzip -Z1 "$archive" | LC_ALL=C sort | tr '\n' ' ')
+        if [ "$listing" != "pindora/ pindora/LICENSE.txt pindora/README.txt pindora/language/ pindora/language/English.dll pindora/language/Japanese.dll pindora/pindora.exe pindora/tessarub.dll " ]; then
+            echo "$archive holds: $listing"
+            status=1
+        fi
+        unpacked=$(mktemp -d)
+        unzip -q "$archive" -d "$unpacked"
+        [ "$preset" = win64 ] && format=pei-x86-64 || format=pei-i386
+        for binary in pindora.exe tessarub.dll; do
+            x86_64-w64-mingw32-objdump -f "$unpacked/pindora/$binary" | grep -q "file format $format" ||
+                { echo "$archive: $binary is not $format"; status=1; }
+        done
+        rm -rf "$unpacked"
+    done
+    return $status
+}
+step "packages" check_packages
 step "fuzz build" build fuzz
 run_fuzzers() {
     local status=0
