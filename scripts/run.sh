@@ -76,8 +76,13 @@ probe() {
     return $status
 }
 
-# Two minutes: the first start in a new wine prefix prepares it first.
-probe wait 120 || fail "the pindora window did not open within two minutes"
+# Up to two minutes: the first start in a new wine prefix prepares it first.
+opened=""
+for _ in $(seq 1 24); do
+    kill -0 "$program_pid" 2>/dev/null || fail "pindora ended before its window opened; see $log"
+    probe wait 5 && opened=1 && break
+done
+[ -n "$opened" ] || fail "the pindora window did not open within two minutes"
 probe where || fail "the probe found no window to draw in"
 read -r left top width height <<<"$probe_says"
 [ -n "${height:-}" ] || fail "the probe gave no window area ($probe_says)"
@@ -98,9 +103,9 @@ shot "$out/pindora-start.png"
 xdotool mousemove $((left + width / 2)) $((top + height / 3)) sleep 0.2 click 3 sleep 0.5 \
     key r sleep 0.3 key n sleep 0.3
 
-# Strokes: a spiral, a sun with rays and two waves, in fractions of the
-# client height (h) from its corner. Plain moves with short sleeps: a
-# synchronised move waits out the pointer grab of the drag.
+# Strokes: a spiral, a sun with rays and two waves; places in fractions of
+# the client area, sizes in fractions of its height. Plain moves with short
+# sleeps: a synchronised move waits out the pointer grab of the drag.
 strokes() {
     awk -v x0="$left" -v y0="$top" -v w="$width" -v h="$height" 'BEGIN {
         pi = 3.14159265
@@ -143,6 +148,7 @@ xdotool key ctrl+d
 for _ in $(seq 1 50); do [ -n "$(pictures)" ] && break; sleep 0.1; done
 saved=$(pictures)
 [ -n "$saved" ] || fail "quick save (Ctrl+D) wrote no picture"
+sleep 0.5 # the file appears before it is complete
 cp "$session/$saved" "$out/pindora-saved.png"
 
 # Replay (F5) at the recorded pace: the title says so; a screenshot half-way,
