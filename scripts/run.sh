@@ -101,7 +101,7 @@ shot "$out/pindora-start.png"
 
 # Recording on through the pop-up menu: right click, "Record steps", "On".
 xdotool mousemove $((left + width / 2)) $((top + height / 3)) sleep 0.2 click 3 sleep 0.5 \
-    key r sleep 0.3 key n sleep 0.3
+    key r sleep 0.3 key n sleep 0.3 || fail "xdotool could not open the pop-up menu"
 
 # Strokes: a spiral, a sun with rays and two waves; places in fractions of
 # the client area, sizes in fractions of its height. Plain moves with short
@@ -144,7 +144,7 @@ drawn=$(ink "$out/pindora-drawing.png")
 [ "$drawn" -gt 500 ] || fail "the strokes left no drawing in the window ($drawn ink pixels)"
 
 # Quick save (Ctrl+D): a picture with a time-stamped name next to the program.
-xdotool key ctrl+d
+xdotool key ctrl+d || fail "xdotool could not press Ctrl+D"
 for _ in $(seq 1 50); do [ -n "$(pictures)" ] && break; sleep 0.1; done
 saved=$(pictures)
 [ -n "$saved" ] || fail "quick save (Ctrl+D) wrote no picture"
@@ -153,7 +153,7 @@ cp "$session/$saved" "$out/pindora-saved.png"
 
 # Replay (F5) at the recorded pace: the title says so; a screenshot half-way,
 # then the end must look like the drawing.
-xdotool key F5
+xdotool key F5 || fail "xdotool could not press F5"
 replay_began=$(now_ms)
 playing=""
 for _ in $(seq 1 30); do
@@ -179,7 +179,8 @@ rm -f "$session/replayed.png"
 
 # Close through the window: pop-up menu, "Exit". Closing saves the drawing
 # again and writes pindora.ini.
-xdotool mousemove $((left + width / 2)) $((top + height / 3)) sleep 0.2 click 3 sleep 0.5 key x
+xdotool mousemove $((left + width / 2)) $((top + height / 3)) sleep 0.2 click 3 sleep 0.5 key x ||
+    fail "xdotool could not open the pop-up menu"
 probe gone 30 || fail "the window did not close from its pop-up menu"
 status=0
 wait "$program_pid" || status=$?
