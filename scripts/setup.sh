@@ -13,7 +13,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev libpng-dev zlib1g-dev
   mingw-w64 libz-mingw-w64-dev
-  wine64 xvfb xdotool x11-utils imagemagick
+  wine64 xvfb xdotool x11-utils imagemagick zip unzip
   dpkg-dev clang-format
   fonts-noto-cjk
   python3-unicorn python3-pefile

@@ -3,7 +3,8 @@
 # (plain and under ASan + UBSan), the Windows x86_64 build and its tests under
 # wine64 on a virtual display, the Windows i686 build with its static checks
 # and its worker library run in a 32-bit x86 emulator against the native
-# passes, the fuzzers for a bounded time, and the benchmarks (printed as ratios).
+# passes, the two Windows downloads (zip archives), the fuzzers for a bounded
+# time, and the benchmarks (printed as ratios).
 set -uo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,17 +46,14 @@ build() {
 
 run_ctest() { ctest --test-dir "build/$1" --output-on-failure -j1 --timeout 600; }
 
-# A virtual display for the Windows program when there is no real one.
-xvfb_pid=""
-if [ -z "${DISPLAY:-}" ]; then
-    export DISPLAY=:97
-    Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    sleep 1
-fi
+# A virtual display for the Windows program when there is no real one; the
+# clean-up stops what the run left in the project's own wine prefix.
+source scripts/display.sh
+start_display || exit 1
+export WINEPREFIX="$root/.cache/wineprefix"
 cleanup() {
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    stop_display
 }
 trap cleanup EXIT
 
@@ -74,6 +72,31 @@ run_emulated_workers() {
         build/native/tests/tessarub_band_cases
 }
 step "win32 worker library (emulated)" run_emulated_workers
+# The Windows downloads: exactly the program, its library, the languages, the
+# README and the licence, built for the right machine.
+check_packages() {
+    bash scripts/package.sh || return 1
+    local preset format listing status=0 unpacked
+    for preset in win64 win32; do
+        local archive="build/pindora-$preset.zip"
+        unzip -tq "$archive" >/dev/null || { echo "$archive is damaged"; status=1; continue; }
+        listing=$(unzip -Z1 "$archive" | LC_ALL=C sort | tr '\n' ' ')
+        if [ "$listing" != "pindora/ pindora/LICENSE.txt pindora/README.txt pindora/language/ pindora/language/English.dll pindora/language/Japanese.dll pindora/pindora.exe pindora/tessarub.dll " ]; then
+            echo "$archive holds: $listing"
+            status=1
+        fi
+        unpacked=$(mktemp -d)
+        unzip -q "$archive" -d "$unpacked"
+        [ "$preset" = win64 ] && format=pei-x86-64 || format=pei-i386
+        for binary in pindora.exe tessarub.dll; do
+            x86_64-w64-mingw32-objdump -f "$unpacked/pindora/$binary" | grep -q "file format $format" ||
+                { echo "$archive: $binary is not $format"; status=1; }
+        done
+        rm -rf "$unpacked"
+    done
+    return $status
+}
+step "packages" check_packages
 step "fuzz build" build fuzz
 run_fuzzers() {
     local status=0

@@ -6,7 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 program_dir="$1"
 probe="$2"
-source "$root/tests/shell/display.sh"
+source "$root/scripts/display.sh"
+winepath_of() { echo "Z:$(echo "$1" | tr '/' '\\')"; }
 
 work=$(mktemp -d)
 program=""

@@ -51,6 +51,19 @@ int Post(UINT message, WPARAM wParam) {
     return PostMessageW(window, message, wParam, 0) ? 0 : 1;
 }
 
+// The client area in screen pixels, "left top width height": where scripted
+// pointer input goes and what a screenshot keeps.
+int PrintClientArea() {
+    HWND window = FindProgramWindow();
+    if (!window) return 1;
+    RECT client;
+    GetClientRect(window, &client);
+    POINT corner = {0, 0};
+    ClientToScreen(window, &corner);
+    std::printf("%ld %ld %ld %ld\n", corner.x, corner.y, client.right, client.bottom);
+    return 0;
+}
+
 int PrintTitle() {
     HWND window = FindProgramWindow();
     if (!window) return 1;
@@ -150,8 +163,8 @@ int CheckDefaultSettingsFile(const char* path) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: pindora_probe wait|gone|close|command ID|title|check-ini PATH\n");
+        std::fprintf(
+            stderr, "usage: pindora_probe wait|gone|close|command ID|title|where|check-ini PATH\n");
         return 2;
     }
     std::string verb = argv[1];
@@ -160,6 +173,7 @@ int main(int argc, char** argv) {
     if (verb == "close") return Post(WM_CLOSE, 0);
     if (verb == "command" && argc > 2) return Post(WM_COMMAND, std::strtoul(argv[2], nullptr, 0));
     if (verb == "title") return PrintTitle();
+    if (verb == "where") return PrintClientArea();
     if (verb == "check-ini" && argc > 2) return CheckDefaultSettingsFile(argv[2]);
     std::fprintf(stderr, "probe: unknown verb %s\n", verb.c_str());
     return 2;
