@@ -18,6 +18,7 @@
 #include "engine/brush.h"
 #include "input/tablet_win32.h"
 #include "record/playback_host.h"
+#include "record/step_recorder.h"
 #include "settings/settings_win32.h"
 #include "view/view_paint.h"
 
@@ -49,6 +50,7 @@ HACCEL BuildAcceleratorTable(const KeyTable* keys) {
 LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     const CreateParams* params = static_cast<const CreateParams*>(create->lpCreateParams);
 
+    SetStrokeRecorder(&kStepRecorder);
     app->user32Module = LoadLibraryW(L"User32.dll");
     app->devices = DeviceState{};
     app->tabletInProximity = 0;

@@ -15,6 +15,7 @@
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
 #include "record/recovery_journal.h"
+#include "record/step_recorder.h"
 #include "settings/settings.h"
 #include "view/view_paint.h"
 
@@ -47,6 +48,7 @@ double Seconds(std::chrono::steady_clock::time_point start) {
 }
 
 void JournalShareOfAStroke(benchmark::State& state) {
+    SetStrokeRecorder(&kStepRecorder); // as the shell installs it
     SetStrokeHost(&quietHost);
     std::unique_ptr<AppState> app(new AppState());
     app->settings.bgColour = 0xFFFFFF;

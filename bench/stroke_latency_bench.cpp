@@ -12,6 +12,7 @@
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
+#include "record/step_recorder.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -28,6 +29,7 @@ const StrokeHost quietHost{
 };
 
 void StrokeLatency(benchmark::State& state) {
+    SetStrokeRecorder(&kStepRecorder); // as the shell installs it
     SetStrokeHost(&quietHost);
     std::unique_ptr<AppState> app(new AppState());
     app->settings.bgColour = 0xFFFFFF;

@@ -7,9 +7,19 @@
 #include "engine/refresh_thread.h"
 #include "engine/screen_to_canvas.h"
 #include "engine/stroke_host.h"
-#include "record/step_recorder.h"
+#include "engine/stroke_recorder.h"
 
 namespace {
+
+const StrokeRecorder* recorder = nullptr;
+
+void RecordSegment(AppState* app) {
+    if (recorder && recorder->appendStep) recorder->appendStep(app);
+}
+
+void CloseRecordedStroke(AppState* app) {
+    if (recorder && recorder->closeOpenStroke) recorder->closeOpenStroke(app);
+}
 
 Point lastOutlinePos{0, 0};
 Rect lastOutlineRect{0, 0, 0, 0};
@@ -39,7 +49,7 @@ int32_t DrawSegment(AppState* app) {
     Rect segment{0, 0, 0, 0};
     int32_t drawn = app->canvas.brush(&app->stroke, &app->canvas, &segment);
     if (drawn) {
-        AppendStep(app);
+        RecordSegment(app);
         RequestCanvasRefresh(app, &segment);
     }
     return drawn;
@@ -69,7 +79,7 @@ void DrainHistory(AppState* app) {
             KeepPlaybackPenDownRule(stroke);
             Rect segment{0, 0, 0, 0};
             app->canvas.brush(&app->stroke, &app->canvas, &segment);
-            AppendStep(app);
+            RecordSegment(app);
             RequestCanvasRefresh(app, &segment);
         }
         PushHistory(stroke);
@@ -186,7 +196,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
         view->canvasToClient(view->canvas, view, &x, &y);
         app->canvas.strokeActive = host->mayStartStroke(app->mainWindow, Point{x, y}) ? 1 : 0;
         if (app->canvas.strokeActive) {
-            CloseOpenStroke(app);
+            CloseRecordedStroke(app);
             BeginStroke(stroke);
             DrawStrokeStart(app);
         }
@@ -203,4 +213,12 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
     MoveOutline(app);
     if (IsStrokeEnding(app)) app->canvas.strokeActive = 0;
     return 0;
+}
+
+void SetStrokeRecorder(const StrokeRecorder* installed) {
+    recorder = installed;
+}
+
+const StrokeRecorder* TheStrokeRecorder() {
+    return recorder;
 }

@@ -72,3 +72,5 @@ int32_t CloseOpenStroke(AppState* app) {
     AppendJournalStep(kJournalLogged, *step, CurrentPen(app), now);
     return 0;
 }
+
+const StrokeRecorder kStepRecorder = {AppendStep, CloseOpenStroke};

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/app_state.h"
+#include "engine/stroke_recorder.h"
 
 // Appends the smoothed sample as a step when recording is on. Returns 0.
 int32_t AppendStep(AppState* app);
@@ -11,3 +12,6 @@ int32_t AppendStep(AppState* app);
 // pen was lifted while its samples were not drawn, e.g. with Space held)
 // gets a pen-up step first, so that a replay does not join the strokes.
 int32_t CloseOpenStroke(AppState* app);
+
+// The recorder the shell installs into the stroke engine.
+extern const StrokeRecorder kStepRecorder;

@@ -5,9 +5,21 @@
 #include <filesystem>
 #include <random>
 
+#include <gtest/gtest.h>
+
 #include "base/report.h"
+#include "record/step_recorder.h"
 
 namespace {
+// The shell installs the recorder into the stroke engine at start-up; the
+// core tests start with it installed the same way.
+class RecorderEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { SetStrokeRecorder(&kStepRecorder); }
+};
+::testing::Environment* const recorderEnvironment =
+    ::testing::AddGlobalTestEnvironment(new RecorderEnvironment());
+
 std::vector<std::u16string> captured;
 void CaptureSink(const char16_t* text) {
     captured.emplace_back(text);
