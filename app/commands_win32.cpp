@@ -5,6 +5,7 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "base/commands.h"
 #include "engine/brush.h"
@@ -25,16 +26,6 @@ void MoveCheckMark(AppState* app, UINT previous, UINT next) {
     CheckMenuItem(menu, previous, MF_BYCOMMAND | MF_UNCHECKED);
     CheckMenuItem(menu, next, MF_BYCOMMAND | MF_CHECKED);
 }
-
-class WaitCursor {
-  public:
-    WaitCursor()
-        : previous_(SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)))) {}
-    ~WaitCursor() { SetCursor(previous_); }
-
-  private:
-    HCURSOR previous_;
-};
 
 ViewState* View(AppState* app) {
     return &app->viewHost.view;
@@ -58,7 +49,7 @@ void RotateTo(AppState* app, HWND window, int32_t angle) {
 void RotateStep(AppState* app, HWND window, float degrees) {
     WaitCursor wait;
     WaitForRotatePreview(app, 10);
-    SendMessageW(window, WM_PAINT, 0, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     app->rotating = 0;
     StepViewAngle(View(app), degrees);
     InvalidateRect(window, nullptr, FALSE);
@@ -82,85 +73,125 @@ void SetPenSize(AppState* app, HWND window, int32_t size) {
 
 } // namespace
 
-LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
-    const UINT command = LOWORD(wParam);
-    app->mouseBlocked = 0;
-    // A dirty update still rendering with the old view must land before the
-    // view bitmaps change under it.
-    WaitForRefreshIdle(app);
-    if (HandleLanguageChoice(app, command)) return 0;
-    ViewState* view = View(app);
+namespace {
 
+// The numbered ranges: zoom levels, right angles, time limits, playback
+// speeds and the two recording items.
+bool OnRangeCommand(AppState* app, HWND window, UINT command) {
     if (command >= kZoomTo && command < kZoomTo + kZoomLevels) {
         ZoomTo(app, window, static_cast<int>(command - kZoomTo));
-        return 0;
-    }
-    if (command >= kRotateTo && command < kRotateTo + 4) {
+    } else if (command >= kRotateTo && command < kRotateTo + 4) {
         RotateTo(app, window, static_cast<int32_t>(command - kRotateTo) * 90);
-        return 0;
-    }
-    if (command >= kSetTimeLimit && command < kSetTimeLimit + kTimeLimits) {
+    } else if (command >= kSetTimeLimit && command < kSetTimeLimit + kTimeLimits) {
         MoveCheckMark(app, TimeLimitCommand(app->settings.timeLimitIndex), command);
         SetTimeLimit(app, static_cast<int32_t>(command - kSetTimeLimit));
-        return 0;
-    }
-    if (command >= kSetPlaybackSpeed && command < kSetPlaybackSpeed + kPlaybackSpeeds) {
+    } else if (command >= kSetPlaybackSpeed && command < kSetPlaybackSpeed + kPlaybackSpeeds) {
         MoveCheckMark(app, kSetPlaybackSpeed + static_cast<UINT>(app->settings.speedIndex),
                       command);
         SetPlaybackSpeed(app, static_cast<int32_t>(command - kSetPlaybackSpeed));
-        return 0;
-    }
-    if (command == kToggleRecordStep || command == kToggleRecordStep + 1) {
+    } else if (command == kToggleRecordStep || command == kToggleRecordStep + 1) {
         app->settings.recordStep = app->settings.recordStep ? 0 : 1;
         MoveCheckMark(app, kToggleRecordStep + (app->settings.recordStep ? 0 : 1),
                       kToggleRecordStep + app->settings.recordStep);
-        return 0;
+    } else {
+        return false;
     }
+    return true;
+}
+
+// Pictures and the program: new, the saves, exit and about.
+bool OnFileCommand(AppState* app, HWND window, UINT command) {
     switch (command) {
     case kNewDrawing:
         NewDrawing(app);
-        break;
+        return true;
     case kSaveAs:
         SaveAs(app);
-        break;
+        return true;
     case kQuickSave:
         QuickSave(app);
-        break;
+        return true;
     case kSaveCopyAs:
         SaveCopyAs(app);
-        break;
+        return true;
     case kExit:
         SendMessageW(window, WM_CLOSE, 0, 0);
-        break;
+        return true;
+    case kAbout:
+        ShellAboutW(window, L"pindora", L"pindora version 0.1",
+                    reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)));
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The view: refresh, repaint, mirror, sub-pixel, fit, zoom and turn steps.
+bool OnViewCommand(AppState* app, HWND window, UINT command) {
+    ViewState* view = View(app);
+    switch (command) {
     case kRefreshCommand:
         RefreshView(view);
-        InvalidateRect(window, nullptr, FALSE);
         break;
     case kRepaintCommand:
         RepaintView(view);
-        InvalidateRect(window, nullptr, FALSE);
-        break;
-    case kSelectBrush:
-        MoveCheckMark(app, kSelectBrush + app->settings.brushIndex, kSelectBrush);
-        app->settings.brushIndex = 0;
-        app->canvas.brush = LookupBrush(0);
         break;
     case kMirror: {
         WaitCursor wait;
         ToggleViewMirror(view);
-        InvalidateRect(window, nullptr, FALSE);
         break;
     }
     case kToggleSubPixel: {
         app->settings.subPixel = app->settings.subPixel ? 0 : 1;
-        int32_t level = ZoomLevelIndex(view->scale);
+        const int32_t level = ZoomLevelIndex(view->scale);
         if (level >= 0)
             view->pixelRenderer =
                 SelectBlockReducer(static_cast<uint32_t>(level), app->settings.subPixel);
         RefreshView(view);
-        InvalidateRect(window, nullptr, FALSE);
         break;
     }
+    case kFitToWindow:
+        FitViewToWindow(view);
+        UpdateTitle(app);
+        break;
+    case kZoomIn:
+    case kZoomOut: {
+        const uint16_t next =
+            command == kZoomIn ? ZoomInCommand(view->scale) : ZoomOutCommand(view->scale);
+        if (next) SendMessageW(window, WM_COMMAND, next, 0);
+        return true;
+    }
+    case kRotateRight:
+    case kRotateLeft:
+        RotateTo(app, window,
+                 command == kRotateRight ? RotateRightAngle(view->rotation)
+                                         : RotateLeftAngle(view->rotation));
+        return true;
+    case kRotateStepRight:
+    case kRotateStepLeft:
+        RotateStep(app, window, command == kRotateStepRight ? 15.0f : -15.0f);
+        return true;
+    default:
+        return false;
+    }
+    InvalidateRect(window, nullptr, FALSE);
+    return true;
+}
+
+// The pen and the window: brush choice, pen size, window opacity.
+bool OnPenCommand(AppState* app, HWND window, UINT command) {
+    switch (command) {
+    case kSelectBrush:
+        MoveCheckMark(app, kSelectBrush + app->settings.brushIndex, kSelectBrush);
+        app->settings.brushIndex = 0;
+        app->canvas.brush = LookupBrush(0);
+        return true;
+    case kPenSmaller:
+        SetPenSize(app, window, PenSmallerSize(app->settings.brushParams[0].penSize));
+        return true;
+    case kPenLarger:
+        SetPenSize(app, window, PenLargerSize(app->settings.brushParams[0].penSize));
+        return true;
     case kToggleWindowOpacity:
         app->settings.windowOpacityOn = app->settings.windowOpacityOn ? 0 : 1;
         if (app->settings.windowOpacityOn)
@@ -168,44 +199,25 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
         else
             SetWindowLongPtrW(window, GWL_EXSTYLE,
                               GetWindowLongPtrW(window, GWL_EXSTYLE) & ~WS_EX_LAYERED);
-        break;
-    case kAbout:
-        ShellAboutW(window, L"pindora", L"pindora version 0.1",
-                    reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON)));
-        break;
-    case kFitToWindow:
-        FitViewToWindow(view);
-        InvalidateRect(window, nullptr, FALSE);
-        UpdateTitle(app);
-        break;
-    case kZoomIn:
-    case kZoomOut: {
-        uint16_t next =
-            command == kZoomIn ? ZoomInCommand(view->scale) : ZoomOutCommand(view->scale);
-        if (next) SendMessageW(window, WM_COMMAND, next, 0);
-        break;
-    }
-    case kRotateRight:
-    case kRotateLeft:
-        RotateTo(app, window,
-                 command == kRotateRight ? RotateRightAngle(view->rotation)
-                                         : RotateLeftAngle(view->rotation));
-        break;
-    case kPenSmaller:
-        SetPenSize(app, window, PenSmallerSize(app->settings.brushParams[0].penSize));
-        break;
-    case kPenLarger:
-        SetPenSize(app, window, PenLargerSize(app->settings.brushParams[0].penSize));
-        break;
-    case kRotateStepRight:
-        RotateStep(app, window, 15.0f);
-        break;
-    case kRotateStepLeft:
-        RotateStep(app, window, -15.0f);
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
+}
+
+} // namespace
+
+LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
+    const UINT command = LOWORD(wParam);
+    app->mouseBlocked = 0;
+    // A dirty update still rendering with the old view must land before the
+    // view bitmaps change under it.
+    WaitForRefreshIdle(app);
+    if (HandleLanguageChoice(app, command)) return 0;
+    if (OnRangeCommand(app, window, command)) return 0;
+    if (OnFileCommand(app, window, command)) return 0;
+    if (OnViewCommand(app, window, command)) return 0;
+    OnPenCommand(app, window, command);
     return 0;
 }
 

@@ -1,6 +1,6 @@
 // Keyboard: the gesture modifier keys (Space, Ctrl, Shift), F5, and focus.
-#include "app/shell_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/shell_win32.h"
 
 namespace {
 

@@ -65,8 +65,8 @@ int32_t LoadLanguage(AppState* app) {
         ShowErrorMessage(reinterpret_cast<const char16_t*>(path.c_str()));
         return 1;
     }
-    if (app->languageLibrary) FreeLibrary(static_cast<HMODULE>(app->languageLibrary));
-    app->languageLibrary = library;
+    if (app->languageLibrary) FreeLibrary(AsModule(app->languageLibrary));
+    app->languageLibrary = ModuleFrom(library);
     DestroyLanguageMenus(app);
     loadedMenu = LoadMenuW(library, L"POPUP_MENU");
     app->popupMenu = loadedMenu ? GetSubMenu(loadedMenu, 0) : nullptr;
@@ -102,7 +102,7 @@ HMENU BuildLanguageMenu(AppState*) {
 const wchar_t* LoadText(AppState* app, UINT id) {
     textBuffer[0] = L'\0';
     if (!app->languageLibrary ||
-        LoadStringW(static_cast<HMODULE>(app->languageLibrary), id, textBuffer, 1024) <= 0)
+        LoadStringW(AsModule(app->languageLibrary), id, textBuffer, 1024) <= 0)
         wcsncpy(textBuffer, FallbackText(id), 1023);
     return textBuffer;
 }
@@ -128,7 +128,7 @@ bool HandleLanguageChoice(AppState* app, UINT command) {
 void MarkLoadedLanguage(AppState* app, HMENU menu) {
     wchar_t modulePath[MAX_PATH] = L"";
     if (app->languageLibrary)
-        GetModuleFileNameW(static_cast<HMODULE>(app->languageLibrary), modulePath, MAX_PATH);
+        GetModuleFileNameW(AsModule(app->languageLibrary), modulePath, MAX_PATH);
     wchar_t drive[_MAX_DRIVE], directory[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
     _wsplitpath_s(modulePath, drive, _MAX_DRIVE, directory, _MAX_DIR, name, _MAX_FNAME, extension,
                   _MAX_EXT);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "base/app_state.h"
+#include "base/native_handles_win32.h"
 #include "canvas/canvas.h"
 #include "canvas/dib_surface.h"
 #include "settings/settings.h"

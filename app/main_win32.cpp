@@ -2,26 +2,20 @@
 // accelerator-aware message loop.
 #include <windows.h>
 
-#include <objbase.h>
-#include <ole2.h>
-
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int showState) {
     if (!previous && !RegisterMainWindowClass(instance)) return 0;
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    OleInitialize(nullptr);
+    // Uninitialised when the loop has ended and the window is gone.
+    ScopedOle ole;
 
     // The window procedure stores the table it builds at creation here; the
     // loop reads it for every message so that it takes effect at once.
     HACCEL accelerator = nullptr;
     CreateParams params{&accelerator, commandLine};
     HWND window = CreateMainWindow(instance, &params);
-    if (!window) {
-        OleUninitialize();
-        CoUninitialize();
-        return 0;
-    }
+    if (!window) return 0;
     ShowWindow(window, showState);
     UpdateWindow(window);
 
@@ -32,7 +26,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, i
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    CoUninitialize();
     // A failing loop (-1) has no quit message to take the code from.
     return got == 0 ? static_cast<int>(message.wParam) : 1;
 }

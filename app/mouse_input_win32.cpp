@@ -2,6 +2,7 @@
 // wheel and the pop-up menu.
 #include <windowsx.h>
 
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "base/commands.h"
 #include "engine/pointer_input.h"
@@ -81,15 +82,14 @@ void RereadGestureKeys(AppState* app) {
 // The end of either drag: wait for its preview and the refresh thread, show
 // the last preview frame, then apply the real turn or zoom.
 void FinishDrag(AppState* app, HWND window, int x, int y, uint32_t sleepMs) {
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+    WaitCursor wait;
     const bool rotation = app->rotating != 0;
     if (rotation)
         WaitForRotatePreview(app, sleepMs);
     else
         WaitForZoomPreview(app, 0);
     WaitForRefreshIdle(app);
-    InvalidateRect(window, nullptr, FALSE);
-    SendMessageW(window, WM_PAINT, 0, 0);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     if (rotation) {
         app->rotating = 0;
         EndRotateDrag(View(app), DragTurnDegrees(app->rotateStartAngle, AngleAt(app, x, y)));
@@ -99,7 +99,6 @@ void FinishDrag(AppState* app, HWND window, int x, int y, uint32_t sleepMs) {
         UpdateTitle(app);
     }
     InvalidateRect(window, nullptr, FALSE);
-    SetCursor(previous);
     RereadGestureKeys(app);
     app->dragAnchor = Point{x, y};
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/language_win32.h"
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "base/commands.h"
 #include "base/report.h"
@@ -128,7 +129,7 @@ BOOL RunSaveDialog(AppState*) {
 }
 
 int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+    WaitCursor wait;
     const CanvasImage* image = &app->canvas.image;
     int32_t result = 0;
     if (!image->bits) {
@@ -175,7 +176,6 @@ int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
         }
         if (result == 0) MarkJournalSaved(timeGetTime());
     }
-    SetCursor(previous);
     return result;
 }
 

@@ -3,8 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "base/commands.h"
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
+#include "base/commands.h"
 #include "record/recovery_replay.h"
 #include "settings/settings_io.h"
 
@@ -42,7 +43,7 @@ void OfferRecovery(AppState* app, HWND window) {
         RestartJournal(app->canvas.image.width, app->canvas.image.height);
         return;
     }
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
+    WaitCursor wait;
     // A canvas that cannot be made leaves the journal on disk for the next start.
     if (ReplayJournal(app, *content) == 0) {
         SendMessageW(window, WM_COMMAND, kZoomTo + 1, 0); // scale 8
@@ -51,5 +52,4 @@ void OfferRecovery(AppState* app, HWND window) {
         InvalidateRect(window, nullptr, FALSE);
         UpdateTitle(app);
     }
-    SetCursor(previous);
 }

@@ -10,6 +10,7 @@
 
 #include "base/app_state.h"
 #include "base/command_ids.h"
+#include "base/native_handles_win32.h"
 #include "canvas/canvas.h"
 #include "canvas/dib_surface.h"
 #include "settings/settings.h"

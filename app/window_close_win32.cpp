@@ -44,13 +44,11 @@ LRESULT OnClose(AppState* app, HWND window) {
         DestroyAcceleratorTable(static_cast<HACCEL>(*app->acceleratorSlot));
         *app->acceleratorSlot = nullptr;
     }
-    if (app->languageLibrary) FreeLibrary(static_cast<HMODULE>(app->languageLibrary));
+    if (app->languageLibrary) FreeLibrary(AsModule(app->languageLibrary));
     app->languageLibrary = nullptr;
     ShutDownTablet(app);
-    if (app->user32Module) FreeLibrary(static_cast<HMODULE>(app->user32Module));
+    if (app->user32Module) FreeLibrary(AsModule(app->user32Module));
     app->user32Module = nullptr;
-    OleUninitialize();
-    CoUninitialize();
     DestroyWindow(window);
     return 0;
 }

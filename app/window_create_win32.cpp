@@ -51,13 +51,13 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     const CreateParams* params = static_cast<const CreateParams*>(create->lpCreateParams);
 
     SetStrokeRecorder(&kStepRecorder);
-    app->user32Module = LoadLibraryW(L"User32.dll");
+    app->user32Module = ModuleFrom(LoadLibraryW(L"User32.dll"));
     app->devices = DeviceState{};
     app->tabletInProximity = 0;
     app->loadedWithSteps = 0;
     if (app->user32Module) {
         auto registerTouch = reinterpret_cast<RegisterTouchWindowFunction>(reinterpret_cast<void*>(
-            GetProcAddress(static_cast<HMODULE>(app->user32Module), "RegisterTouchWindow")));
+            GetProcAddress(AsModule(app->user32Module), "RegisterTouchWindow")));
         if (registerTouch) registerTouch(window, 0);
     }
     EnterProgramFolder();

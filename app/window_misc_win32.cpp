@@ -8,6 +8,7 @@
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
 #include "app/recovery_win32.h"
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
 #include "canvas/dib_surface.h"
@@ -51,15 +52,15 @@ void DrawBrushOutline(AppState* app, HDC target) {
     GetClientRect(MainWindow(app), &client);
     if (!PtInRect(&client, cursor)) return;
     const int32_t half = diameter / 2;
-    HGDIOBJ oldBrush = SelectObject(target, GetStockObject(NULL_BRUSH));
-    HGDIOBJ oldPen = SelectObject(target, GetStockObject(WHITE_PEN));
-    Ellipse(target, centre.x - half - 1, centre.y - half - 1, centre.x - half + diameter + 1,
-            centre.y - half + diameter + 1);
-    SelectObject(target, GetStockObject(BLACK_PEN));
+    ScopedSelection hollow(target, GetStockObject(NULL_BRUSH));
+    {
+        ScopedSelection ring(target, GetStockObject(WHITE_PEN));
+        Ellipse(target, centre.x - half - 1, centre.y - half - 1, centre.x - half + diameter + 1,
+                centre.y - half + diameter + 1);
+    }
+    ScopedSelection circle(target, GetStockObject(BLACK_PEN));
     Ellipse(target, centre.x - half, centre.y - half, centre.x - half + diameter,
             centre.y - half + diameter);
-    SelectObject(target, oldPen);
-    SelectObject(target, oldBrush);
 }
 
 LRESULT OnPaint(AppState* app, HWND window) {

@@ -31,9 +31,9 @@ struct AppState {
 
     // The shell's own fields.
     GdiHandle* acceleratorSlot;
-    GdiHandle user32Module;
+    ModuleHandle user32Module;
     GdiHandle savedInputContext;
-    GdiHandle languageLibrary;
+    ModuleHandle languageLibrary;
     GdiHandle languageMenu;
     GdiHandle popupMenu;
     int32_t panKeyDown;

@@ -28,8 +28,15 @@ struct BitmapInfoHeader {
 static_assert(sizeof(RgbQuad) == 4, "colour-table entry is 4 bytes");
 static_assert(sizeof(BitmapInfoHeader) == 40, "bitmap header is 40 bytes");
 
-// A GDI object handle (HBITMAP, HDC, HWND) as the portable code carries it.
-using GdiHandle = void*;
+// Native handles as the portable code carries them, one type per kind, so
+// that a module cannot be passed where an event or a thread is meant.
+using GdiHandle = void*; // windows, device contexts, bitmaps, menus, accelerators
+struct ModuleObject;
+using ModuleHandle = ModuleObject*; // a loaded library
+struct EventObject;
+using EventHandle = EventObject*; // a wake-up event
+struct ThreadObject;
+using ThreadHandle = ThreadObject*; // a thread to join
 
 struct Rect {
     int32_t left;

@@ -9,8 +9,8 @@
 struct DeviceState {
     GdiHandle tabletContext;
     int32_t orientationFixed;
-    GdiHandle wintabModule;
-    GdiHandle multiTouchModule;
+    ModuleHandle wintabModule;
+    ModuleHandle multiTouchModule;
     uint32_t firstContact;
     uint32_t secondContact;
     Point firstContactPos;

@@ -7,5 +7,5 @@
 struct ViewHost {
     GdiHandle window;
     ViewState view;
-    GdiHandle refreshEvent;
+    EventHandle refreshEvent;
 };

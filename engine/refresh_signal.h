@@ -4,12 +4,12 @@
 #include "base/bitmap_types.h"
 
 // An auto-reset event, created signalled.
-GdiHandle CreateRefreshEvent();
-void SignalRefreshEvent(GdiHandle event);
-void WaitRefreshEvent(GdiHandle event);
-void DestroyRefreshEvent(GdiHandle event);
+EventHandle CreateRefreshEvent();
+void SignalRefreshEvent(EventHandle event);
+void WaitRefreshEvent(EventHandle event);
+void DestroyRefreshEvent(EventHandle event);
 
 // Starts routine(argument) on a new thread; null when it cannot be started.
-GdiHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument);
-void JoinRefreshThreadRoutine(GdiHandle thread);
+ThreadHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument);
+void JoinRefreshThreadRoutine(ThreadHandle thread);
 void YieldRefreshWait();

@@ -4,44 +4,46 @@
 
 #include "engine/refresh_signal.h"
 
-namespace {
-struct Event {
+// The portable build's event and thread behind the opaque handles.
+struct EventObject {
     std::mutex mutex;
     std::condition_variable wake;
     bool signalled = true;
 };
-} // namespace
 
-GdiHandle CreateRefreshEvent() {
-    return new Event();
+struct ThreadObject {
+    std::thread thread;
+};
+
+EventHandle CreateRefreshEvent() {
+    return new EventObject();
 }
 
-void SignalRefreshEvent(GdiHandle handle) {
-    Event* event = static_cast<Event*>(handle);
+void SignalRefreshEvent(EventHandle handle) {
+    EventObject* event = handle;
     std::lock_guard<std::mutex> hold(event->mutex);
     event->signalled = true;
     event->wake.notify_one();
 }
 
-void WaitRefreshEvent(GdiHandle handle) {
-    Event* event = static_cast<Event*>(handle);
+void WaitRefreshEvent(EventHandle handle) {
+    EventObject* event = handle;
     std::unique_lock<std::mutex> hold(event->mutex);
     event->wake.wait(hold, [event] { return event->signalled; });
     event->signalled = false;
 }
 
-void DestroyRefreshEvent(GdiHandle handle) {
-    delete static_cast<Event*>(handle);
+void DestroyRefreshEvent(EventHandle handle) {
+    delete handle;
 }
 
-GdiHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument) {
-    return new std::thread(routine, argument);
+ThreadHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument) {
+    return new ThreadObject{std::thread(routine, argument)};
 }
 
-void JoinRefreshThreadRoutine(GdiHandle handle) {
-    std::thread* thread = static_cast<std::thread*>(handle);
-    thread->join();
-    delete thread;
+void JoinRefreshThreadRoutine(ThreadHandle handle) {
+    handle->thread.join();
+    delete handle;
 }
 
 void YieldRefreshWait() {

@@ -2,17 +2,17 @@
 
 #include "engine/refresh_signal.h"
 
-GdiHandle CreateRefreshEvent() {
-    return CreateEventW(nullptr, FALSE, TRUE, nullptr);
+EventHandle CreateRefreshEvent() {
+    return reinterpret_cast<EventHandle>(CreateEventW(nullptr, FALSE, TRUE, nullptr));
 }
-void SignalRefreshEvent(GdiHandle event) {
-    SetEvent(static_cast<HANDLE>(event));
+void SignalRefreshEvent(EventHandle event) {
+    SetEvent(reinterpret_cast<HANDLE>(event));
 }
-void WaitRefreshEvent(GdiHandle event) {
-    WaitForSingleObject(static_cast<HANDLE>(event), INFINITE);
+void WaitRefreshEvent(EventHandle event) {
+    WaitForSingleObject(reinterpret_cast<HANDLE>(event), INFINITE);
 }
-void DestroyRefreshEvent(GdiHandle event) {
-    CloseHandle(static_cast<HANDLE>(event));
+void DestroyRefreshEvent(EventHandle event) {
+    CloseHandle(reinterpret_cast<HANDLE>(event));
 }
 
 namespace {
@@ -28,16 +28,16 @@ DWORD WINAPI Trampoline(void* parameter) {
 }
 } // namespace
 
-GdiHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument) {
+ThreadHandle StartRefreshThreadRoutine(void (*routine)(void*), void* argument) {
     Start* start = new Start{routine, argument};
     HANDLE thread = CreateThread(nullptr, 0, Trampoline, start, 0, nullptr);
     if (!thread) delete start;
-    return thread;
+    return reinterpret_cast<ThreadHandle>(thread);
 }
 
-void JoinRefreshThreadRoutine(GdiHandle thread) {
-    WaitForSingleObject(static_cast<HANDLE>(thread), INFINITE);
-    CloseHandle(static_cast<HANDLE>(thread));
+void JoinRefreshThreadRoutine(ThreadHandle thread) {
+    WaitForSingleObject(reinterpret_cast<HANDLE>(thread), INFINITE);
+    CloseHandle(reinterpret_cast<HANDLE>(thread));
 }
 
 void YieldRefreshWait() {

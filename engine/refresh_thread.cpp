@@ -11,7 +11,7 @@ namespace {
 
 // Shared by the window thread and the refresh thread under the view's lock.
 struct RefreshChannel {
-    GdiHandle* event;
+    EventHandle* event;
     int32_t* busy;
     int32_t* frameReady;
     Rect* readyRect;
@@ -20,7 +20,7 @@ struct RefreshChannel {
     Rect workRect;
     Rect pendingRect;
     ViewLock* lock;
-    GdiHandle thread;
+    ThreadHandle thread;
     bool stopRequested;
 };
 

@@ -29,6 +29,6 @@ int32_t SetUpTablet(HWND, AppState* app, Settings* settings) {
 void ShutDownTablet(AppState* app) {
     if (!app->devices.tabletContext) return;
     app->devices.tabletContext = nullptr;
-    if (app->devices.wintabModule) FreeLibrary(static_cast<HMODULE>(app->devices.wintabModule));
+    if (app->devices.wintabModule) FreeLibrary(AsModule(app->devices.wintabModule));
     app->devices.wintabModule = nullptr;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/app_state.h"
+#include "base/native_handles_win32.h"
 
 // 0 when the tablet library was found and its context opened, 1 when not
 // (pen input then comes from pointer messages and the mouse).

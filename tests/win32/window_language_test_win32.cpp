@@ -47,7 +47,7 @@ class Languages : public ::testing::Test {
     }
     std::wstring LoadedModule() {
         wchar_t path[MAX_PATH] = L"";
-        GetModuleFileNameW(static_cast<HMODULE>(app()->languageLibrary), path, MAX_PATH);
+        GetModuleFileNameW(AsModule(app()->languageLibrary), path, MAX_PATH);
         std::wstring text = path;
         return text.substr(text.find_last_of(L"\\/") + 1);
     }
@@ -131,13 +131,13 @@ TEST_F(Languages, AFailedChoiceIsNotStoredAndSwitchingFreesTheOldMenus) {
 }
 
 TEST_F(Languages, AMissingLibraryIsReportedAndTheProgramGoesOn) {
-    HMODULE before = static_cast<HMODULE>(app()->languageLibrary);
+    HMODULE before = AsModule(app()->languageLibrary);
     lstrcpynW(reinterpret_cast<wchar_t*>(app()->settings.resourceFile), L"Missing.dll", kPathUnits);
     EXPECT_EQ(LoadLanguage(app()), 1);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[0], L"Can't load language dll.");
     EXPECT_NE(Messages()[1].find(L"language\\Missing.dll"), std::wstring::npos);
-    EXPECT_EQ(app()->languageLibrary, before); // the menus and texts stay usable
+    EXPECT_EQ(AsModule(app()->languageLibrary), before); // the menus and texts stay usable
     EXPECT_TRUE(IsWindow(window));
     lstrcpynW(reinterpret_cast<wchar_t*>(app()->settings.resourceFile), L"English.dll", kPathUnits);
 }
