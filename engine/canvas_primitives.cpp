@@ -62,10 +62,10 @@ inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t width,
 // conversion. The argument order of max sends NaN to -1.
 inline int32_t FloorColumn(double x, int32_t width) {
     x = std::min(std::max(-1.0, x), static_cast<double>(width));
-    // floor by truncation, one less below a negative fraction: exact on this
-    // range and much shorter than the general floor without SSE4.1.
-    const int32_t truncated = static_cast<int32_t>(x);
-    return truncated - (x < static_cast<double>(truncated) ? 1 : 0);
+    // On this range floor is truncation, except that every x below 0 lies in
+    // [-1, 0) and gives -1: exact, and far shorter than the general floor
+    // without SSE4.1.
+    return x < 0.0 ? -1 : static_cast<int32_t>(x);
 }
 
 inline bool Finite(float a, float b) {
