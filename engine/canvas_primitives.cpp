@@ -123,15 +123,18 @@ EdgeChain StartChain(const FloatPoint* points, int32_t count, int32_t top, int32
 }
 
 // Moves the chain on until its current edge ends at or below row centre v.
-void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
-    bool moved = false;
+void MoveChainOn(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
     while (points[chain->to].y < v && chain->stepsLeft > 0) {
         chain->from = chain->to;
         chain->to = Wrap(chain->to + chain->direction, count);
         --chain->stepsLeft;
-        moved = true;
     }
-    if (moved) TakeEdge(chain, points);
+    TakeEdge(chain, points);
+}
+
+// Most rows stay on the current edges: that test alone is inline.
+inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
+    if (points[chain->to].y < v && chain->stepsLeft > 0) MoveChainOn(chain, points, count, v);
 }
 
 double CrossingX(const EdgeChain& chain, const FloatPoint* points, double v) {
