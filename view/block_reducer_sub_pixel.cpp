@@ -11,9 +11,7 @@
 // last block sees the row's last column after it. A region's edge is the
 // canvas edge or lies outside the rectangle the caller copies, so repeating
 // the edge adds no coloured fringe there.
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "view/block_reducer_bits.h"
 #include "view/block_reducer_list.h"
@@ -80,60 +78,11 @@ inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) 
     AddCounts<B>(blue, sums.hi[2] + w, sums.lo[2] + w);
 }
 
-// Drawings are mostly paper: a word whose windows (itself and its two
-// neighbours) are all paper, or all ink, in every row of a block row has the
-// colour of every other such word, with nothing to count.
-// Folds one row into the AND and OR of the block row's columns.
-void MergeRow(const uint32_t* ext, size_t count, uint32_t* allSet, uint32_t* anySet) {
-    size_t i = 0;
-    for (; i + kLanes <= count; i += kLanes) {
-        WordLanes x = LoadAs<WordLanes>(ext + i);
-        StoreAs(allSet + i, LoadAs<WordLanes>(allSet + i) & x);
-        StoreAs(anySet + i, LoadAs<WordLanes>(anySet + i) | x);
-    }
-    for (; i < count; ++i) {
-        allSet[i] &= ext[i];
-        anySet[i] |= ext[i];
-    }
-}
-
-// Marks each group of kLanes words that holds a mixed word, from the AND
-// and OR of the block row's columns (stand-in words included): its sums must
-// be added. The words of the other groups are each all paper or all ink.
-void MarkMixedGroups(const uint32_t* allSet, const uint32_t* anySet, int32_t words,
-                     uint8_t* groupMixed) {
-    int32_t w = 0;
-    for (; w + kLanes <= words; w += kLanes) {
-        WordLanes all = LoadAs<WordLanes>(allSet + w) & LoadAs<WordLanes>(allSet + w + 1) &
-                        LoadAs<WordLanes>(allSet + w + 2);
-        WordLanes any = LoadAs<WordLanes>(anySet + w) | LoadAs<WordLanes>(anySet + w + 1) |
-                        LoadAs<WordLanes>(anySet + w + 2);
-        // A word is mixed unless all its bits are set in every row or none is.
-        WordLanes mixed = (all != ~0u) & (any != 0u);
-        uint32_t folded = 0;
-        for (int32_t lane = 0; lane < kLanes; ++lane)
-            folded |= LoadAs<uint32_t>(reinterpret_cast<const uint32_t*>(&mixed) + lane);
-        groupMixed[w / kLanes] = folded != 0;
-    }
-    if (w < words) {
-        uint32_t folded = 0;
-        for (; w < words; ++w)
-            folded |= (allSet[w] & allSet[w + 1] & allSet[w + 2]) != ~0u &&
-                      (anySet[w] | anySet[w + 1] | anySet[w + 2]) != 0u;
-        groupMixed[(w - 1) / kLanes] = folded != 0;
-    }
-}
-
-// Adds one row's windows to the sums of the groups that hold a mixed word;
-// the words of those groups all count as mixed from then on.
 template <int B, int S>
-void AccumulateRow(const uint32_t* ext, int32_t words, const uint8_t* groupMixed,
-                   const ChannelSums& sums) {
+void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) {
     int32_t w = 0;
-    for (; w + kLanes <= words; w += kLanes)
-        if (groupMixed[w / kLanes]) AddWindows<B, S, WordLanes>(ext, w, sums);
-    for (; w < words; ++w)
-        if (groupMixed[w / kLanes]) AddWindows<B, S, uint32_t>(ext, w, sums);
+    for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
+    for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
 }
 
 // Each channel's ramp byte for each count, already placed in a pixel word
@@ -160,21 +109,8 @@ void MakeChannelParts(const RgbQuad table[256], ChannelParts* parts) {
     }
 }
 
-// The colour of a word whose windows are all alike, as the counting path
-// makes it: the same sums run through the same look-ups.
-template <int B, int S> uint32_t UniformPixel(uint32_t fill, const ChannelParts& parts) {
-    uint32_t hi[3][1] = {}, lo[3][1] = {};
-    const ChannelSums sums{{hi[0], hi[1], hi[2]}, {lo[0], lo[1], lo[2]}};
-    const uint32_t ext[3] = {fill, fill, fill};
-    for (int r = 0; r < B; ++r) AddWindows<B, S, uint32_t>(ext, 0, sums);
-    return parts.red[BlockCount<B>(hi[0][0], lo[0][0], 0)] |
-           parts.green[BlockCount<B>(hi[1][0], lo[1][0], 0)] |
-           parts.blue[BlockCount<B>(hi[2][0], lo[2][0], 0)];
-}
-
 template <int B>
-void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, const uint32_t* allSet,
-                    const uint8_t* groupMixed, const uint32_t uniform[2], int32_t outWidth,
+void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, int32_t outWidth,
                     uint8_t* row) {
     constexpr int kPerWord = 32 / B;
     auto pixelAt = [&](int32_t w, int j) {
@@ -183,20 +119,11 @@ void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, const ui
                parts.blue[BlockCount<B>(sums.hi[2][w], sums.lo[2][w], j)];
     };
     int32_t fullWords = outWidth / kPerWord;
-    for (int32_t w = 0; w < fullWords; ++w) {
-        uint8_t* at = row + 4 * static_cast<size_t>(w) * kPerWord;
-        if (!groupMixed[w / kLanes]) {
-            // An alike word is paper when all its own bits are set.
-            const uint32_t pixel = uniform[allSet[w + 1] == ~0u ? 0 : 1];
-            for (int j = 0; j < kPerWord; ++j) StoreAs(at + 4 * j, pixel);
-        } else {
-            for (int j = 0; j < kPerWord; ++j) StoreAs(at + 4 * j, pixelAt(w, j));
-        }
-    }
+    for (int32_t w = 0; w < fullWords; ++w)
+        for (int j = 0; j < kPerWord; ++j)
+            StoreAs(row + 4 * (static_cast<size_t>(w) * kPerWord + j), pixelAt(w, j));
     for (int32_t c = fullWords * kPerWord; c < outWidth; ++c)
-        StoreAs(row + 4 * static_cast<size_t>(c),
-                groupMixed[fullWords / kLanes] ? pixelAt(fullWords, c % kPerWord)
-                                               : uniform[allSet[fullWords + 1] == ~0u ? 0 : 1]);
+        StoreAs(row + 4 * static_cast<size_t>(c), pixelAt(fullWords, c % kPerWord));
 }
 
 template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {
@@ -208,18 +135,12 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     CurrentRampTable(ramp, region->palette, table);
     ChannelParts parts;
     MakeChannelParts(table, &parts);
-    // Paper, then ink.
-    const uint32_t uniform[2] = {UniformPixel<B, S>(~0u, parts), UniformPixel<B, S>(0u, parts)};
     DibSurface* out = CreateDibSurface(32, nullptr, 0, outWidth, outHeight);
     if (!out) return nullptr;
 
-    // Scratch: six sum arrays, the block row's B rows with their two stand-in
-    // words, the AND and OR of its columns, and the group marks.
-    const size_t words = static_cast<size_t>(rows.words);
-    const size_t extWords = words + 2;
-    const size_t groups = (words + kLanes - 1) / kLanes;
-    const size_t scratchWords = 6 * words + (B + 2) * extWords + (groups + 3) / 4 + 1;
-    uint32_t* scratch = static_cast<uint32_t*>(std::malloc(scratchWords * sizeof(uint32_t)));
+    // Scratch: six sum arrays and one row with its two stand-in words.
+    size_t words = static_cast<size_t>(rows.words);
+    uint32_t* scratch = static_cast<uint32_t*>(std::malloc((7 * words + 2) * sizeof(uint32_t)));
     if (!scratch) {
         ReleaseDibSurface(&out);
         return nullptr;
@@ -229,29 +150,16 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
         sums.hi[c] = scratch + (2 * c) * words;
         sums.lo[c] = scratch + (2 * c + 1) * words;
     }
-    uint32_t* ext = scratch + 6 * words; // B rows of extWords
-    uint32_t* allSet = ext + B * extWords;
-    uint32_t* anySet = allSet + extWords;
-    auto* groupMixed = reinterpret_cast<uint8_t*>(anySet + extWords);
+    uint32_t* ext = scratch + 6 * words;
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
     for (int32_t k = 0; k < outHeight; ++k) {
-        for (int r = 0; r < B; ++r) {
-            uint32_t* rowExt = ext + r * extWords;
-            LoadRowWithEdges(RegionRow(rows, static_cast<int64_t>(k) * B + r), rows.width,
-                             rows.words, rowExt);
-            if (r == 0) {
-                std::memcpy(allSet, rowExt, extWords * sizeof(uint32_t));
-                std::memcpy(anySet, rowExt, extWords * sizeof(uint32_t));
-            } else {
-                MergeRow(rowExt, extWords, allSet, anySet);
-            }
-        }
-        MarkMixedGroups(allSet, anySet, rows.words, groupMixed);
         std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
-        for (int r = 0; r < B; ++r)
-            AccumulateRow<B, S>(ext + r * extWords, rows.words, groupMixed, sums);
-        FinishPixelRow<B>(sums, parts, allSet, groupMixed, uniform, outWidth,
-                          out->bits + k * outStride);
+        for (int r = 0; r < B; ++r) {
+            const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
+            LoadRowWithEdges(row, rows.width, rows.words, ext);
+            AccumulateRow<B, S>(ext, rows.words, sums);
+        }
+        FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
     }
     std::free(scratch);
     return out;

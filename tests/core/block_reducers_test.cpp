@@ -262,51 +262,6 @@ TEST(BlockReducers, SubPixelCountsMatchPixelCounts) {
         }
 }
 
-// A drawing as the reducers mostly meet it: wide paper with ink patches and a
-// few stray pixels, so whole words are alike over a block row (the short cut)
-// beside words that must be counted, at word edges and at the row ends.
-TEST(BlockReducers, SubPixelOnMostlyPaperMatchesPixelCounts) {
-    const int32_t shifts[] = {5, 2, 1};
-    const int32_t blocks[] = {16, 8, 4};
-    std::mt19937 random(77);
-    for (int b = 0; b < 3; ++b)
-        for (int32_t width : {480, 456}) {
-            const int32_t block = blocks[b], shift = shifts[b];
-            TestRegion r(width, 96, RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0});
-            std::fill(r.bits.begin(), r.bits.end(), 0xFF);
-            for (int patch = 0; patch < 6; ++patch) {
-                // The first patch is wide and tall enough for whole words of ink.
-                int32_t x0 = patch ? static_cast<int32_t>(random() % width) : 40;
-                int32_t y0 = patch ? static_cast<int32_t>(random() % 96) : 5;
-                int32_t w = patch ? 1 + random() % 120 : 250, h = patch ? 1 + random() % 60 : 70;
-                for (int32_t y = y0; y < std::min(96, y0 + h); ++y)
-                    for (int32_t x = x0; x < std::min(width, x0 + w); ++x) r.Set(y, x, 0);
-            }
-            for (int dot = 0; dot < 20; ++dot) r.Set(random() % 96, random() % width, 0);
-            // Vertical lines one word apart: every column alike down a block
-            // row, yet no word is all paper or all ink.
-            for (int32_t y = 80; y < 96; ++y)
-                for (int32_t x = 3; x < width; x += 32) r.Set(y, x, 0);
-            for (int32_t y = 0; y < 96; ++y) r.Set(y, width - 1, y % 32 < 16); // edge column
-            DibSurface* out = SelectBlockReducer(LevelOf(block), 1)(&r.region);
-            ASSERT_NE(out, nullptr);
-            std::vector<RgbQuad> ramp =
-                Ramp(RampLength(block), RgbQuad{0, 0, 0, 0}, RgbQuad{255, 255, 255, 0});
-            for (int32_t k = 0; k < out->header.biHeight; ++k)
-                for (int32_t c = 0; c < out->header.biWidth; ++c) {
-                    const uint8_t* pixel = out->bits + k * DibSurfaceStride(out) + 4 * c;
-                    for (int w = 0; w < 3; ++w) {
-                        int n = CountWindow(r, k, c * block + (w - 1) * shift, block);
-                        const RgbQuad& e = ramp[block == 16 ? Squeeze(n) : n];
-                        const uint8_t expected[3] = {e.rgbRed, e.rgbGreen, e.rgbBlue};
-                        ASSERT_EQ(pixel[2 - w], expected[w])
-                            << block << " wide " << width << " block " << c << "," << k;
-                    }
-                }
-            ReleaseDibSurface(&out);
-        }
-}
-
 // An empty block whose left neighbour is full: red counts the s columns it
 // borrows, green and blue nothing — also across a word boundary.
 TEST(BlockReducers, SubPixelRedWindowReachesIntoTheLeftNeighbour) {
