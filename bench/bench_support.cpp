@@ -26,7 +26,8 @@ void Disc(CanvasImage* image, double cx, double cy, double r) {
     }
 }
 
-CanvasImage MakeDrawing() {
+// strokes: how many; radii drawn between minRadius and minRadius + spread.
+CanvasImage MakeDrawing(int strokes, double minRadius, double spread) {
     CanvasImage image{};
     image.width = kBenchCanvasWidth;
     image.height = kBenchCanvasHeight;
@@ -38,9 +39,9 @@ CanvasImage MakeDrawing() {
     std::memset(image.bits, 0xFF, bytes);
     std::mt19937 random(1234);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
-    for (int stroke = 0; stroke < 400; ++stroke) {
+    for (int stroke = 0; stroke < strokes; ++stroke) {
         double x = unit(random) * image.width, y = unit(random) * image.height;
-        double angle = unit(random) * 6.2831853, radius = 2 + unit(random) * 40;
+        double angle = unit(random) * 6.2831853, radius = minRadius + unit(random) * spread;
         for (int step = 0; step < 300; ++step) {
             Disc(&image, x, y, radius);
             angle += (unit(random) - 0.5) * 0.3;
@@ -54,7 +55,12 @@ CanvasImage MakeDrawing() {
 } // namespace
 
 const CanvasImage* BenchDrawingCanvas() {
-    static CanvasImage image = MakeDrawing();
+    static CanvasImage image = MakeDrawing(400, 2, 40);
+    return &image;
+}
+
+const CanvasImage* BenchDenseCanvas() {
+    static CanvasImage image = MakeDrawing(12000, 1, 5);
     return &image;
 }
 

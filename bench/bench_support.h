@@ -13,6 +13,10 @@ constexpr int kBenchCanvasHeight = 8640;
 // made once per process and kept.
 const CanvasImage* BenchDrawingCanvas();
 
+// The same size covered with thousands of thin strokes: far more edges per
+// row than a quick drawing, the hard case for saving.
+const CanvasImage* BenchDenseCanvas();
+
 // The best time of a plain memcpy of that many bytes, measured once in this
 // run (the baseline every ratio is taken against).
 double MemcpySeconds(size_t bytes);

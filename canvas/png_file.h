@@ -64,7 +64,8 @@ struct PngCompression {
 };
 
 // WritePngFile with explicit compression settings; null means libpng's
-// defaults, which is what WritePngFile uses.
+// defaults. WritePngFile itself uses the default level with the run-length
+// strategy (Z_RLE), which keeps a full-canvas save short.
 int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
                          const RgbQuad* palette, const uint8_t* bits, const StepLog* log,
                          const PngCompression* compression);

@@ -3,6 +3,7 @@
 // holds no C++ object with a destructor; what must be released lives in a
 // PngWriteJob owned by the caller.
 #include <png.h>
+#include <zlib.h>
 
 #include <csetjmp>
 #include <cstdio>
@@ -148,5 +149,9 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
 
 int32_t WritePngFile(const char16_t* path, const BitmapInfoHeader* header, const RgbQuad* palette,
                      const uint8_t* bits, const StepLog* log) {
-    return WritePngFileWith(path, header, palette, bits, log, nullptr);
+    // Run-length matching only: a one-bit drawing is long runs of paper and
+    // ink, which this finds several times faster than the full match search,
+    // for files only a few per cent larger. The level stays libpng's default.
+    static const PngCompression save{Z_DEFAULT_COMPRESSION, Z_RLE, 0};
+    return WritePngFileWith(path, header, palette, bits, log, &save);
 }

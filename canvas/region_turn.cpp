@@ -2,9 +2,9 @@
 // tiles of kTileBytes source bytes across (8 × kTileBytes region rows) by a
 // group of bands down. A tile is turned into a buffer small enough to stay in
 // cache, then each of its region-row pieces is copied out in one stream that
-// bypasses the cache: the scattered word stores of the turn never miss, each
-// source line is fetched once, and region lines are written without being
-// read first.
+// bypasses the cache: the scattered word stores of the turn hit the
+// first-level cache, each source line is fetched once and used whole, and
+// region lines are written without being read first.
 #include <algorithm>
 #include <cstring>
 
@@ -14,12 +14,12 @@
 
 namespace {
 
-// 128 region rows per tile: buffer rows as tall as a whole region fit the
-// scratch block for regions up to 15 360 pixels tall, and a source line is
-// used by four tiles in turn.
-constexpr int32_t kTileBytes = 16;
-// Source rows are fetched this many bands ahead.
-constexpr int32_t kPrefetchBands = 2;
+// 512 region rows per tile: each source line read is used whole before the
+// walk moves on.
+constexpr int32_t kTileBytes = 64;
+// Bands turned strip by strip before the next: 16 bands fill a cache line
+// of each buffer row.
+constexpr int32_t kChunkBands = 16;
 
 // Which band row feeds bit q of each stored word. A region byte holds 8
 // pixels with the leftmost in bit 7, so in ascending order (angle 90,
@@ -78,7 +78,7 @@ void TurnRegion(const RegionJob& job) {
     const int32_t groupBands = static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
     uint8_t* const buffer = job.scratch;
 
-    const uint8_t* fed[32];
+    const uint8_t* chunkFed[kChunkBands][32];
     for (int32_t group = firstBand; group < bands; group += groupBands) {
         const int32_t groupEnd = std::min(bands, group + groupBands);
         // The group's words in a region row: bands ascending at 90, descending at 270.
@@ -91,35 +91,55 @@ void TurnRegion(const RegionJob& job) {
         for (int32_t tile = firstByte; tile < endByte; tile += kTileBytes) {
             const int32_t tileEnd = std::min(endByte, tile + kTileBytes);
             const int32_t firstSx = 8 * tile - job.left;
-            // Bottom band first: the canvas is stored bottom-up, so this walks
-            // it towards higher addresses, the direction the processor fetches
-            // ahead in.
-            for (int32_t band = groupEnd - 1; band >= group; --band) {
-                const uint8_t* first =
-                    CanvasRow(job.image, std::min(job.top + 32 * band, job.y1 - 1));
-                if (band < firstCutBand) {
-                    for (int32_t q = 0; q < 32; ++q) fed[q] = first + fedOffset[q];
-                } else {
-                    // Rows below the canvas repeat its last row.
-                    for (int32_t q = 0; q < 32; ++q) {
-                        int32_t y =
-                            std::min(job.top + 32 * band + FedRow(q, descending), job.y1 - 1);
-                        fed[q] = CanvasRow(job.image, y);
+            // Bands go in chunks, bottom chunk first (the canvas is stored
+            // bottom-up, so this walks it towards higher addresses). Within
+            // a chunk each strip runs down all its bands before the next
+            // strip: its 64 buffer rows then take whole cache lines while
+            // they stay in the first-level cache, and the chunk's source
+            // lines, fetched by the first strip, serve the others from cache.
+            for (int32_t chunkEnd = groupEnd; chunkEnd > group; chunkEnd -= kChunkBands) {
+                const int32_t chunk = std::max(group, chunkEnd - kChunkBands);
+                for (int32_t band = chunk; band < chunkEnd; ++band) {
+                    const uint8_t** fed = chunkFed[band - chunk];
+                    const uint8_t* first =
+                        CanvasRow(job.image, std::min(job.top + 32 * band, job.y1 - 1));
+                    if (band < firstCutBand) {
+                        for (int32_t q = 0; q < 32; ++q) fed[q] = first + fedOffset[q];
+                    } else {
+                        // Rows below the canvas repeat its last row.
+                        for (int32_t q = 0; q < 32; ++q) {
+                            int32_t y =
+                                std::min(job.top + 32 * band + FedRow(q, descending), job.y1 - 1);
+                            fed[q] = CanvasRow(job.image, y);
+                        }
                     }
                 }
-                if (band - kPrefetchBands >= group && band < firstCutBand) {
-                    const uint8_t* ahead = first + 32 * kPrefetchBands * stride;
-                    for (int32_t q = 0; q < 32; ++q)
-                        __builtin_prefetch(ahead + fedOffset[q] + tile);
-                }
-                const ptrdiff_t wordAt = 4 * (descending ? groupEnd - 1 - band : band - group);
-                for (int32_t byte = tile; byte < tileEnd; byte += 8) {
-                    // Into the buffer, one row piece per source column.
-                    uint8_t* at = buffer + 8 * (byte - tile) * bufferStep + wordAt;
-                    if (tileEnd - byte >= 8) {
-                        turn(fed, byte, at, bufferStep);
-                    } else {
-                        TurnShortStrip(turn, fed, byte, tileEnd - byte, at, bufferStep);
+                // The next chunk's source lines, a share with each strip.
+                const int32_t nextChunk = std::max(group, chunk - kChunkBands);
+                const int32_t aheadRows = 32 * (chunk - nextChunk);
+                const uint8_t* aheadFirst = CanvasRow(
+                    job.image, std::min(job.top + 32 * nextChunk + aheadRows - 1, job.y1 - 1));
+                const int32_t strips = (tileEnd - tile + 7) / 8;
+                for (int32_t strip = 0; strip < strips; ++strip) {
+                    const int32_t byte = tile + 8 * strip;
+                    if (chunk > group && chunk - 1 < firstCutBand) {
+                        for (int32_t r = strip; r < aheadRows; r += strips) {
+                            const uint8_t* line = aheadFirst + r * stride;
+                            __builtin_prefetch(line + tile);
+                            __builtin_prefetch(line + tileEnd - 1);
+                        }
+                    }
+                    uint8_t* column = buffer + 8 * (byte - tile) * bufferStep;
+                    for (int32_t band = chunk; band < chunkEnd; ++band) {
+                        // Into the buffer, one row piece per source column.
+                        const ptrdiff_t wordAt =
+                            4 * (descending ? groupEnd - 1 - band : band - group);
+                        if (tileEnd - byte >= 8) {
+                            turn(chunkFed[band - chunk], byte, column + wordAt, bufferStep);
+                        } else {
+                            TurnShortStrip(turn, chunkFed[band - chunk], byte, tileEnd - byte,
+                                           column + wordAt, bufferStep);
+                        }
                     }
                 }
             }
