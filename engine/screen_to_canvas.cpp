@@ -1,33 +1,15 @@
 #include "engine/screen_to_canvas.h"
+#include "base/numeric.h"
 
 #include <cmath>
-
-namespace {
-
-// Truncation toward zero that stays defined for values beyond int range.
-int32_t Truncate(float value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483520.0f) return 2147483647;
-    if (value <= -2147483648.0f) return -2147483647 - 1;
-    return static_cast<int32_t>(value);
-}
-
-int32_t TruncateDouble(double value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483647.0) return 2147483647;
-    if (value <= -2147483648.0) return -2147483647 - 1;
-    return static_cast<int32_t>(value);
-}
-
-} // namespace
 
 void ScreenToCanvasRightAngle(const ViewState* view, Point origin, int32_t* x, int32_t* y) {
     const float s = view->scale, k = 16.0f / s;
     const int32_t W = view->canvas->image.width, H = view->canvas->image.height;
-    int32_t px = Truncate(static_cast<float>(*x) / k - static_cast<float>(origin.x) * s -
-                          static_cast<float>(view->originX) * s);
-    int32_t py = Truncate(static_cast<float>(*y) / k - static_cast<float>(origin.y) * s -
-                          static_cast<float>(view->originY) * s);
+    int32_t px = SaturateToInt32(static_cast<float>(*x) / k - static_cast<float>(origin.x) * s -
+                                 static_cast<float>(view->originX) * s);
+    int32_t py = SaturateToInt32(static_cast<float>(*y) / k - static_cast<float>(origin.y) * s -
+                                 static_cast<float>(view->originY) * s);
     int32_t cx = px, cy = py;
     if (view->rotation == 90.0f) {
         cx = W - py - 1;
@@ -47,18 +29,22 @@ void ScreenToCanvasRightAngle(const ViewState* view, Point origin, int32_t* x, i
 void ScreenToCanvasFree(const ViewState* view, Point origin, int32_t* x, int32_t* y) {
     const float s = view->scale, k = 16.0f / s;
     const int32_t W = view->canvas->image.width, H = view->canvas->image.height;
-    const float theta = view->rotation / 180.0f * 3.1415927f;
+    const float theta = DegreesToRadians(view->rotation);
     const double sine = std::sin(static_cast<double>(theta)),
                  cosine = std::cos(static_cast<double>(theta));
-    const int32_t x1 = Truncate(static_cast<float>(*x) / k - static_cast<float>(origin.x) * s);
-    const int32_t y1 = Truncate(static_cast<float>(*y) / k - static_cast<float>(origin.y) * s);
-    const int32_t x2 = Truncate(static_cast<float>(x1) - static_cast<float>(view->originX) * s);
-    const int32_t y2 = Truncate(static_cast<float>(y1) - static_cast<float>(view->originY) * s);
-    const int32_t hw = TruncateDouble((std::fabs(W * cosine) + std::fabs(H * sine)) * 0.5);
-    const int32_t hh = TruncateDouble((std::fabs(H * cosine) + std::fabs(W * sine)) * 0.5);
+    const int32_t x1 =
+        SaturateToInt32(static_cast<float>(*x) / k - static_cast<float>(origin.x) * s);
+    const int32_t y1 =
+        SaturateToInt32(static_cast<float>(*y) / k - static_cast<float>(origin.y) * s);
+    const int32_t x2 =
+        SaturateToInt32(static_cast<float>(x1) - static_cast<float>(view->originX) * s);
+    const int32_t y2 =
+        SaturateToInt32(static_cast<float>(y1) - static_cast<float>(view->originY) * s);
+    const int32_t hw = SaturateToInt32((std::fabs(W * cosine) + std::fabs(H * sine)) * 0.5);
+    const int32_t hh = SaturateToInt32((std::fabs(H * cosine) + std::fabs(W * sine)) * 0.5);
     const double dx = static_cast<double>(x2) - hw, dy = static_cast<double>(y2) - hh;
-    int32_t cx = Truncate(static_cast<float>(dx * cosine - dy * sine + W / 2));
-    int32_t cy = Truncate(static_cast<float>(dy * cosine + dx * sine + H / 2));
+    int32_t cx = SaturateToInt32(static_cast<float>(dx * cosine - dy * sine + W / 2));
+    int32_t cy = SaturateToInt32(static_cast<float>(dy * cosine + dx * sine + H / 2));
     if (view->mirror) cx = W - cx - 1;
     *x = cx;
     *y = cy;

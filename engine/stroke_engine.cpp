@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/numeric.h"
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "engine/screen_to_canvas.h"
@@ -88,11 +89,6 @@ void DrainHistory(AppState* app) {
     }
 }
 
-int32_t TruncateToInt(float value) {
-    if (!(value == value)) return 0;
-    return static_cast<int32_t>(std::clamp(value, -2.0e9f, 2.0e9f));
-}
-
 // The outline is invalidated only when its client centre moves.
 void MoveOutline(AppState* app) {
     ViewState* view = &app->viewHost.view;
@@ -100,8 +96,8 @@ void MoveOutline(AppState* app) {
     const int32_t size = OutlineDiameter(penSize, view->scale);
     int32_t x = app->stroke.current.x, y = app->stroke.current.y;
     view->canvasToClient(view->canvas, view, &x, &y);
-    x = TruncateToInt(static_cast<float>(x) + 0.5f / view->scale);
-    y = TruncateToInt(static_cast<float>(y) + 0.5f / view->scale);
+    x = SaturateToInt32(static_cast<float>(x) + 0.5f / view->scale);
+    y = SaturateToInt32(static_cast<float>(y) + 0.5f / view->scale);
     if (x != lastOutlinePos.x || y != lastOutlinePos.y) {
         // The outline is drawn with a one-pixel light ring around it.
         const int32_t half = size / 2;
@@ -118,7 +114,7 @@ void MoveOutline(AppState* app) {
 
 int32_t OutlineDiameter(int32_t penSize, float scale) {
     if (penSize <= 0 || !(scale > 0.0f)) return 0;
-    return std::max(3, TruncateToInt(static_cast<float>(penSize) / scale));
+    return std::max(3, SaturateToInt32(static_cast<float>(penSize) / scale));
 }
 
 Point LastOutlinePosition() {

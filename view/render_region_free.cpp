@@ -34,7 +34,7 @@ int32_t RenderRegionZoomedOut(ViewState* view, const Canvas* canvas, Rect rect,
                                : RenderAccumulate8(&canvas->image, view, rect, 0, threadsAllowed);
     if (!rendered) return 0;
     const FloatRect d = FreeCanvasRectToBitmapFloat(canvas, view, rect);
-    const int32_t x = TruncateToInt32(d.left), y = TruncateToInt32(d.top);
+    const int32_t x = SaturateToInt32(d.left), y = SaturateToInt32(d.top);
     {
         ViewLockGuard hold(&view->lock);
         BlitSurface(view->viewBitmap, x, y, rendered, 0, 0, rendered->header.biWidth,
@@ -62,7 +62,7 @@ int32_t RenderRegionZoomedIn(ViewState* view, const Canvas* canvas, Rect rect,
     const FloatRect d = FreeCanvasRectToBitmapFloat(canvas, view, rect);
     float left = d.left, top = d.top;
     if (view->scale < 1.0f) left *= view->scale, top *= view->scale;
-    const int32_t x = TruncateToInt32(left), y = TruncateToInt32(top);
+    const int32_t x = SaturateToInt32(left), y = SaturateToInt32(top);
     const int32_t width = rendered->header.biWidth, height = rendered->header.biHeight;
     {
         ViewLockGuard hold(&view->lock);

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/numeric.h"
 #include "view/render_region.h"
 #include "view/scaled_renderer_internal.h"
 
@@ -25,14 +26,6 @@ inline FreeRenderer ZoomedOutUpdateRenderer(float scale) {
 inline bool MissesCanvas(Rect rect, const Canvas* canvas) {
     return rect.left >= rect.right || rect.top >= rect.bottom || rect.left >= canvas->image.width ||
            rect.right <= 0 || rect.top >= canvas->image.height || rect.bottom <= 0;
-}
-
-// Truncation toward zero that never leaves int32 (not a number gives 0).
-inline int32_t TruncateToInt32(double value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483647.0) return INT32_MAX;
-    if (value <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(value);
 }
 
 // Swaps new view bitmaps in under the view lock, so no update's blit can

@@ -28,7 +28,7 @@ DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
     Rect r{0, 0, image->width, image->height};
     Rect r32{0, 0, RoundUp32(image->width), RoundUp32(image->height)};
     CanvasRegion* region =
-        ExtractCanvasRegion(image, r32, view->mirror, TruncateToInt32(view->rotation));
+        ExtractCanvasRegion(image, r32, view->mirror, SaturateToInt32(view->rotation));
     if (!region) return nullptr;
     DibSurface* converted = view->pixelRenderer(region);
     ReleaseCanvasRegion(region);

@@ -68,7 +68,7 @@ int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
     Rect e = ExpandToBlocks(rect);
     if (SubPixelReducing(view)) WidenForSubPixel(&canvas->image, &rect, &e);
     CanvasRegion* region =
-        ExtractCanvasRegion(&canvas->image, e, view->mirror, TruncateToInt32(view->rotation));
+        ExtractCanvasRegion(&canvas->image, e, view->mirror, SaturateToInt32(view->rotation));
     if (!region) return 0;
     DibSurface* converted = view->pixelRenderer(region);
     ReleaseCanvasRegion(region);

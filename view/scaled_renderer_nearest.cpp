@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/numeric.h"
 #include "view/band_threads.h"
 #include "view/scaled_renderer_internal.h"
 
@@ -29,13 +30,6 @@ struct NearestBand {
     DibSurface** outMask;
     int32_t noMask;
 };
-
-int64_t FloorDivide(int64_t a, int64_t b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-int64_t CeilDivide(int64_t a, int64_t b) {
-    return -FloorDivide(-a, b);
-}
 
 // Narrows [*lo, *hi) to the k with 0 <= (start + k * step) >> 16 < size.
 void ClipToSource(int64_t start, int64_t step, int64_t size, int64_t* lo, int64_t* hi) {
@@ -142,13 +136,6 @@ void RunNearestBand(void* record) {
     RenderNearestBand(static_cast<const NearestBand*>(record));
 }
 
-bool FloorToStep(double value, int32_t* step) {
-    double floored = std::floor(value);
-    if (!(floored > -2147483648.0 && floored < 2147483647.0)) return false;
-    *step = static_cast<int32_t>(floored);
-    return true;
-}
-
 void FillSurface(DibSurface* surface, uint8_t value) {
     std::memset(surface->bits, value,
                 static_cast<size_t>(DibSurfaceStride(surface)) * surface->header.biHeight);
@@ -211,15 +198,15 @@ int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rec
     const int32_t W = static_cast<int32_t>(width), H = static_cast<int32_t>(height);
 
     // Steps and origin; z' keeps a zoomed-in view at canvas resolution.
-    const float theta = view->rotation / 180.0f * 3.1415927f;
+    const float theta = DegreesToRadians(view->rotation);
     const double zz = std::max(z, 1.0);
     const double c = std::cos(static_cast<double>(theta)), s = std::sin(static_cast<double>(theta));
     NearestBand whole{};
     const double sign = view->mirror ? -1.0 : 1.0;
-    if (!FloorToStep(sign * 65536.0 * zz * c, &whole.xPerColumn) ||
-        !FloorToStep(65536.0 * zz * s, &whole.yPerColumn) ||
-        !FloorToStep(-sign * 65536.0 * zz * s, &whole.xPerRow) ||
-        !FloorToStep(65536.0 * zz * c, &whole.yPerRow))
+    if (!FloorToInt32Step(sign * 65536.0 * zz * c, &whole.xPerColumn) ||
+        !FloorToInt32Step(65536.0 * zz * s, &whole.yPerColumn) ||
+        !FloorToInt32Step(-sign * 65536.0 * zz * s, &whole.xPerRow) ||
+        !FloorToInt32Step(65536.0 * zz * c, &whole.yPerRow))
         return 0;
     float fx = 0.0f, fy = 0.0f;
     FreeBitmapToCanvasFloat(&frame.view, &fx, &fy);

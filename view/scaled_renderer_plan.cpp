@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "base/numeric.h"
 #include "view/scaled_renderer_internal.h"
 
 namespace {
@@ -16,14 +17,6 @@ constexpr double kCoordinateLimit = 1073741824.0; // 2^30
 
 bool InRange(double value) {
     return std::fabs(value) < kCoordinateLimit;
-}
-
-// floor(value) as an int32 step, when it fits.
-bool FloorStep(double value, int32_t* step) {
-    double floored = std::floor(value);
-    if (!(floored > -2147483648.0 && floored < 2147483647.0)) return false;
-    *step = static_cast<int32_t>(floored);
-    return true;
 }
 
 } // namespace
@@ -110,11 +103,12 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
     plan->yOrigin = static_cast<int32_t>(yOrigin);
 
     // Steps per canvas column and row; a mirror turns only the column steps.
-    const float theta = view->rotation / 180.0f * 3.1415927f;
+    const float theta = DegreesToRadians(view->rotation);
     const double c = std::cos(static_cast<double>(theta)), s = std::sin(static_cast<double>(theta));
-    if (!FloorStep(65536.0 * c / z, &plan->xPerColumn) ||
-        !FloorStep(-65536.0 * s / z, &plan->yPerColumn) ||
-        !FloorStep(65536.0 * s / z, &plan->xPerRow) || !FloorStep(65536.0 * c / z, &plan->yPerRow))
+    if (!FloorToInt32Step(65536.0 * c / z, &plan->xPerColumn) ||
+        !FloorToInt32Step(-65536.0 * s / z, &plan->yPerColumn) ||
+        !FloorToInt32Step(65536.0 * s / z, &plan->xPerRow) ||
+        !FloorToInt32Step(65536.0 * c / z, &plan->yPerRow))
         return false;
     if (view->mirror) {
         plan->xPerColumn = -plan->xPerColumn;

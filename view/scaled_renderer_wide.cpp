@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/numeric.h"
 #include "view/band_threads.h"
 #include "view/scaled_renderer_internal.h"
 
@@ -36,13 +37,6 @@ struct WideBand {
     int32_t threaded;     // other bands run at the same time
     int64_t sharedMargin; // rows this near the band's ends may share cells
 };
-
-int64_t FloorDivide(int64_t a, int64_t b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-int64_t CeilDivide(int64_t a, int64_t b) {
-    return -FloorDivide(-a, b);
-}
 
 // Narrows [*lo, *hi) to the t with 0 <= start + t * step < limit.
 void ClipAxis(int64_t start, int64_t step, int64_t limit, int64_t* lo, int64_t* hi) {

@@ -1,5 +1,6 @@
 // The geometry of the rotate and zoom drags.
 #include "view/view_gestures.h"
+#include "base/numeric.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +23,7 @@ float ZoomStartDistance(float distance) {
 }
 
 float DragTurnDegrees(float startAngle, float angle) {
-    return (angle - startAngle) * 180.0f / 3.1415927f;
+    return RadiansToDegrees(angle - startAngle);
 }
 
 float DragZoomScale(float scale, float distance, float startDistance) {

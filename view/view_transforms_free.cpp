@@ -23,7 +23,7 @@ float HalfExtent(double along, double across, double cosT, double sinT) {
 
 FreeFrame MakeFrame(int32_t width, int32_t height, const ViewState* view) {
     FreeFrame f;
-    float theta = view->rotation / 180.0f * 3.1415927f;
+    float theta = DegreesToRadians(view->rotation);
     f.cosT = std::cos(static_cast<double>(theta));
     f.sinT = std::sin(static_cast<double>(theta));
     f.cosN = std::cos(-static_cast<double>(theta));

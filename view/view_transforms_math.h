@@ -6,21 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "base/numeric.h"
 #include "view/view_state.h"
-
-inline int32_t SaturateToInt32(double value) {
-    if (!(value == value)) return 0;
-    if (value >= 2147483647.0) return INT32_MAX;
-    if (value <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(value); // C conversion: truncates toward zero
-}
-
-inline int32_t FloorToInt32(double value) {
-    return SaturateToInt32(std::floor(value));
-}
-inline int32_t CeilToInt32(double value) {
-    return SaturateToInt32(std::ceil(value));
-}
 
 inline int32_t CanvasWidthOf(const Canvas* canvas) {
     return canvas ? canvas->image.width : 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/numeric.h"
 #include "worker/crossing_masks.h"
 #include "worker/row_runs.h"
 #include "worker/seam_margin.h"
@@ -27,20 +28,6 @@ void AccumulateWrappingRow(const BandWalk& walk, const uint8_t* row, int32_t j, 
         AddToCell<true>(walk.sumTop - cy * walk.outStride + cx,
                         (row[j >> 3] >> (7 - (j & 7))) & 1u);
     }
-}
-
-// Truncation toward zero as the x86 conversion does it: out of range (or not
-// a number) gives the integer indefinite, INT32_MIN, never undefined behaviour.
-int32_t TruncateToInt32(double value) {
-    if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
-    return INT32_MIN;
-}
-
-int64_t FloorDivide(int64_t a, int64_t b) {
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-int64_t CeilDivide(int64_t a, int64_t b) {
-    return -FloorDivide(-a, b);
 }
 
 // Narrows [lo, hi) to the t with 0 <= start + t * step < limit.
@@ -112,8 +99,8 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     const int64_t columns = band.endColumn - band.firstColumn;
     const int64_t last = band.skipped + columns - 1;
     const double offset = static_cast<double>(i) - band.rowOrigin;
-    const int32_t X = TruncateToInt32(band.xPerRow * offset + band.xOrigin);
-    const int32_t Y = TruncateToInt32(band.yPerRow * offset + band.yOrigin);
+    const int32_t X = TruncateOrIndefinite(band.xPerRow * offset + band.xOrigin);
+    const int32_t Y = TruncateOrIndefinite(band.yPerRow * offset + band.yOrigin);
     span->row =
         band.sourceBits + static_cast<ptrdiff_t>((band.sourceHeight - 1 - i) * band.sourceStride);
     span->shared = i - static_cast<int64_t>(band.rowBegin) < band.margin ||
