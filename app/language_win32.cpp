@@ -1,3 +1,4 @@
+// The language libraries: loading one, its texts and menus, and the language sub-menu.
 #include "app/language_win32.h"
 
 #include <cwchar>

@@ -1,3 +1,4 @@
+// Saving, loading and dropping pictures: the shell's side, with its dialogs and messages.
 #include "app/picture_files_win32.h"
 
 #include <commdlg.h>

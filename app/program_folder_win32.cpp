@@ -1,3 +1,4 @@
+// The program folder: the executable's drive and directory, and making it current.
 #include <cwchar>
 
 #include "app/shell_win32.h"

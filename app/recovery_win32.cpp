@@ -1,3 +1,4 @@
+// The recovery journal in the shell: written while drawing, offered back at start-up.
 #include "app/recovery_win32.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// The title bar text: drawing time, limit, scale and file name, or the playing form.
 #include "app/title_text.h"
 
 #include <cstdio>

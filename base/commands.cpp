@@ -1,3 +1,4 @@
+// The tables and arithmetic behind the commands: zoom levels, time limits, speeds, pen sizes.
 #include "base/commands.h"
 
 const float kZoomScales[kZoomLevels] = {16.0f, 8.0f, 4.0f, 2.0f, 1.0f, 0.5f, 0.25f, 0.125f};

@@ -1,3 +1,4 @@
+// Error reporting through a replaceable sink.
 #include "base/report.h"
 
 #include "base/report_default.h"

@@ -1,3 +1,4 @@
+// The portable build's error sink: the message goes to the standard error stream.
 #include "base/report_default.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The Windows error sink: a message box with the caption "pindora" and the error icon.
 #include "base/report_default.h"
 
 #include <windows.h>

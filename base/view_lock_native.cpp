@@ -1,3 +1,4 @@
+// The view lock off Windows: a mutex in the lock's storage.
 #include <mutex>
 #include <new>
 

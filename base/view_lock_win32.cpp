@@ -1,3 +1,4 @@
+// The view lock on Windows: a critical section in the lock's storage.
 #include <windows.h>
 
 #include "base/view_lock.h"

@@ -1,3 +1,4 @@
+// Whether the canvas holds any ink.
 #include "canvas/canvas_blank.h"
 
 #include <cstring>

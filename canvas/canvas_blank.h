@@ -1,3 +1,4 @@
+// Whether the canvas holds any ink (the automatic saves skip a blank drawing).
 #pragma once
 
 #include "canvas/canvas.h"

@@ -1,3 +1,4 @@
+// What both canvas back ends share: the size check and the pixel format of a new image.
 #include "canvas/canvas_format.h"
 
 #include "canvas/canvas_limits.h"

@@ -1,3 +1,4 @@
+// Region extraction: a 32-aligned canvas rectangle copied out turned and mirrored.
 #include "canvas/canvas_region.h"
 
 #include <algorithm>

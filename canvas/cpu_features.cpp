@@ -1,3 +1,4 @@
+// What the processor offers, asked once, for the kernels that choose an instruction set.
 #include "canvas/cpu_features.h"
 
 #if PINDORA_X86

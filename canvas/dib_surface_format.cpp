@@ -1,3 +1,4 @@
+// The byte size and header of a DibSurface, shared by both of its implementations.
 #include "canvas/dib_surface_format.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Zeroed heap blocks off Windows.
 #include "canvas/heap_block.h"
 
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// Zeroed heap blocks from the process heap.
 #include "canvas/heap_block.h"
 
 #include <windows.h>

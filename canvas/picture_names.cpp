@@ -1,3 +1,4 @@
+// Picture names: time stamps, save paths and the dropped file's copy.
 #include "canvas/picture_names.h"
 
 #include <cstdio>

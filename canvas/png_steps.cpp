@@ -1,3 +1,4 @@
+// The recording of a picture without its image: the chunks are walked and only "stEp" is read.
 #include "canvas/png_steps.h"
 
 #include <cstdio>

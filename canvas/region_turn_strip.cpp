@@ -1,3 +1,4 @@
+// The strip kernels of the quarter turns: eight source rows at a time turned into columns.
 #include "canvas/region_turn_strip.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Left-right flips of 1-bit pixel runs, for mirrored extraction.
 #include "canvas/row_flip.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// Copies of finished blocks that bypass the cache where the processor allows it.
 #include "canvas/stream_copy.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The brush table and its installation into the canvas record.
 #include "engine/brush.h"
 
 #include "engine/round_brush.h"

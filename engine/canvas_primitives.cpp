@@ -1,3 +1,4 @@
+// The shapes the brush draws with: discs, thin lines and convex polygons, in ink or paper.
 #include "engine/canvas_primitives.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The pressure curve: pen size and hardness to a diameter for each pressure.
 #include "engine/pressure_curve.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The refresh thread's event and thread off Windows (standard threads).
 #include <condition_variable>
 #include <mutex>
 #include <thread>

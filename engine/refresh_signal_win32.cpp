@@ -1,3 +1,4 @@
+// The refresh thread's event and thread on Windows.
 #include <windows.h>
 
 #include "engine/refresh_signal.h"

@@ -1,3 +1,4 @@
+// The refresh thread: changed canvas rectangles rendered into the view off the window thread.
 #include "engine/refresh_thread.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The round pressure brush: one segment from the previous smoothed sample to the current one.
 #include "engine/round_brush.h"
 
 #include "engine/canvas_primitives.h"

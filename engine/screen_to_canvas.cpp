@@ -1,3 +1,4 @@
+// Screen sixteenths of a pixel to canvas pixels, through either transform set.
 #include "engine/screen_to_canvas.h"
 #include "base/numeric.h"
 

@@ -1,3 +1,4 @@
+// The shape of one brush segment: end dab, one-pixel line or the hull of two discs.
 #include "engine/segment_shape.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Pointer samples to strokes: start, smoothing, segments, the end of a stroke, the outline.
 #include "engine/stroke_engine.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The stroke engine's window-system table: the installed one or the default.
 #include "engine/stroke_host.h"
 
 #include "engine/stroke_host_default.h"

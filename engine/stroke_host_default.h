@@ -1,3 +1,4 @@
+// The stroke engine's default window-system table for this build.
 #pragma once
 
 #include "engine/stroke_host.h"

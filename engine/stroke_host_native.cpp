@@ -1,3 +1,4 @@
+// The portable build's stroke host: neutral answers and a steady clock.
 #include <chrono>
 
 #include "engine/stroke_host_default.h"

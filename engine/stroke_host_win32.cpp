@@ -1,3 +1,4 @@
+// The Windows stroke host: keys, client origin, covering windows, invalidation and the clock.
 #include <windows.h>
 
 #include <mmsystem.h>

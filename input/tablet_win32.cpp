@@ -1,3 +1,4 @@
+// The pen tablet: opening and closing the tablet library.
 #include "input/tablet_win32.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// Playback: a recording replayed through the brush on a fresh canvas, batch by batch.
 #include "record/playback.h"
 
 #include "base/commands.h"

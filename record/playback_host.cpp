@@ -1,3 +1,4 @@
+// The playback's window-system table: the installed one or the default.
 #include "record/playback_host.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The pure arithmetic of playback: elapsed budgets, batches and the next tick.
 #include "record/playback_schedule.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// Whether a recording can be played: its sizes and counts against the canvas limits.
 #include "record/recording_check.h"
 
 #include <cstdio>

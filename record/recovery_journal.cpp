@@ -1,3 +1,4 @@
+// The recovery journal: its records, writing them through, and reading a journal back.
 #include "record/recovery_journal.h"
 
 #include <cmath>

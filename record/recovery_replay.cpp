@@ -1,3 +1,4 @@
+// A recovered journal replayed at once onto a canvas of its size.
 #include "record/recovery_replay.h"
 
 #include "engine/brush.h"

@@ -1,3 +1,4 @@
+// The step recorder: every drawn segment appended to the step log while recording is on.
 #include "record/step_recorder.h"
 
 #include "base/report.h"

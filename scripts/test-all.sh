@@ -58,6 +58,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p build
+step "layers" bash scripts/check-layers.sh
 step "native build" build native
 step "native tests" run_ctest native
 step "sanitizer build" build native-asan

@@ -1,3 +1,4 @@
+// The "[config]" keys: their names, kinds and fields.
 #include "settings/config_keys.h"
 
 #include <cstring>

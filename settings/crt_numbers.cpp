@@ -1,3 +1,4 @@
+// Numbers read and written the way the C runtime does it, for byte-identical settings files.
 #include "settings/crt_numbers.h"
 
 #include <type_traits>

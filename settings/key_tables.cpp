@@ -1,3 +1,4 @@
+// The key tables: the built-in keyboard keys and replacing a table's entries.
 #include "settings/key_tables.h"
 
 #include <cstdlib>

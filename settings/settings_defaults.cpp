@@ -1,3 +1,4 @@
+// The settings' default values.
 #include "settings/key_tables.h"
 
 void ApplySettingsDefaults(Settings* settings, GdiHandle window) {

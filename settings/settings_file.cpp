@@ -1,3 +1,4 @@
+// Reading and saving "pindora.ini" in the program folder.
 #include "settings/settings.h"
 #include "settings/settings_io.h"
 

@@ -1,3 +1,4 @@
+// Whole-file reads and writes through UTF-16 paths.
 #include "settings/settings_io.h"
 
 int ReadFileBytes(const std::u16string& path, size_t maxBytes, std::string* bytes) {

@@ -1,3 +1,4 @@
+// File access off Windows: the UTF-16 path as UTF-8.
 #include <unistd.h>
 
 #include "settings/settings.h"

@@ -1,3 +1,4 @@
+// File access on Windows (wide paths) for the settings and pictures.
 #include <io.h>
 #include <share.h>
 #include <windows.h>

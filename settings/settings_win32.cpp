@@ -1,3 +1,4 @@
+// The settings' system parts: program folder, placement, locale and command line.
 #include "settings/settings_win32.h"
 
 #include <cstring>

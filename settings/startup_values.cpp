@@ -1,3 +1,4 @@
+// The start values that come from the system, as pure functions of what it reports.
 #include "settings/startup_values.h"
 
 std::u16string ProgramFolderOf(const char16_t* modulePath) {

@@ -1,3 +1,4 @@
+// The reducers' palettes: the colour ramp between the canvas's two colours.
 #include "view/block_reducer_ramp.h"
 
 #include <cstring>

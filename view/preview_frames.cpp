@@ -1,3 +1,4 @@
+// The preview frames: a stretch for zoom and a fixed-point rotation for rotate.
 #include "view/preview_frames.h"
 
 #include <algorithm>

@@ -43,8 +43,8 @@ bool UsableSource(const CanvasImage* source);
 struct AccumulatePlan {
     int32_t x0, y0;           // bitmap position of the output's top-left pixel
     int32_t width, height;    // W, H
-    Rect visit;               // Q: the canvas columns and rows walked
-    int32_t xOrigin, yOrigin; // 16.16 output position of (Q.left, Q.top)
+    Rect visit;               // the canvas columns and rows walked
+    int32_t xOrigin, yOrigin; // 16.16 output position of (visit.left, visit.top)
     int32_t xPerColumn, yPerColumn, xPerRow, yPerRow;
 };
 

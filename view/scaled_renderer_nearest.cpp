@@ -14,8 +14,8 @@ namespace {
 
 // One band of display rows.
 struct NearestBand {
-    int32_t top;  // T: bitmap row of the output's first row
-    int32_t left; // L: bitmap column of the output's first column
+    int32_t top;  // bitmap row of the output's first row
+    int32_t left; // bitmap column of the output's first column
     int32_t columnEnd;
     int32_t rowBegin;
     int32_t rowEnd;

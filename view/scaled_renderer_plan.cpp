@@ -44,7 +44,7 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
     const Canvas* canvas = &frame.canvas;
     const ViewState* v = &frame.view;
 
-    // D, and the output's placement and size.
+    // The rectangle's float box in bitmap pixels: the output's placement and size.
     FloatRect d = FreeCanvasRectToBitmapFloat(canvas, v, rect);
     if (!Finite(d)) return false;
     double x0 = std::trunc(static_cast<double>(d.left)),
@@ -60,7 +60,8 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
     plan->width = static_cast<int32_t>(width);
     plan->height = static_cast<int32_t>(height);
 
-    // Q: the canvas box of the output rectangle, clamped to the image.
+    // The canvas columns and rows to walk: the canvas box of the output
+    // rectangle, clamped to the image.
     const float cornerX[4] = {static_cast<float>(x0), static_cast<float>(right),
                               static_cast<float>(x0), static_cast<float>(right)};
     const float cornerY[4] = {static_cast<float>(y0), static_cast<float>(y0),
@@ -93,7 +94,7 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
                        static_cast<int32_t>(clamp(std::trunc(maxX) + margin, logicalWidth)),
                        static_cast<int32_t>(clamp(std::trunc(maxY) + margin, logicalHeight))};
 
-    // The 16.16 position of (Q.left, Q.top) in the output.
+    // The 16.16 position of (visit.left, visit.top) in the output.
     float px = static_cast<float>(plan->visit.left), py = static_cast<float>(plan->visit.top);
     FreeCanvasToBitmapFloat(canvas, v, &px, &py);
     double xOrigin = std::floor((static_cast<double>(px) - x0) * 65536.0);

@@ -1,3 +1,4 @@
+// Composing the screen bitmap from the view bitmap, its mask and the grey background.
 #include "view/screen_compose.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Clipped copies between surfaces of the same format.
 #include "view/surface_blit.h"
 
 #include <algorithm>

@@ -14,7 +14,7 @@ struct FreeFrame {
     double cosN, sinN;    // of −θ: canvas to bitmap
     float width, height;  // W, H of the canvas
     float halfW, halfH;   // half extents of the turned box, canvas side
-    float halfWb, halfHb; // the same from Wb × Hb, bitmap side
+    float halfWb, halfHb; // the same from the canvas size in bitmap pixels
 };
 
 float HalfExtent(double along, double across, double cosT, double sinT) {

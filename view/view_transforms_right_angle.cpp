@@ -13,7 +13,8 @@ struct Extent {
     int64_t height;
 };
 
-// Wk, Hk: the canvas size rounded up to whole scale steps when zoomed out.
+// The canvas size rounded up to whole scale steps when zoomed out, so that
+// every display pixel covers a whole block of canvas pixels.
 Extent CanvasGrid(const Canvas* canvas, float scale) {
     int64_t w = CanvasWidthOf(canvas), h = CanvasHeightOf(canvas);
     if (!(scale > 1.0f)) return {w, h};
@@ -23,7 +24,7 @@ Extent CanvasGrid(const Canvas* canvas, float scale) {
     return {w, h};
 }
 
-// Wb, Hb: the canvas size in bitmap pixels (single-precision quotient, ceiling).
+// The canvas size in bitmap pixels (single-precision quotient, ceiling).
 Extent BitmapGrid(const ViewState* view) {
     float w = static_cast<float>(CanvasWidthOf(view->canvas));
     float h = static_cast<float>(CanvasHeightOf(view->canvas));
@@ -119,8 +120,9 @@ void RightCanvasRectToBitmap(const Canvas* canvas, const ViewState* view, Rect* 
     MapCanvasRect(canvas, view, rect, 0, 0);
 }
 
-// Rotate back first, then mirror. A bitmap turned by 90 or 270 degrees is Hb
-// wide and Wb high, so the rotation undoes canvasToBitmap exactly.
+// Rotate back first, then mirror. A bitmap turned by 90 or 270 degrees is as
+// wide as the canvas is high in bitmap pixels, and as high as it is wide, so
+// the rotation undoes canvasToBitmap exactly.
 void RightBitmapToCanvas(const ViewState* view, int32_t* x, int32_t* y) {
     if (!view || !x || !y) return;
     Extent b = BitmapGrid(view);

@@ -1,3 +1,4 @@
+// The crossing masks of the accumulate pass: which bits of a word fall into the next cell.
 #include "worker/crossing_masks.h"
 
 bool BuildCrossingMasks(int32_t step, CrossingMasks* masks) {

@@ -1,3 +1,4 @@
+// How many rows beside a band seam two workers may both add to.
 #include "worker/seam_margin.h"
 
 #include <cmath>
