@@ -11,22 +11,8 @@
 
 namespace {
 
-// One recorded step through the brush, the way the stroke engine drew it
-// live. Playback does not record.
 void ReplayStep(AppState* app, const Step& step) {
-    StrokeEngine* stroke = &app->stroke;
-    stroke->prevSmoothed = stroke->smoothed;
-    stroke->smoothed.x = step.x;
-    stroke->smoothed.y = step.y;
-    stroke->smoothed.pressure = ReplayPressure(step.pressure, stroke->maxPressure);
-    // Pen down: a dab where the pen lands, not a line from where it was lifted.
-    if (stroke->smoothed.pressure != 0 && stroke->prevSmoothed.pressure == 0)
-        stroke->prevSmoothed = stroke->smoothed;
-    // Another brush index (no brush) or a canvas that could not be made
-    // leaves the step undrawn; the timing goes on.
-    if (!app->canvas.brush || !app->canvas.image.bits) return;
-    Rect segment{0, 0, 0, 0};
-    app->canvas.brush(&app->stroke, &app->canvas, &segment);
+    const Rect segment = DrawRecordedStep(app, step);
     RequestCanvasRefresh(app, &segment);
 }
 
@@ -44,6 +30,23 @@ void RebuildCanvas(AppState* app, const PlaybackHost* host) {
 }
 
 } // namespace
+
+Rect DrawRecordedStep(AppState* app, const Step& step) {
+    StrokeEngine* stroke = &app->stroke;
+    stroke->prevSmoothed = stroke->smoothed;
+    stroke->smoothed.x = step.x;
+    stroke->smoothed.y = step.y;
+    stroke->smoothed.pressure = ReplayPressure(step.pressure, stroke->maxPressure);
+    // Pen down: a dab where the pen lands, not a line from where it was lifted.
+    if (stroke->smoothed.pressure != 0 && stroke->prevSmoothed.pressure == 0)
+        stroke->prevSmoothed = stroke->smoothed;
+    // Another brush index (no brush) or a canvas that could not be made
+    // leaves the step undrawn; the timing goes on.
+    Rect segment{0, 0, 0, 0};
+    if (!app->canvas.brush || !app->canvas.image.bits) return segment;
+    app->canvas.brush(&app->stroke, &app->canvas, &segment);
+    return segment;
+}
 
 int32_t StartPlayback(AppState* app) {
     const PlaybackHost* host = ThePlaybackHost();

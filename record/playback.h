@@ -12,6 +12,11 @@
 // F5, and a dropped picture that brought steps. 0 when playback started;
 // 1 (after a beep) when nothing is recorded; 2 when the recorded canvas size
 // cannot be made (zero, negative or absurd) - nothing changes then.
+// One recorded step through the brush, the way the stroke engine drew it
+// live (nothing is recorded); the canvas rectangle it changed, empty when
+// there is no brush or canvas to draw with.
+Rect DrawRecordedStep(AppState* app, const Step& step);
+
 int32_t StartPlayback(AppState* app);
 
 // WM_TIMER with id 2: draws the steps that are due, at most a batch of ten,

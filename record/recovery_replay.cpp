@@ -3,25 +3,12 @@
 
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
+#include "record/playback.h"
 #include "record/playback_host.h"
 #include "record/playback_schedule.h"
 #include "view/view_paint.h"
 
 namespace {
-
-// One segment, drawn the way playback draws a recorded step.
-void DrawStep(AppState* app, const Step& step) {
-    StrokeEngine* stroke = &app->stroke;
-    stroke->prevSmoothed = stroke->smoothed;
-    stroke->smoothed.x = step.x;
-    stroke->smoothed.y = step.y;
-    stroke->smoothed.pressure = ReplayPressure(step.pressure, stroke->maxPressure);
-    if (stroke->smoothed.pressure != 0 && stroke->prevSmoothed.pressure == 0)
-        stroke->prevSmoothed = stroke->smoothed;
-    if (!app->canvas.brush) return;
-    Rect segment{0, 0, 0, 0};
-    app->canvas.brush(&app->stroke, &app->canvas, &segment);
-}
 
 void TakeIntoLog(StepLog* log, const JournalRecord& record) {
     if (record.kind == kJournalLogStart) {
@@ -56,7 +43,7 @@ int32_t ReplayJournal(AppState* app, const JournalContent& content) {
             app->settings.brushParams[0] = BrushParams{record.pen.penSize, record.pen.penHardness};
             app->stroke.maxPressure = record.pen.maxPressure;
         } else if (record.kind & kJournalDrawn) {
-            DrawStep(app, record.step);
+            DrawRecordedStep(app, record.step);
         }
         TakeIntoLog(&app->stepLog, record);
     }

@@ -59,13 +59,8 @@ bool RunOnThreads(const RowBand& whole, const AccumulatePlan& plan, int32_t n) {
 DibSurface* RenderAccumulate8(const CanvasImage* source, const ViewState* view, Rect rect,
                               int32_t noSampleWhite, int32_t threadsAllowed) {
     AccumulatePlan plan;
-    if (!PlanAccumulate(source, view, rect, &plan)) return nullptr;
-    RgbQuad palette[256];
-    MakeRendererPalette(&ramp8, source, noSampleWhite, palette);
-    DibSurface* output = CreateDibSurface(8, palette, 256, plan.width, plan.height);
+    DibSurface* output = StartAccumulateOutput(source, view, rect, &ramp8, noSampleWhite, &plan);
     if (!output) return nullptr;
-    // The output's bytes are the sums of the accumulate pass: they start at 0.
-    std::memset(output->bits, 0, static_cast<size_t>(DibSurfaceStride(output)) * plan.height);
 
     if (CellMayGather256(plan)) {
         if (!AccumulateWide(source, plan, output, false, threadsAllowed))
@@ -80,21 +75,8 @@ DibSurface* RenderAccumulate8(const CanvasImage* source, const ViewState* view, 
         return nullptr;
     }
     RowBand whole{};
-    whole.rowOrigin = static_cast<float>(plan.visit.top);
-    whole.outWidth = plan.width;
-    whole.outHeight = plan.height;
+    FillBandFromPlan(&whole, plan, source);
     whole.counts = counts;
-    whole.columnBegin = plan.visit.left;
-    whole.columnEnd = plan.visit.right;
-    whole.rowBegin = plan.visit.top;
-    whole.rowEnd = plan.visit.bottom;
-    whole.xPerRow = plan.xPerRow;
-    whole.yPerRow = plan.yPerRow;
-    whole.xPerColumn = plan.xPerColumn;
-    whole.yPerColumn = plan.yPerColumn;
-    whole.xOrigin = plan.xOrigin;
-    whole.yOrigin = plan.yOrigin;
-    whole.source = source;
     whole.output = output;
 
     const int32_t n = BandProcessorCount();

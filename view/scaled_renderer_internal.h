@@ -57,6 +57,26 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
 // steps, so that 8-bit counts would wrap.
 bool CellMayGather256(const AccumulatePlan& plan);
 
+// The fields every accumulating band record takes from the plan: where the
+// rows start, the output, the canvas box to walk and the 16.16 steps.
+template <typename Band>
+void FillBandFromPlan(Band* band, const AccumulatePlan& plan, const CanvasImage* source) {
+    band->rowOrigin = static_cast<float>(plan.visit.top);
+    band->outWidth = plan.width;
+    band->outHeight = plan.height;
+    band->columnBegin = plan.visit.left;
+    band->columnEnd = plan.visit.right;
+    band->rowBegin = plan.visit.top;
+    band->rowEnd = plan.visit.bottom;
+    band->xPerRow = plan.xPerRow;
+    band->yPerRow = plan.yPerRow;
+    band->xPerColumn = plan.xPerColumn;
+    band->yPerColumn = plan.yPerColumn;
+    band->xOrigin = plan.xOrigin;
+    band->yOrigin = plan.yOrigin;
+    band->source = source;
+}
+
 // One renderer's ramp and the colours it was built from.
 struct RendererRamp {
     RgbQuad entries[256];
@@ -70,6 +90,11 @@ struct RendererRamp {
 // made and neither call's no-sample colour reaches the other's output.
 void MakeRendererPalette(RendererRamp* ramp, const CanvasImage* source, int32_t noSampleWhite,
                          RgbQuad palette[256]);
+
+// The plan and the 8-bit output of an accumulating render, its bytes zeroed
+// (they are the sums the passes add to); none when nothing can be rendered.
+DibSurface* StartAccumulateOutput(const CanvasImage* source, const ViewState* view, Rect rect,
+                                  RendererRamp* ramp, int32_t noSampleWhite, AccumulatePlan* plan);
 
 // Accumulates into `output` (W x H, 8 bits) with 16-bit counts and sums and
 // normalises on the calling thread. singlePrecisionRows picks how each row's

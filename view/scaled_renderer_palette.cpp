@@ -35,3 +35,14 @@ void MakeRendererPalette(RendererRamp* ramp, const CanvasImage* source, int32_t 
     const uint8_t level = noSampleWhite ? 255 : 192; // white, or silver
     palette[255] = RgbQuad{level, level, level, 0};
 }
+
+DibSurface* StartAccumulateOutput(const CanvasImage* source, const ViewState* view, Rect rect,
+                                  RendererRamp* ramp, int32_t noSampleWhite, AccumulatePlan* plan) {
+    if (!PlanAccumulate(source, view, rect, plan)) return nullptr;
+    RgbQuad palette[256];
+    MakeRendererPalette(ramp, source, noSampleWhite, palette);
+    DibSurface* output = CreateDibSurface(8, palette, 256, plan->width, plan->height);
+    if (!output) return nullptr;
+    std::memset(output->bits, 0, static_cast<size_t>(DibSurfaceStride(output)) * plan->height);
+    return output;
+}

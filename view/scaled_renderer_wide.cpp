@@ -196,21 +196,8 @@ bool AccumulateWide(const CanvasImage* source, const AccumulatePlan& plan, DibSu
         return false;
     }
     WideBand whole{};
-    whole.rowOrigin = static_cast<float>(plan.visit.top);
-    whole.outWidth = plan.width;
-    whole.outHeight = plan.height;
+    FillBandFromPlan(&whole, plan, source);
     whole.sums = sums;
-    whole.columnBegin = plan.visit.left;
-    whole.columnEnd = plan.visit.right;
-    whole.rowBegin = plan.visit.top;
-    whole.rowEnd = plan.visit.bottom;
-    whole.xPerRow = plan.xPerRow;
-    whole.yPerRow = plan.yPerRow;
-    whole.xPerColumn = plan.xPerColumn;
-    whole.yPerColumn = plan.yPerColumn;
-    whole.xOrigin = plan.xOrigin;
-    whole.yOrigin = plan.yOrigin;
-    whole.source = source;
     whole.counts = counts;
     whole.singlePrecisionRows = singlePrecisionRows ? 1 : 0;
 
