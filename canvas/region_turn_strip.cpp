@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "canvas/cpu_features.h"
+#include "base/cpu_features.h"
 
 #if PINDORA_X86
 #include <immintrin.h>
@@ -25,8 +25,8 @@ inline void StoreWord(uint8_t* at, uint32_t word) {
 
 } // namespace
 
-void TurnStripPortable(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                       ptrdiff_t step) {
+void TurnStrip_Scalar(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                      ptrdiff_t step) {
     for (int32_t byte = 0; byte < 8; ++byte) {
         uint64_t slot[4];
         for (int32_t g = 0; g < 4; ++g) {
@@ -79,17 +79,19 @@ __attribute__((target("sse2"), always_inline)) inline void TransposeRows16x8(con
     PINDORA_TRANSPOSE_ROWS_16X8(__m128i, _mm_unpack)
 }
 
+#if PINDORA_AVX2_KERNELS
 __attribute__((target("avx2"), always_inline)) inline void TransposeRows16x8(const __m256i in[16],
                                                                              __m256i out[8]) {
     PINDORA_TRANSPOSE_ROWS_16X8(__m256i, _mm256_unpack)
 }
+#endif
 
 #undef PINDORA_TRANSPOSE_ROWS_16X8
 
 } // namespace
 
 __attribute__((target("sse2"))) void
-TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
+TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
     // The two halves of the rows are turned one after the other, each
     // filling its 16 bits of the words, so the registers hold one half.
     for (int half = 0; half < 2; ++half) {
@@ -113,8 +115,9 @@ TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first
     }
 }
 
+#if PINDORA_AVX2_KERNELS
 __attribute__((target("avx2"))) void
-TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
+TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
     // Rows 0-15 in the low lanes, 16-31 in the high lanes: after the
     // transpose one register holds a source byte column of all 32 rows.
     __m256i rows[16];
@@ -149,26 +152,33 @@ TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first
     }
 }
 
+#else
+void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                    ptrdiff_t step) {
+    TurnStrip_Sse2(fed, byteColumn, first, step);
+}
+#endif
+
 TurnStripFunction BestTurnStrip() {
-    if (CpuHasAvx2()) return TurnStripAvx2;
-    if (CpuHasSse2()) return TurnStripSse2;
-    return TurnStripPortable;
+    if (PINDORA_AVX2_KERNELS && CpuHasAvx2()) return TurnStrip_Avx2;
+    if (CpuHasSse2()) return TurnStrip_Sse2;
+    return TurnStrip_Scalar;
 }
 
 #else
 
-void TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                   ptrdiff_t step) {
-    TurnStripPortable(fed, byteColumn, first, step);
+void TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                    ptrdiff_t step) {
+    TurnStrip_Scalar(fed, byteColumn, first, step);
 }
 
-void TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                   ptrdiff_t step) {
-    TurnStripPortable(fed, byteColumn, first, step);
+void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                    ptrdiff_t step) {
+    TurnStrip_Scalar(fed, byteColumn, first, step);
 }
 
 TurnStripFunction BestTurnStrip() {
-    return TurnStripPortable;
+    return TurnStrip_Scalar;
 }
 
 #endif

@@ -16,17 +16,17 @@ using TurnStripFunction = void (*)(const uint8_t* const fed[32], ptrdiff_t byteC
 
 // Plain 64-bit code: the 32 bytes of one byte column as four 64-bit values,
 // the top bits of their bytes gathered by a multiply.
-void TurnStripPortable(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                       ptrdiff_t step);
+void TurnStrip_Scalar(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                      ptrdiff_t step);
 
 // An unpack transpose of the strip's bytes, so each source byte column sits
 // in one register, then one byte-wise top-bit mask per column and 16 rows
 // (SSE2) or per column and all 32 rows (AVX2). Only for machines that have
 // them (see BestTurnStrip); elsewhere they are the portable code.
-void TurnStripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                   ptrdiff_t step);
-void TurnStripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                   ptrdiff_t step);
+void TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                    ptrdiff_t step);
+void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                    ptrdiff_t step);
 
 // The fastest this machine runs.
 TurnStripFunction BestTurnStrip();

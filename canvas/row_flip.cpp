@@ -3,14 +3,14 @@
 
 #include <cstring>
 
+#include "base/cpu_features.h"
 #include "canvas/bit_reverse.h"
-#include "canvas/cpu_features.h"
 
 #if PINDORA_X86
 #include <immintrin.h>
 #endif
 
-void FlipRowBytesPortable(const uint8_t* source, uint8_t* end, int32_t count) {
+void FlipRowBytes_Scalar(const uint8_t* source, uint8_t* end, int32_t count) {
     const int32_t words = count / 4;
     const int32_t pairs = words / 2;
     // A 64-bit reversal also swaps the pair's two words, as the flip needs.
@@ -29,10 +29,10 @@ void FlipRowBytesPortable(const uint8_t* source, uint8_t* end, int32_t count) {
     for (int32_t k = 4 * words; k < count; ++k) end[-1 - k] = ReverseBits8(source[k]);
 }
 
-#if PINDORA_X86
+#if PINDORA_AVX2_KERNELS
 
-__attribute__((target("avx2"))) void FlipRowBytesAvx2(const uint8_t* source, uint8_t* end,
-                                                      int32_t count) {
+__attribute__((target("avx2"))) void FlipRowBytes_Avx2(const uint8_t* source, uint8_t* end,
+                                                       int32_t count) {
     // Reversed nibbles, looked up per half byte: the low nibble's goes high.
     const __m256i reversedLow =
         _mm256_setr_epi8(0x00, 0x80, 0x40, 0xC0, 0x20, 0xA0, 0x60, 0xE0, 0x10, 0x90, 0x50, 0xD0,
@@ -56,21 +56,21 @@ __attribute__((target("avx2"))) void FlipRowBytesAvx2(const uint8_t* source, uin
         v = _mm256_permute4x64_epi64(_mm256_shuffle_epi8(v, backwards), 0x4E);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(end - 32 * (i + 1)), v);
     }
-    FlipRowBytesPortable(source + 32 * blocks, end - 32 * blocks, count - 32 * blocks);
+    FlipRowBytes_Scalar(source + 32 * blocks, end - 32 * blocks, count - 32 * blocks);
 }
 
 FlipRowBytesFunction BestFlipRowBytes() {
-    return CpuHasAvx2() ? FlipRowBytesAvx2 : FlipRowBytesPortable;
+    return CpuHasAvx2() ? FlipRowBytes_Avx2 : FlipRowBytes_Scalar;
 }
 
 #else
 
-void FlipRowBytesAvx2(const uint8_t* source, uint8_t* end, int32_t count) {
-    FlipRowBytesPortable(source, end, count);
+void FlipRowBytes_Avx2(const uint8_t* source, uint8_t* end, int32_t count) {
+    FlipRowBytes_Scalar(source, end, count);
 }
 
 FlipRowBytesFunction BestFlipRowBytes() {
-    return FlipRowBytesPortable;
+    return FlipRowBytes_Scalar;
 }
 
 #endif

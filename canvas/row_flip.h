@@ -8,10 +8,10 @@ using FlipRowBytesFunction = void (*)(const uint8_t* source, uint8_t* end, int32
 
 // Whole 32-bit words reversed with mask steps (two at a time as 64-bit
 // values), the remaining bytes one by one.
-void FlipRowBytesPortable(const uint8_t* source, uint8_t* end, int32_t count);
+void FlipRowBytes_Scalar(const uint8_t* source, uint8_t* end, int32_t count);
 
 // 32 bytes at a time with byte shuffles; the rest as above.
-void FlipRowBytesAvx2(const uint8_t* source, uint8_t* end, int32_t count);
+void FlipRowBytes_Avx2(const uint8_t* source, uint8_t* end, int32_t count);
 
 // The fastest this machine runs.
 FlipRowBytesFunction BestFlipRowBytes();

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "canvas/cpu_features.h"
+#include "base/cpu_features.h"
 
 #if PINDORA_X86
 #include <emmintrin.h>

@@ -1,13 +1,14 @@
 // The wide byte-count loop. This file alone is built with AVX2 code enabled,
 // so everything else in it has internal linkage: no inline function compiled
 // here can stand in for the portable copy elsewhere, and the processor check
-// lives in a file built without AVX2. Windows builds leave it out (the
-// compiler there cannot keep 32-byte stack spills aligned).
+// lives in a file built without AVX2. Like every 256-bit kernel it is left
+// out where PINDORA_AVX2_KERNELS says so (the Windows builds).
 #include <cstring>
 
+#include "base/cpu_features.h"
 #include "view/block_reducer_wide.h"
 
-#if defined(__AVX2__) && !defined(_WIN32)
+#if PINDORA_AVX2_KERNELS && defined(__AVX2__)
 
 namespace {
 
@@ -24,18 +25,18 @@ void StoreWide(void* p, Wide v) {
 }
 
 // The same steps as the narrow counts: adjacent bits, pairs, then nibbles.
-Wide WideNibbleCounts(Wide x) {
+Wide NibbleCounts_Avx2(Wide x) {
     x = x - ((x >> 1) & 0x55555555u);
     return (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
 }
 
 } // namespace
 
-int32_t AddByteCountsWide(const uint8_t* row, int32_t step, int32_t words, uint32_t* sums,
-                          uint32_t* nibbles) {
+int32_t AddByteCounts_Avx2(const uint8_t* row, int32_t step, int32_t words, uint32_t* sums,
+                           uint32_t* nibbles) {
     int32_t w = 0;
     for (; w + 8 <= words; w += 8) {
-        Wide n = WideNibbleCounts(LoadWide(row + 4 * static_cast<size_t>(w)));
+        Wide n = NibbleCounts_Avx2(LoadWide(row + 4 * static_cast<size_t>(w)));
         if (step == 0) {
             StoreWide(nibbles + w, n);
         } else if (step == 1) {
@@ -55,7 +56,7 @@ bool WideCountsBuiltIn() {
 
 #else
 
-int32_t AddByteCountsWide(const uint8_t*, int32_t, int32_t, uint32_t*, uint32_t*) {
+int32_t AddByteCounts_Avx2(const uint8_t*, int32_t, int32_t, uint32_t*, uint32_t*) {
     return 0;
 }
 

@@ -55,7 +55,7 @@ inline void AddRow(const uint8_t* p, uint32_t* hi, uint32_t* lo, uint32_t* nib) 
 template <int B, int Step>
 void AddRowWords(const uint8_t* row, int32_t words, uint32_t* hi, uint32_t* lo, uint32_t* nib) {
     int32_t w = 0;
-    if (B >= 8 && WideBlockCountsUsable()) w = AddByteCountsWide(row, Step, words, hi, nib);
+    if (B >= 8 && WideBlockCountsUsable()) w = AddByteCounts_Avx2(row, Step, words, hi, nib);
     for (; w + kLanes <= words; w += kLanes)
         AddRow<B, Step, WordLanes>(row + 4 * static_cast<size_t>(w), hi + w, lo + w, nib + w);
     for (; w < words; ++w)

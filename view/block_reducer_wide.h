@@ -10,7 +10,7 @@
 // adds them and the row into sums, 3 adds the row alone into sums). Returns
 // the number of words done (0 where the wide code is not built in). Call only
 // when WideBlockCountsUsable() says so.
-int32_t AddByteCountsWide(const uint8_t* row, int32_t step, int32_t words, uint32_t* sums,
+int32_t AddByteCounts_Avx2(const uint8_t* row, int32_t step, int32_t words, uint32_t* sums,
                           uint32_t* nibbles);
 
 // True where the wide code is built in, the processor runs it, and it has

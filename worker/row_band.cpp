@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/cpu_features.h"
 #include "base/numeric.h"
 #include "worker/crossing_masks.h"
 #include "worker/row_runs.h"
@@ -171,19 +172,13 @@ TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
 
 // The same loop twice: once for any x86 and once with the bit-count and
 // bit-scan instructions, chosen per band by what the processor offers.
-void AccumulateRowsPortable(const BandRows& band) {
+void AccumulateRows_Scalar(const BandRows& band) {
     AccumulateRows(band);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("popcnt,bmi,bmi2"))) void
-AccumulateRowsWithBitInstructions(const BandRows& band) {
+#if PINDORA_X86
+__attribute__((target("popcnt,bmi,bmi2"))) void AccumulateRows_BitScan(const BandRows& band) {
     AccumulateRows(band);
-}
-
-bool HasBitInstructions() {
-    return __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi") &&
-           __builtin_cpu_supports("bmi2");
 }
 #endif
 
@@ -272,13 +267,13 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
         BuildCrossingMasks(rows.yPerColumn, &yMasks))
         rows.xMasks = &xMasks, rows.yMasks = &yMasks;
 
-#if defined(__x86_64__) || defined(__i386__)
-    if (instructions == BitInstructions::Automatic && HasBitInstructions()) {
-        AccumulateRowsWithBitInstructions(rows);
+#if PINDORA_X86
+    if (instructions == BitInstructions::Automatic && CpuHasBitScan()) {
+        AccumulateRows_BitScan(rows);
         return;
     }
 #else
     (void)instructions;
 #endif
-    AccumulateRowsPortable(rows);
+    AccumulateRows_Scalar(rows);
 }

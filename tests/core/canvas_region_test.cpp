@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "canvas/canvas_region.h"
-#include "canvas/cpu_features.h"
+#include "base/cpu_features.h"
 #include "canvas/region_turn_strip.h"
 #include "canvas/row_flip.h"
 #include "tests/core/test_support.h"
@@ -301,9 +301,9 @@ TEST(CanvasRegion, ReleaseOfNoneReturnsOne) {
 // has (the portable ones are what other machines use) agree bit for bit
 // with a plain transpose and a plain flip.
 TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
-    std::vector<TurnStripFunction> turners{TurnStripPortable};
-    if (CpuHasSse2()) turners.push_back(TurnStripSse2);
-    if (CpuHasAvx2()) turners.push_back(TurnStripAvx2);
+    std::vector<TurnStripFunction> turners{TurnStrip_Scalar};
+    if (CpuHasSse2()) turners.push_back(TurnStrip_Sse2);
+    if (CpuHasAvx2()) turners.push_back(TurnStrip_Avx2);
     std::mt19937 random(10);
     std::vector<uint8_t> rows(32 * 16);
     for (int trial = 0; trial < 50; ++trial) {
@@ -332,8 +332,8 @@ TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
 }
 
 TEST(CanvasRegion, RowFlippersReverseBitByBit) {
-    std::vector<FlipRowBytesFunction> flippers{FlipRowBytesPortable};
-    if (CpuHasAvx2()) flippers.push_back(FlipRowBytesAvx2);
+    std::vector<FlipRowBytesFunction> flippers{FlipRowBytes_Scalar};
+    if (CpuHasAvx2()) flippers.push_back(FlipRowBytes_Avx2);
     std::mt19937 random(11);
     for (int32_t count = 0; count <= 140; count += 1 + count / 16) {
         std::vector<uint8_t> source(static_cast<size_t>(count));
