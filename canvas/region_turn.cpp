@@ -47,28 +47,69 @@ void TurnShortStrip(TurnStripFunction turn, const uint8_t* const fed[32], int32_
     }
 }
 
+// Where the turned rows go: the stored (bottom-up) region row of source
+// column sx is sx itself (angle 90 unmirrored, 270 mirrored) or w-1-sx.
+struct TurnedRows {
+    uint8_t* target;
+    int32_t width;
+    ptrdiff_t rowBytes;
+    bool ascending;
+    uint8_t* Row(int32_t sx) const {
+        const int32_t stored = ascending ? sx : width - 1 - sx;
+        return target + static_cast<ptrdiff_t>(stored) * rowBytes;
+    }
+};
+
+// The source rows of each band of a chunk, in fed order. Bands from
+// firstCutBand down reach below the canvas and repeat its last row.
+void FeedChunk(const RegionJob& job, int32_t chunk, int32_t chunkEnd, int32_t firstCutBand,
+               bool descending, const ptrdiff_t fedOffset[32],
+               const uint8_t* chunkFed[kChunkBands][32]) {
+    for (int32_t band = chunk; band < chunkEnd; ++band) {
+        const uint8_t** fed = chunkFed[band - chunk];
+        const uint8_t* first = CanvasRow(job.image, std::min(job.top + 32 * band, job.y1 - 1));
+        if (band < firstCutBand) {
+            for (int32_t q = 0; q < 32; ++q) fed[q] = first + fedOffset[q];
+            continue;
+        }
+        for (int32_t q = 0; q < 32; ++q) {
+            const int32_t y = std::min(job.top + 32 * band + FedRow(q, descending), job.y1 - 1);
+            fed[q] = CanvasRow(job.image, y);
+        }
+    }
+}
+
+// The region's parts off the canvas: bands above it and columns left of it
+// are paper, columns right of it copy its last column.
+void FillOffCanvas(const RegionJob& job, const TurnedRows& rows, int32_t firstBand,
+                   bool descending) {
+    const int32_t firstSx = job.x0 - job.left;
+    const int32_t endSx = job.x1 - job.left;
+    if (firstBand > 0) {
+        const ptrdiff_t aboveAt = descending ? rows.rowBytes - 4 * firstBand : 0;
+        for (int32_t sx = firstSx; sx < endSx; ++sx)
+            std::memset(rows.Row(sx) + aboveAt, kPaperByte, static_cast<size_t>(4 * firstBand));
+    }
+    for (int32_t sx = 0; sx < firstSx; ++sx)
+        std::memset(rows.Row(sx), kPaperByte, static_cast<size_t>(rows.rowBytes));
+    const uint8_t* lastColumn = rows.Row(endSx - 1);
+    for (int32_t sx = endSx; sx < rows.width; ++sx)
+        std::memcpy(rows.Row(sx), lastColumn, static_cast<size_t>(rows.rowBytes));
+}
+
 } // namespace
 
 void TurnRegion(const RegionJob& job) {
     static const TurnStripFunction turn = BestTurnStrip();
-    const int32_t w = job.width;
-    const ptrdiff_t rowBytes = job.height / 8;
     const int32_t bands = job.height / 32;
     const bool descending = job.angle == 270;
-    // Stored (bottom-up) region row of source column sx: dy = w-1-sx gives sx
-    // (angle 90 unmirrored, 270 mirrored), dy = sx gives w-1-sx.
-    const bool ascending = job.mirror == descending;
-    auto regionRow = [&](int32_t sx) {
-        int32_t stored = ascending ? sx : w - 1 - sx;
-        return job.target + static_cast<ptrdiff_t>(stored) * rowBytes;
-    };
+    const TurnedRows rows{job.target, job.width, job.height / 8, job.mirror == descending};
 
     // Offsets of a band's rows from its first row, in fed order (rows are
     // stored bottom-up, so lower rows lie at lower addresses).
     const ptrdiff_t stride = CanvasStride(job.image);
     ptrdiff_t fedOffset[32];
     for (int32_t q = 0; q < 32; ++q) fedOffset[q] = -FedRow(q, descending) * stride;
-    // Bands from here down reach below the canvas and repeat its last row.
     const int32_t firstCutBand = (job.y1 - job.top) / 32;
 
     const int32_t firstBand = (job.y0 - job.top) / 32;
@@ -99,21 +140,7 @@ void TurnRegion(const RegionJob& job) {
             // lines, fetched by the first strip, serve the others from cache.
             for (int32_t chunkEnd = groupEnd; chunkEnd > group; chunkEnd -= kChunkBands) {
                 const int32_t chunk = std::max(group, chunkEnd - kChunkBands);
-                for (int32_t band = chunk; band < chunkEnd; ++band) {
-                    const uint8_t** fed = chunkFed[band - chunk];
-                    const uint8_t* first =
-                        CanvasRow(job.image, std::min(job.top + 32 * band, job.y1 - 1));
-                    if (band < firstCutBand) {
-                        for (int32_t q = 0; q < 32; ++q) fed[q] = first + fedOffset[q];
-                    } else {
-                        // Rows below the canvas repeat its last row.
-                        for (int32_t q = 0; q < 32; ++q) {
-                            int32_t y =
-                                std::min(job.top + 32 * band + FedRow(q, descending), job.y1 - 1);
-                            fed[q] = CanvasRow(job.image, y);
-                        }
-                    }
-                }
+                FeedChunk(job, chunk, chunkEnd, firstCutBand, descending, fedOffset, chunkFed);
                 // The next chunk's source lines, a share with each strip.
                 const int32_t nextChunk = std::max(group, chunk - kChunkBands);
                 const int32_t aheadRows = 32 * (chunk - nextChunk);
@@ -144,28 +171,11 @@ void TurnRegion(const RegionJob& job) {
                 }
             }
             for (int32_t column = 0; column < 8 * (tileEnd - tile); ++column) {
-                CopyBypassingCache(regionRow(firstSx + column) + pieceAt,
+                CopyBypassingCache(rows.Row(firstSx + column) + pieceAt,
                                    buffer + column * bufferStep, static_cast<size_t>(pieceBytes));
             }
         }
     }
     FinishBypassingCopies();
-
-    // Bands above the canvas: paper.
-    const int32_t firstSx = job.x0 - job.left;
-    const int32_t endSx = job.x1 - job.left;
-    if (firstBand > 0) {
-        const ptrdiff_t aboveAt = descending ? rowBytes - 4 * firstBand : 0;
-        for (int32_t sx = firstSx; sx < endSx; ++sx) {
-            std::memset(regionRow(sx) + aboveAt, kPaperByte, static_cast<size_t>(4 * firstBand));
-        }
-    }
-    // Columns left of the canvas: paper; right of it: copies of the last column.
-    for (int32_t sx = 0; sx < firstSx; ++sx) {
-        std::memset(regionRow(sx), kPaperByte, static_cast<size_t>(rowBytes));
-    }
-    const uint8_t* lastColumn = regionRow(endSx - 1);
-    for (int32_t sx = endSx; sx < w; ++sx) {
-        std::memcpy(regionRow(sx), lastColumn, static_cast<size_t>(rowBytes));
-    }
+    FillOffCanvas(job, rows, firstBand, descending);
 }
