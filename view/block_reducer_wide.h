@@ -11,7 +11,7 @@
 // the number of words done (0 where the wide code is not built in). Call only
 // when WideBlockCountsUsable() says so.
 int32_t AddByteCounts_Avx2(const uint8_t* row, int32_t step, int32_t words, uint32_t* sums,
-                          uint32_t* nibbles);
+                           uint32_t* nibbles);
 
 // True where the wide code is built in, the processor runs it, and it has
 // not been switched off.

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "canvas/canvas_region.h"
 #include "base/cpu_features.h"
+#include "canvas/canvas_region.h"
 #include "canvas/region_turn_strip.h"
 #include "canvas/row_flip.h"
 #include "tests/core/test_support.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "canvas/canvas_blank.h"
-#include "base/commands.h"
-#include "app/recovery_win32.h"
-#include "base/report.h"
 #include "app/picture_files_win32.h"
+#include "app/recovery_win32.h"
+#include "base/commands.h"
+#include "base/report.h"
+#include "canvas/canvas_blank.h"
 #include "canvas/png_file.h"
 #include "record/recovery_journal.h"
 #include "tests/win32/window_harness.h"
