@@ -33,39 +33,36 @@ bool UsableSource(const CanvasImage* source) {
            source->height > 0 && source->header.biWidth > 0 && source->header.biHeight > 0;
 }
 
-bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
-                    AccumulatePlan* plan) {
-    if (!UsableSource(source) || !view || !plan) return false;
-    if (rect.left >= rect.right || rect.top >= rect.bottom) return false;
-    const double z = view->scale;
-    if (!(z > 0.0) || !std::isfinite(z) || !std::isfinite(view->rotation)) return false;
-    SourceFrame frame;
-    BindSourceFrame(&frame, source, view);
-    const Canvas* canvas = &frame.canvas;
-    const ViewState* v = &frame.view;
+namespace {
 
-    // The rectangle's float box in bitmap pixels: the output's placement and size.
-    FloatRect d = FreeCanvasRectToBitmapFloat(canvas, v, rect);
+// The output's placement and size: the rectangle's float box in bitmap
+// pixels, truncated at its near edges and rounded up at its far ones.
+bool PlanOutput(const Canvas* canvas, const ViewState* v, Rect rect, AccumulatePlan* plan,
+                double* right, double* bottom) {
+    const FloatRect d = FreeCanvasRectToBitmapFloat(canvas, v, rect);
     if (!Finite(d)) return false;
-    double x0 = std::trunc(static_cast<double>(d.left)),
-           y0 = std::trunc(static_cast<double>(d.top));
-    double right = std::ceil(static_cast<double>(d.right));
-    double bottom = std::ceil(static_cast<double>(d.bottom));
-    if (!InRange(x0) || !InRange(y0) || !InRange(right) || !InRange(bottom)) return false;
-    double width = std::trunc(right - x0), height = std::trunc(bottom - y0);
+    const double x0 = std::trunc(static_cast<double>(d.left)),
+                 y0 = std::trunc(static_cast<double>(d.top));
+    *right = std::ceil(static_cast<double>(d.right));
+    *bottom = std::ceil(static_cast<double>(d.bottom));
+    if (!InRange(x0) || !InRange(y0) || !InRange(*right) || !InRange(*bottom)) return false;
+    const double width = std::trunc(*right - x0), height = std::trunc(*bottom - y0);
     if (width < 1 || height < 1 || width > kMaxRenderSide || height > kMaxRenderSide) return false;
     if (width * height > static_cast<double>(kMaxAccumulatePixels)) return false;
     plan->x0 = static_cast<int32_t>(x0);
     plan->y0 = static_cast<int32_t>(y0);
     plan->width = static_cast<int32_t>(width);
     plan->height = static_cast<int32_t>(height);
+    return true;
+}
 
-    // The canvas columns and rows to walk: the canvas box of the output
-    // rectangle, clamped to the image.
-    const float cornerX[4] = {static_cast<float>(x0), static_cast<float>(right),
-                              static_cast<float>(x0), static_cast<float>(right)};
-    const float cornerY[4] = {static_cast<float>(y0), static_cast<float>(y0),
-                              static_cast<float>(bottom), static_cast<float>(bottom)};
+// The canvas columns and rows to walk: the canvas box of the output
+// rectangle, widened and clamped to the image.
+bool PlanVisit(const CanvasImage* source, const ViewState* v, double z, double right, double bottom,
+               AccumulatePlan* plan) {
+    const float x0 = static_cast<float>(plan->x0), y0 = static_cast<float>(plan->y0);
+    const float cornerX[4] = {x0, static_cast<float>(right), x0, static_cast<float>(right)};
+    const float cornerY[4] = {y0, y0, static_cast<float>(bottom), static_cast<float>(bottom)};
     double minX = 0, minY = 0, maxX = 0, maxY = 0;
     for (int k = 0; k < 4; ++k) {
         float x = cornerX[k], y = cornerY[k];
@@ -93,31 +90,33 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
                        static_cast<int32_t>(clamp(std::trunc(minY) - margin, logicalHeight)),
                        static_cast<int32_t>(clamp(std::trunc(maxX) + margin, logicalWidth)),
                        static_cast<int32_t>(clamp(std::trunc(maxY) + margin, logicalHeight))};
+    return true;
+}
 
-    // The 16.16 position of (visit.left, visit.top) in the output.
+// The 16.16 output position of the walk's first canvas pixel and the steps
+// per canvas column and row; false when the walk could leave 32 bits (with
+// room for the single-precision row starts of the 16-bit renderer).
+bool PlanSteps(const Canvas* canvas, const ViewState* v, double z, AccumulatePlan* plan) {
     float px = static_cast<float>(plan->visit.left), py = static_cast<float>(plan->visit.top);
     FreeCanvasToBitmapFloat(canvas, v, &px, &py);
-    double xOrigin = std::floor((static_cast<double>(px) - x0) * 65536.0);
-    double yOrigin = std::floor((static_cast<double>(py) - y0) * 65536.0);
+    const double xOrigin = std::floor((static_cast<double>(px) - plan->x0) * 65536.0);
+    const double yOrigin = std::floor((static_cast<double>(py) - plan->y0) * 65536.0);
     if (!(std::fabs(xOrigin) < 2147483647.0) || !(std::fabs(yOrigin) < 2147483647.0)) return false;
     plan->xOrigin = static_cast<int32_t>(xOrigin);
     plan->yOrigin = static_cast<int32_t>(yOrigin);
 
-    // Steps per canvas column and row; a mirror turns only the column steps.
-    const float theta = DegreesToRadians(view->rotation);
+    // A mirror turns only the column steps.
+    const float theta = DegreesToRadians(v->rotation);
     const double c = std::cos(static_cast<double>(theta)), s = std::sin(static_cast<double>(theta));
     if (!FloorToInt32Step(65536.0 * c / z, &plan->xPerColumn) ||
         !FloorToInt32Step(-65536.0 * s / z, &plan->yPerColumn) ||
         !FloorToInt32Step(65536.0 * s / z, &plan->xPerRow) ||
         !FloorToInt32Step(65536.0 * c / z, &plan->yPerRow))
         return false;
-    if (view->mirror) {
+    if (v->mirror) {
         plan->xPerColumn = -plan->xPerColumn;
         plan->yPerColumn = -plan->yPerColumn;
     }
-
-    // Every position of the walk must stay a 32-bit value (with room for the
-    // single-precision row starts of the 16-bit renderer).
     const double columns = static_cast<double>(plan->visit.right) - plan->visit.left;
     const double rows = static_cast<double>(plan->visit.bottom) - plan->visit.top;
     const double reachX = std::fabs(xOrigin) +
@@ -127,6 +126,22 @@ bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
                           columns * std::fabs(static_cast<double>(plan->yPerColumn)) +
                           rows * std::fabs(static_cast<double>(plan->yPerRow));
     return reachX < 2.0e9 && reachY < 2.0e9;
+}
+
+} // namespace
+
+bool PlanAccumulate(const CanvasImage* source, const ViewState* view, Rect rect,
+                    AccumulatePlan* plan) {
+    if (!UsableSource(source) || !view || !plan) return false;
+    if (rect.left >= rect.right || rect.top >= rect.bottom) return false;
+    const double z = view->scale;
+    if (!(z > 0.0) || !std::isfinite(z) || !std::isfinite(view->rotation)) return false;
+    SourceFrame frame;
+    BindSourceFrame(&frame, source, view);
+    double right = 0, bottom = 0;
+    return PlanOutput(&frame.canvas, &frame.view, rect, plan, &right, &bottom) &&
+           PlanVisit(source, &frame.view, z, right, bottom, plan) &&
+           PlanSteps(&frame.canvas, &frame.view, z, plan);
 }
 
 bool CellMayGather256(const AccumulatePlan& plan) {
