@@ -7,7 +7,7 @@
 #include <ctime>
 #include <string>
 
-#include "app/title_text.h"
+#include "app/title_win32.h"
 #include "base/app_state.h"
 #include "record/playback_host.h"
 
@@ -46,14 +46,6 @@ void ShowMessage(GdiHandle window, const char16_t* text) {
 
 void InvalidateWindow(GdiHandle window) {
     if (window) InvalidateRect(Window(window), nullptr, FALSE);
-}
-
-void UpdateTitle(AppState* app) {
-    if (!app->mainWindow) return;
-    std::u16string title =
-        ComposeTitle(app->playbackMode, app->elapsedSeconds, app->timeLimitSeconds,
-                     app->viewHost.view.scale, app->settings.currentFile);
-    SetWindowTextW(Window(app->mainWindow), reinterpret_cast<const wchar_t*>(title.c_str()));
 }
 
 Point ClientSize(const AppState* app) {

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/title_win32.h"
 #include "base/app_state.h"
 #include "base/command_ids.h"
 #include "base/native_handles_win32.h"
@@ -57,7 +58,6 @@ HCURSOR ProgramCursor();
 void MarkOpeningMenu(AppState* app, HMENU menu, UINT position);
 
 // Sets the title bar from the current state.
-int32_t UpdateTitle(AppState* app);
 
 // Keeps a stored placement visible: off every monitor it moves to the primary.
 void KeepPlacementOnScreen(WINDOWPLACEMENT* placement);

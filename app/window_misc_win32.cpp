@@ -21,14 +21,6 @@ HCURSOR ProgramCursor() {
     return cursor;
 }
 
-int32_t UpdateTitle(AppState* app) {
-    std::u16string title =
-        ComposeTitle(app->playbackMode, app->elapsedSeconds, app->timeLimitSeconds,
-                     app->viewHost.view.scale, app->settings.currentFile);
-    SetWindowTextW(MainWindow(app), reinterpret_cast<const wchar_t*>(title.c_str()));
-    return 0;
-}
-
 LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
     if (timerId == ID_TIMER_CLOCK) ClockTick(app);
     if (timerId == ID_TIMER_PLAYBACK) PlaybackTick(app);

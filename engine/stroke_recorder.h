@@ -7,9 +7,9 @@
 
 struct StrokeRecorder {
     // A drawn segment's smoothed end becomes a step when recording is on.
-    int32_t (*appendStep)(AppState* app);
+    void (*appendStep)(AppState* app);
     // A stroke begins: an open recorded stroke is closed with a pen-up first.
-    int32_t (*closeOpenStroke)(AppState* app);
+    void (*closeOpenStroke)(AppState* app);
 };
 
 void SetStrokeRecorder(const StrokeRecorder* recorder);

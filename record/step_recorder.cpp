@@ -44,7 +44,7 @@ bool RecordInLog(AppState* app, Step* step, uint32_t now) {
 
 } // namespace
 
-int32_t AppendStep(AppState* app) {
+void AppendStep(AppState* app) {
     const uint32_t now = TheStrokeHost()->milliseconds();
     Step step{0, app->stroke.smoothed.x, app->stroke.smoothed.y, 0.0f};
     const uint32_t maxPressure = app->stroke.maxPressure;
@@ -54,15 +54,13 @@ int32_t AppendStep(AppState* app) {
     const bool logged = RecordInLog(app, &step, now);
     // Every drawn segment goes to the recovery journal, recorded or not.
     AppendJournalStep(logged ? kJournalDrawnLogged : kJournalDrawn, step, CurrentPen(app), now);
-    return 0;
 }
 
-int32_t CloseOpenStroke(AppState* app) {
+void CloseOpenStroke(AppState* app) {
     StepLog* log = &app->stepLog;
-    if (app->settings.recordStep == 0 || log->stepCount <= 0 || log->stepCount >= kMaxSteps)
-        return 0;
+    if (app->settings.recordStep == 0 || log->stepCount <= 0 || log->stepCount >= kMaxSteps) return;
     const Step last = log->steps[log->stepCount - 1];
-    if (last.pressure == 0.0f) return 0;
+    if (last.pressure == 0.0f) return;
     const uint32_t now = TheStrokeHost()->milliseconds();
     Step* step = &log->steps[log->stepCount];
     step->time = now - log->recordStart;
@@ -71,7 +69,6 @@ int32_t CloseOpenStroke(AppState* app) {
     step->pressure = 0.0f;
     log->stepCount += 1;
     AppendJournalStep(kJournalLogged, *step, CurrentPen(app), now);
-    return 0;
 }
 
 const StrokeRecorder kStepRecorder = {AppendStep, CloseOpenStroke};

@@ -5,13 +5,13 @@
 #include "base/app_state.h"
 #include "engine/stroke_recorder.h"
 
-// Appends the smoothed sample as a step when recording is on. Returns 0.
-int32_t AppendStep(AppState* app);
+// Appends the smoothed sample as a step when recording is on.
+void AppendStep(AppState* app);
 
 // A stroke that starts while the log's last step still has pressure (the
 // pen was lifted while its samples were not drawn, e.g. with Space held)
 // gets a pen-up step first, so that a replay does not join the strokes.
-int32_t CloseOpenStroke(AppState* app);
+void CloseOpenStroke(AppState* app);
 
 // The recorder the shell installs into the stroke engine.
 extern const StrokeRecorder kStepRecorder;

@@ -4,8 +4,8 @@
 #include "view/view_state.h"
 
 // Replaces viewBitmap and maskBitmap from the whole canvas (under the view
-// lock for the release-and-replace, so no update blit overlaps it). Returns 0.
-int32_t RebuildViewBitmap(ViewState* view);
+// lock for the release-and-replace, so no update blit overlaps it).
+void RebuildViewBitmap(ViewState* view);
 
 int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
                                int32_t threadsAllowed);

@@ -104,8 +104,8 @@ void ReplaceViewBitmaps(ViewState* view, DibSurface* viewBitmap, DibSurface* mas
     ReleaseDibSurface(&oldMask);
 }
 
-int32_t RebuildViewBitmap(ViewState* view) {
-    if (!view) return 0;
+void RebuildViewBitmap(ViewState* view) {
+    if (!view) return;
     DibSurface* viewBitmap = nullptr;
     DibSurface* maskBitmap = nullptr;
     const Canvas* canvas = view->canvas;
@@ -118,5 +118,4 @@ int32_t RebuildViewBitmap(ViewState* view) {
     // A failed rebuild leaves the view without bitmaps, as a release before
     // the render would have.
     ReplaceViewBitmaps(view, viewBitmap, maskBitmap);
-    return 0;
 }

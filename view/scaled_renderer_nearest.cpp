@@ -165,14 +165,14 @@ void RenderOnThreads(const NearestBand& whole, int32_t rows, int32_t n) {
 
 } // namespace
 
-int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rect,
-                      DibSurface** outView, DibSurface** outMask, int32_t threadsAllowed) {
+void RenderNearest(const CanvasImage* source, const ViewState* view, Rect rect,
+                   DibSurface** outView, DibSurface** outMask, int32_t threadsAllowed) {
     if (outView) *outView = nullptr;
     if (outMask) *outMask = nullptr;
-    if (!outView || !UsableSource(source) || !view) return 0;
-    if (rect.left >= rect.right || rect.top >= rect.bottom) return 0;
+    if (!outView || !UsableSource(source) || !view) return;
+    if (rect.left >= rect.right || rect.top >= rect.bottom) return;
     const double z = view->scale;
-    if (!(z > 0.0) || !std::isfinite(z) || !std::isfinite(view->rotation)) return 0;
+    if (!(z > 0.0) || !std::isfinite(z) || !std::isfinite(view->rotation)) return;
     SourceFrame frame;
     BindSourceFrame(&frame, source, view);
 
@@ -189,12 +189,12 @@ int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rec
     const double bottom = std::ceil(static_cast<double>(d.bottom));
     if (!(std::fabs(left) < 1e9 && std::fabs(top) < 1e9 && std::fabs(right) < 1e9 &&
           std::fabs(bottom) < 1e9))
-        return 0;
+        return;
     const double width = std::trunc(right - left), height = std::trunc(bottom - top);
     // The positions are canvas positions, so the output may be larger than
     // the accumulating renderers' 16.16 output range; the surfaces' own size
     // limit is the bound.
-    if (width < 1 || height < 1 || width > kMaxNearestSide || height > kMaxNearestSide) return 0;
+    if (width < 1 || height < 1 || width > kMaxNearestSide || height > kMaxNearestSide) return;
     const int32_t W = static_cast<int32_t>(width), H = static_cast<int32_t>(height);
 
     // Steps and origin; z' keeps a zoomed-in view at canvas resolution.
@@ -207,22 +207,22 @@ int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rec
         !FloorToInt32Step(65536.0 * zz * s, &whole.yPerColumn) ||
         !FloorToInt32Step(-sign * 65536.0 * zz * s, &whole.xPerRow) ||
         !FloorToInt32Step(65536.0 * zz * c, &whole.yPerRow))
-        return 0;
+        return;
     float fx = 0.0f, fy = 0.0f;
     FreeBitmapToCanvasFloat(&frame.view, &fx, &fy);
     const double xOrigin = std::floor(65536.0 * fx), yOrigin = std::floor(65536.0 * fy);
-    if (!(std::fabs(xOrigin) < 0x1p46 && std::fabs(yOrigin) < 0x1p46)) return 0;
+    if (!(std::fabs(xOrigin) < 0x1p46 && std::fabs(yOrigin) < 0x1p46)) return;
     whole.xOrigin = static_cast<int64_t>(xOrigin);
     whole.yOrigin = static_cast<int64_t>(yOrigin);
 
     const bool wantMask = outMask != nullptr;
     *outView = CreateDibSurface(1, source->palette, 2, W, H);
-    if (!*outView) return 0;
+    if (!*outView) return;
     FillSurface(*outView, wantMask ? 0x00 : 0xFF); // black with a mask, else white
     if (wantMask) {
         const RgbQuad blackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
         *outMask = CreateDibSurface(1, blackWhite, 2, W, H);
-        if (!*outMask) return 0; // the caller sees the missing mask
+        if (!*outMask) return; // the caller sees the missing mask
         FillSurface(*outMask, 0x00);
     }
 
@@ -241,5 +241,4 @@ int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rec
         RenderOnThreads(whole, H, n);
     else
         RenderNearestBand(&whole);
-    return 0;
 }

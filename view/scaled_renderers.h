@@ -9,5 +9,5 @@ DibSurface* RenderAccumulate8(const CanvasImage* source, const ViewState* view, 
                               int32_t noSampleWhite, int32_t threadsAllowed);
 DibSurface* RenderAccumulate16(const CanvasImage* source, const ViewState* view, Rect rect,
                                int32_t noSampleWhite, int32_t threadsAllowed);
-int32_t RenderNearest(const CanvasImage* source, const ViewState* view, Rect rect,
-                      DibSurface** outView, DibSurface** outMask, int32_t threadsAllowed);
+void RenderNearest(const CanvasImage* source, const ViewState* view, Rect rect,
+                   DibSurface** outView, DibSurface** outMask, int32_t threadsAllowed);

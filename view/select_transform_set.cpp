@@ -4,8 +4,8 @@
 #include "view/render_region.h"
 #include "view/view_transforms.h"
 
-int32_t SelectTransformSet(ViewState* view, int32_t free) {
-    if (!view) return 0;
+void SelectTransformSet(ViewState* view, int32_t free) {
+    if (!view) return;
     InstallTransforms(view, free);
     if (!free)
         view->renderRegion = RenderRegionRightAngle;
@@ -13,5 +13,4 @@ int32_t SelectTransformSet(ViewState* view, int32_t free) {
         view->renderRegion = RenderRegionZoomedOut;
     else
         view->renderRegion = RenderRegionZoomedIn;
-    return 0;
 }

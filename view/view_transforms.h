@@ -10,8 +10,8 @@ void InstallTransforms(ViewState* view, int32_t free);
 
 // Installs a set together with its dirty-update renderer: RenderRegionRightAngle
 // for free = 0; for free = 1 RenderRegionZoomedOut above scale 1.5, else
-// RenderRegionZoomedIn. Returns 0.
-int32_t SelectTransformSet(ViewState* view, int32_t free);
+// RenderRegionZoomedIn.
+void SelectTransformSet(ViewState* view, int32_t free);
 
 // The twelve transforms, reachable directly for tests and the set tables.
 void RightCanvasToClient(const Canvas* canvas, const ViewState* view, int32_t* x, int32_t* y);
