@@ -51,3 +51,21 @@ inline float DegreesToRadians(float degrees) {
 inline float RadiansToDegrees(float radians) {
     return radians * 180.0f / kViewPi;
 }
+
+// Narrows [*lo, *hi) to the t with 0 <= start + t * step < limit: the part of
+// a fixed-point walk that stays inside a range.
+inline void NarrowToRange(int64_t start, int64_t step, int64_t limit, int64_t* lo, int64_t* hi) {
+    if (step > 0) {
+        const int64_t from = CeilDivide(-start, step),
+                      to = FloorDivide(limit - 1 - start, step) + 1;
+        if (from > *lo) *lo = from;
+        if (to < *hi) *hi = to;
+    } else if (step < 0) {
+        const int64_t from = CeilDivide(start - (limit - 1), -step);
+        const int64_t to = FloorDivide(start, -step) + 1;
+        if (from > *lo) *lo = from;
+        if (to < *hi) *hi = to;
+    } else if (start < 0 || start >= limit) {
+        *hi = *lo;
+    }
+}

@@ -31,20 +31,6 @@ struct NearestBand {
     int32_t noMask;
 };
 
-// Narrows [*lo, *hi) to the k with 0 <= (start + k * step) >> 16 < size.
-void ClipToSource(int64_t start, int64_t step, int64_t size, int64_t* lo, int64_t* hi) {
-    const int64_t limit = size << 16;
-    if (step > 0) {
-        *lo = std::max(*lo, CeilDivide(-start, step));
-        *hi = std::min(*hi, FloorDivide(limit - 1 - start, step) + 1);
-    } else if (step < 0) {
-        *lo = std::max(*lo, CeilDivide(start - (limit - 1), -step));
-        *hi = std::min(*hi, FloorDivide(start, -step) + 1);
-    } else if (start < 0 || start >= limit) {
-        *hi = *lo;
-    }
-}
-
 // Positions inside a source of at most 65536 columns and rows fit a 32-bit
 // unsigned 16.16 walk; a larger source takes the 64-bit walk.
 constexpr int64_t kLargestWalkedSide = 65536;
@@ -82,8 +68,8 @@ void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRo
         return;
     }
     // The inside columns, exactly; there every position lies in 0 … 2^32.
-    ClipToSource(x0, band->xPerColumn, sourceWidth, &lo, &hi);
-    ClipToSource(y0, band->yPerColumn, sourceHeight, &lo, &hi);
+    NarrowToRange(x0, band->xPerColumn, sourceWidth << 16, &lo, &hi);
+    NarrowToRange(y0, band->yPerColumn, sourceHeight << 16, &lo, &hi);
     if (lo >= hi) return;
     uint32_t X = static_cast<uint32_t>(x0 + lo * band->xPerColumn);
     uint32_t Y = static_cast<uint32_t>(y0 + lo * band->yPerColumn);

@@ -38,19 +38,6 @@ struct WideBand {
     int64_t sharedMargin; // rows this near the band's ends may share cells
 };
 
-// Narrows [*lo, *hi) to the t with 0 <= start + t * step < limit.
-void ClipAxis(int64_t start, int64_t step, int64_t limit, int64_t* lo, int64_t* hi) {
-    if (step > 0) {
-        *lo = std::max(*lo, CeilDivide(-start, step));
-        *hi = std::min(*hi, FloorDivide(limit - 1 - start, step) + 1);
-    } else if (step < 0) {
-        *lo = std::max(*lo, CeilDivide(start - (limit - 1), -step));
-        *hi = std::min(*hi, FloorDivide(start, -step) + 1);
-    } else if (start < 0 || start >= limit) {
-        *hi = *lo;
-    }
-}
-
 // Columns left before a position leaves its cell along one axis: with the
 // distance g to the cell's edge in 16.16 units (g < 2^16), floor(g / |step|)
 // + 1. The division is a multiplication by ceil(2^47 / |step|), exact for
@@ -154,8 +141,8 @@ void AccumulateWideBand(const WideBand* band) {
             Y = band->yOrigin + offset * band->yPerRow;
         }
         int64_t lo = 0, hi = columns;
-        ClipAxis(X, band->xPerColumn, xLimit, &lo, &hi);
-        ClipAxis(Y, band->yPerColumn, yLimit, &lo, &hi);
+        NarrowToRange(X, band->xPerColumn, xLimit, &lo, &hi);
+        NarrowToRange(Y, band->yPerColumn, yLimit, &lo, &hi);
         if (lo >= hi) continue;
         const uint8_t* row = source->bits + (source->header.biHeight - 1 - i) * stride;
         bool shared = band->threaded && (i - band->rowBegin < band->sharedMargin ||

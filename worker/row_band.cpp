@@ -31,23 +31,6 @@ void AccumulateWrappingRow(const BandWalk& walk, const uint8_t* row, int32_t j, 
     }
 }
 
-// Narrows [lo, hi) to the t with 0 <= start + t * step < limit.
-void ClipToOutput(int64_t start, int32_t step, int64_t limit, int64_t* lo, int64_t* hi) {
-    int64_t from = *lo, to = *hi;
-    if (step > 0) {
-        from = std::max(from, CeilDivide(-start, step));
-        to = std::min(to, FloorDivide(limit - 1 - start, step) + 1);
-    } else if (step < 0) {
-        int64_t size = -static_cast<int64_t>(step);
-        from = std::max(from, CeilDivide(start - (limit - 1), size));
-        to = std::min(to, FloorDivide(start, size) + 1);
-    } else if (start < 0 || start >= limit) {
-        to = from;
-    }
-    *lo = from;
-    *hi = to;
-}
-
 // start + t * step, when it stays within int32 for t = first and t = last.
 bool StaysInRange(int32_t start, int32_t step, int64_t first, int64_t last) {
     for (int64_t t : {first, last}) {
@@ -118,8 +101,8 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     const int64_t xStart = X + band.skipped * band.xPerColumn;
     const int64_t yStart = Y + band.skipped * band.yPerColumn;
     int64_t lo = 0, hi = columns;
-    ClipToOutput(xStart, band.xPerColumn, band.walk.W << 16, &lo, &hi);
-    ClipToOutput(yStart, band.yPerColumn, static_cast<int64_t>(band.walk.H) << 16, &lo, &hi);
+    NarrowToRange(xStart, band.xPerColumn, band.walk.W << 16, &lo, &hi);
+    NarrowToRange(yStart, band.yPerColumn, static_cast<int64_t>(band.walk.H) << 16, &lo, &hi);
     if (lo >= hi) return false;
     span->X = static_cast<uint32_t>(xStart + lo * band.xPerColumn);
     span->Y = static_cast<uint32_t>(yStart + lo * band.yPerColumn);
