@@ -223,23 +223,25 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
 
 void MarkOpeningMenu(AppState* app, HMENU menu, UINT position) {
     UINT checked = 0, first = 0, count = 0;
+    // The sub-menus of the pop-up menu, by position.
+    enum : UINT { kTimeLimitMenu, kRecordingMenu, kSpeedMenu, kLanguageMenu };
     switch (position) {
-    case 0:
+    case kTimeLimitMenu:
         first = kSetTimeLimit;
         count = kTimeLimits;
         checked = TimeLimitCommand(app->settings.timeLimitIndex);
         break;
-    case 1:
+    case kRecordingMenu:
         first = kToggleRecordStep;
         count = 2;
         checked = kToggleRecordStep + (app->settings.recordStep ? 1 : 0);
         break;
-    case 2:
+    case kSpeedMenu:
         first = kSetPlaybackSpeed;
         count = kPlaybackSpeeds;
         checked = kSetPlaybackSpeed + static_cast<UINT>(app->settings.speedIndex);
         break;
-    case 3:
+    case kLanguageMenu:
         MarkLoadedLanguage(app, menu);
         return;
     default:

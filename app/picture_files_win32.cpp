@@ -66,10 +66,10 @@ std::wstring SystemReason(DWORD error) {
 
 std::wstring WriterReason(int32_t code, DWORD error) {
     switch (code) {
-    case 1:
+    case kPngCannotCreateFile:
         return L"The file cannot be created: " + SystemReason(error);
-    case 2:
-    case 3:
+    case kPngNoWriteStruct:
+    case kPngNoInfoStruct:
         return L"There is not enough memory to write the picture.";
     default:
         return L"Writing the picture failed (the disk may be full).";

@@ -10,6 +10,7 @@
 #include "app/shell_win32.h"
 #include "base/commands.h"
 #include "canvas/canvas_blank.h"
+#include "canvas/picture_names.h"
 #include "engine/refresh_thread.h"
 #include "input/tablet_win32.h"
 #include "record/recovery_journal.h"
@@ -26,7 +27,7 @@ LRESULT OnClose(AppState* app, HWND window) {
             L"pindora", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
         if (answer != IDYES) return 0;
     }
-    std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";
+    std::wstring dropCopy = ProgramFolder() + reinterpret_cast<const wchar_t*>(kDropCopyName);
     DeleteFileW(dropCopy.c_str());
     RemoveJournal(); // a clean close: nothing to recover
 

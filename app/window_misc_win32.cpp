@@ -76,7 +76,7 @@ void OnDropFiles(AppState* app, HWND, HDROP drop) {
     DragFinish(drop);
     if (!HasPngExtension(reinterpret_cast<const char16_t*>(path))) return;
     // The program's own drop copy only beeps.
-    std::wstring dropCopy = ProgramFolder() + L"_DnD_.png";
+    std::wstring dropCopy = ProgramFolder() + reinterpret_cast<const wchar_t*>(kDropCopyName);
     if (lstrcmpiW(path, dropCopy.c_str()) == 0) {
         MessageBeep(0);
         return;

@@ -6,6 +6,9 @@
 #include <ctime>
 #include <string>
 
+// The program folder's copy of the last dropped picture, removed at close.
+constexpr char16_t kDropCopyName[] = u"_DnD_.png";
+
 // "YYYYMMDDhhmmss" from a local time.
 std::u16string TimeStampName(const std::tm& local);
 

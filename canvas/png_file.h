@@ -37,6 +37,9 @@ DibSurface* ReadPngFile(const char16_t* path, StepLog* log);
 // used by the fuzzer and tests).
 DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log);
 
+// The libpng interface version the reader and writer are written against.
+constexpr char kPngInterfaceVersion[] = "1.6.8";
+
 enum : int32_t {
     kPngWritten = 0,
     kPngCannotCreateFile = 1,

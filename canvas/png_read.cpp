@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr char kLibraryVersion[] = "1.6.8";
 constexpr size_t kSignatureBytes = 8;
 
 struct MemorySource {
@@ -117,7 +116,7 @@ DecodeResult RunDecode(PngReadJob* job) {
 
 DibSurface* DecodePng(png_rw_ptr readData, void* source, StepLog* log) {
     PngReadJob job{};
-    job.png = png_create_read_struct(kLibraryVersion, nullptr, nullptr, nullptr);
+    job.png = png_create_read_struct(kPngInterfaceVersion, nullptr, nullptr, nullptr);
     if (!job.png) return nullptr;
     job.info = png_create_info_struct(job.png);
     if (!job.info) {

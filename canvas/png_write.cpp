@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr char kLibraryVersion[] = "1.6.8";
-
 struct PngWriteJob {
     png_structp png;
     png_infop info;
@@ -120,7 +118,7 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
     PngWriteJob job{};
     job.file = OpenBinaryFile(std::u16string(path), true);
     if (!job.file) return kPngCannotCreateFile;
-    job.png = png_create_write_struct(kLibraryVersion, nullptr, nullptr, nullptr);
+    job.png = png_create_write_struct(kPngInterfaceVersion, nullptr, nullptr, nullptr);
     if (!job.png) {
         std::fclose(job.file);
         return kPngNoWriteStruct;
