@@ -109,7 +109,7 @@ void TouchDown(AppState* app, HWND window, UINT32 id, Point at) {
 }
 
 void TouchMove(AppState* app, HWND window, const PointerFunctions& f, UINT32 id) {
-    if (app->tabletInProximity || app->penOwnsPointer) return;
+    if (app->tabletInProximity || app->penOwnsPointer || id == 0) return;
     DeviceState* d = &app->devices;
     PointerInfoRecord info{};
     if (!f.info(id, &info)) return;

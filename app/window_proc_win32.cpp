@@ -59,6 +59,7 @@ bool GateWhilePreviewing(AppState* app, HWND window, UINT message, WPARAM wParam
     case WM_POINTERUPDATE:
     case kWtPacket:
     case kPadMoveMessage:
+    case kFingerMessage:
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
