@@ -162,7 +162,7 @@ void EndPinch(AppState* app, HWND window) {
     const float r = PinchRatio(s, app->zoomDistance, app->zoomStartDistance);
     const Point mid = ClientOf(window, ContactMidpoint(d->firstContactPos, d->secondContactPos));
     PlacePinchEnd(View(app), mid, app->dragAnchor, d->pinchOrigin, r);
-    float scale = s / (d2 / app->zoomStartDistance);
+    float scale = app->zoomStartDistance > 0.0f ? s / (d2 / app->zoomStartDistance) : s;
     scale = scale < 1.0f ? 1.0f : scale > 16.0f ? 16.0f : scale;
     SetViewScale(View(app), scale);
     InvalidateRect(window, nullptr, FALSE);

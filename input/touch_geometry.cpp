@@ -38,7 +38,8 @@ Point ContactMidpoint(Point a, Point b) {
 }
 
 float PinchRatio(float scale, float distance, float startDistance) {
-    float r = distance / startDistance;
+    // Two contacts that went down on one spot give no measure: no zoom.
+    float r = startDistance > 0.0f ? distance / startDistance : 1.0f;
     if (scale / r > 16.0f) r = scale * 0.0625f;
     if (scale / r < 1.0f) r = scale;
     return r;

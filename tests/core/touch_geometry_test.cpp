@@ -26,6 +26,7 @@ TEST(TouchGeometry, APinchStopsAtScalesOneAndSixteen) {
     EXPECT_FLOAT_EQ(PinchRatio(4.0f, 200.0f, 100.0f), 2.0f);
     EXPECT_FLOAT_EQ(4.0f / PinchRatio(4.0f, 1000.0f, 10.0f), 1.0f);
     EXPECT_FLOAT_EQ(4.0f / PinchRatio(4.0f, 1.0f, 100.0f), 16.0f);
+    EXPECT_FLOAT_EQ(PinchRatio(4.0f, 0.0f, 0.0f), 1.0f); // both contacts on one spot
 
     ViewState view{};
     view.clientWidth = 800;
