@@ -49,6 +49,11 @@ bool OnMouseMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPA
                     LRESULT* result);
 bool OnKeyMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                   LRESULT* result);
+// Pen and touch pointer messages; false passes the message on.
+bool OnPointerMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                      LRESULT* result);
+// Finger data of the multi-touch library (message 0x6205).
+void OnFingerMessage(AppState* app, HWND window, LPARAM lParam);
 void OnDropFiles(AppState* app, HWND window, HDROP drop);
 
 // The program's drawing cursor (resource 104).

@@ -12,7 +12,7 @@
 #include "canvas/canvas_blank.h"
 #include "canvas/picture_names.h"
 #include "engine/refresh_thread.h"
-#include "input/tablet_win32.h"
+#include "input/tablet.h"
 #include "record/recovery_journal.h"
 #include "settings/settings_win32.h"
 #include "view/view_paint.h"

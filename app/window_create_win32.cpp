@@ -16,7 +16,7 @@
 #include "base/commands.h"
 #include "canvas/canvas_limits.h"
 #include "engine/brush.h"
-#include "input/tablet_win32.h"
+#include "input/tablet.h"
 #include "record/playback_host.h"
 #include "record/step_recorder.h"
 #include "settings/settings_win32.h"

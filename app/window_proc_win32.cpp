@@ -7,6 +7,9 @@
 #include "app/shell_win32.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
+#include "input/game_pad.h"
+#include "input/tablet.h"
+#include "input/touch_geometry.h"
 #include "view/previews.h"
 #include "view/view_paint.h"
 
@@ -54,6 +57,9 @@ bool GateWhilePreviewing(AppState* app, HWND window, UINT message, WPARAM wParam
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_POINTERUPDATE:
+    case kWtPacket:
+    case kPadMoveMessage:
+    case kFingerMessage:
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
@@ -86,7 +92,7 @@ bool GateWhilePlaying(const AppState* app, UINT message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-    case ID_MESSAGE_TABLET_FIRST: // a tablet packet
+    case kWtPacket:
         return true;
     default:
         return false;
@@ -108,6 +114,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
     if (OnMouseMessage(app, window, message, wParam, lParam, &result)) return result;
     if (OnKeyMessage(app, window, message, wParam, lParam, &result)) return result;
+    if (OnPointerMessage(app, window, message, wParam, lParam, &result)) return result;
 
     switch (message) {
     case WM_CREATE:
@@ -136,6 +143,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case kFrameReadyMessage:
         ConsumeReadyFrame(app);
+        return 0;
+    case kWtPacket:
+        OnTabletPacket(app, static_cast<uint32_t>(wParam), reinterpret_cast<GdiHandle>(lParam));
+        return 0;
+    case kWtProximity:
+        OnTabletProximity(app, static_cast<uintptr_t>(lParam));
+        return 0;
+    case WM_WININICHANGE:
+        OnTabletDisplayChange(app);
+        break;
+    case kFingerMessage:
+        OnFingerMessage(app, window, lParam);
+        return 0;
+    case kPadMoveMessage:
+        OnGamePadMove(app, static_cast<uint32_t>(lParam));
         return 0;
     case WM_DROPFILES:
         OnDropFiles(app, window, reinterpret_cast<HDROP>(wParam));
