@@ -68,6 +68,14 @@ struct ChannelSums {
     uint32_t* lo[3];
 };
 
+// Set bits of the low S bits of each byte (the others are clear): a pair
+// count for S <= 2, a full byte count otherwise.
+template <int S, typename T> inline T EdgeCount(T x) {
+    if (S == 1) return x;
+    if (S == 2) return PairCounts(x);
+    return ByteCounts(x);
+}
+
 template <int B, int S, typename T>
 inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) {
     T prev = LoadAs<T>(ext + w), cur = LoadAs<T>(ext + w + 1), next = LoadAs<T>(ext + w + 2);
@@ -78,11 +86,40 @@ inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) 
     AddCounts<B>(blue, sums.hi[2] + w, sums.lo[2] + w);
 }
 
-template <int B, int S>
+// Blocks of whole bytes need no shifted windows: the red window of a block is
+// the block less its last S columns plus the last S columns of the block
+// before, the blue window the block less its first S columns plus the first
+// S of the block after. So each word adds its block counts and the counts of
+// each block's first and last S columns, which take a mask and a short count
+// instead of two shifts across words and two full counts.
+// The first row of a block row stores its counts, the others add theirs.
+template <bool kFirst, typename T> inline void AddTo(uint32_t* sum, T counts) {
+    StoreAs(sum, kFirst ? counts : LoadAs<T>(sum) + counts);
+}
+
+template <int B, int S, bool kFirst, typename T>
+inline void AddBlockEdges(const uint32_t* ext, int32_t w, const ChannelSums& sums) {
+    static_assert(B >= 8 && S < 8, "byte blocks, edges inside one byte");
+    constexpr uint32_t kLow = B == 8 ? 0x01010101u : 0x00010001u; // last byte of each block
+    constexpr uint32_t kTail = kLow * ((1u << S) - 1);            // its last S columns
+    constexpr int kHeadShift = B - S;                             // first S columns down there
+    T cur = LoadAs<T>(ext + w + 1);
+    AddTo<kFirst>(sums.hi[1] + w, ByteCounts(cur));
+    AddTo<kFirst>(sums.hi[0] + w, EdgeCount<S>(cur & kTail));
+    AddTo<kFirst>(sums.hi[2] + w, EdgeCount<S>((cur >> kHeadShift) & kTail));
+}
+
+template <int B, int S, bool kFirst>
 void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) {
     int32_t w = 0;
-    for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
-    for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
+    if constexpr (B >= 8) {
+        for (; w + kLanes <= words; w += kLanes)
+            AddBlockEdges<B, S, kFirst, WordLanes>(ext, w, sums);
+        for (; w < words; ++w) AddBlockEdges<B, S, kFirst, uint32_t>(ext, w, sums);
+    } else {
+        for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
+        for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
+    }
 }
 
 // Each channel's ramp byte for each count, already placed in a pixel word
@@ -106,6 +143,58 @@ void MakeChannelParts(const RgbQuad table[256], ChannelParts* parts) {
         parts->red[i] = PixelWord(0, 0, table[i].rgbRed);
         parts->green[i] = PixelWord(0, table[i].rgbGreen, 0);
         parts->blue[i] = PixelWord(table[i].rgbBlue, 0, 0);
+    }
+}
+
+// The same for sums of block edges: channel 0 holds the blocks' last S
+// columns, 1 the blocks, 2 their first S columns; edgeLeft and edgeRight are
+// what the stand-in columns outside the row add to the red window of the
+// first block and the blue window of the last.
+template <int B>
+void FinishEdgeRow(const ChannelSums& sums, const ChannelParts& parts, int32_t outWidth,
+                   uint32_t edgeLeft, uint32_t edgeRight, int32_t words, uint8_t* row) {
+    constexpr int kPerWord = 32 / B;
+    auto raw = [&](int c, int32_t w, int j) {
+        const uint32_t x = sums.hi[c][w];
+        return B == 16 ? PixelOrderByte(x, 2 * j) + PixelOrderByte(x, 2 * j + 1)
+                       : PixelOrderByte(x, j);
+    };
+    auto squeeze = [](uint32_t n) { return B == 16 ? SqueezeCount(n) : n; };
+    auto pixel = [&](uint32_t green, uint32_t red, uint32_t blue) {
+        return parts.red[squeeze(red)] | parts.green[squeeze(green)] | parts.blue[squeeze(blue)];
+    };
+    // Whole words, all blocks of a word at once: a word of block counts (B
+    // bits each; 16-bit blocks fold their two byte counts), less the edges,
+    // plus the neighbours' edges moved one block along. No field borrows or
+    // carries: an edge is part of its block, and every window holds at most
+    // B * B pixels.
+    constexpr uint32_t kField = B == 16 ? 0xFFFFu : 0xFFu;
+    auto field = [](uint32_t x, int j) { return (x >> (32 - B - B * j)) & kField; };
+    const int32_t fullWords = outWidth / kPerWord;
+    uint32_t tailsBefore = edgeLeft; // its last block holds the tail before block 0
+    for (int32_t w = 0; w < fullWords; ++w) {
+        const uint32_t bytes = sums.hi[1][w];
+        const uint32_t greens =
+            B == 16 ? (bytes & 0x00FF00FFu) + ((bytes >> 8) & 0x00FF00FFu) : bytes;
+        const uint32_t tails = sums.hi[0][w], heads = sums.hi[2][w];
+        const uint32_t headsAfter = w + 1 < words ? sums.hi[2][w + 1] : edgeRight << (32 - B);
+        const uint32_t reds = greens - tails + ((tails >> B) | (tailsBefore << (32 - B)));
+        const uint32_t blues = greens - heads + ((heads << B) | (headsAfter >> (32 - B)));
+        tailsBefore = tails;
+        uint8_t* out = row + 4 * static_cast<size_t>(w) * kPerWord;
+        for (int j = 0; j < kPerWord; ++j)
+            StoreAs(out + 4 * j, pixel(field(greens, j), field(reds, j), field(blues, j)));
+    }
+    for (int32_t c = fullWords * kPerWord; c < outWidth; ++c) {
+        const int32_t w = c / kPerWord;
+        const int j = c % kPerWord;
+        const uint32_t green = raw(1, w, j);
+        const uint32_t before =
+            j > 0 ? raw(0, w, j - 1) : (w > 0 ? raw(0, w - 1, kPerWord - 1) : edgeLeft);
+        const uint32_t after =
+            j + 1 < kPerWord ? raw(2, w, j + 1) : (w + 1 < words ? raw(2, w + 1, 0) : edgeRight);
+        StoreAs(row + 4 * static_cast<size_t>(c),
+                pixel(green, green - raw(0, w, j) + before, green - raw(2, w, j) + after));
     }
 }
 
@@ -153,13 +242,24 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     uint32_t* ext = scratch + 6 * words;
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
     for (int32_t k = 0; k < outHeight; ++k) {
-        std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
+        // Byte blocks store their first row's counts; the others add to zeros.
+        if (B < 8) std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
+        uint32_t edgeLeft = 0, edgeRight = 0;
         for (int r = 0; r < B; ++r) {
             const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
             LoadRowWithEdges(row, rows.width, rows.words, ext);
-            AccumulateRow<B, S>(ext, rows.words, sums);
+            if (B >= 8 && r == 0)
+                AccumulateRow<B, S, true>(ext, rows.words, sums);
+            else
+                AccumulateRow<B, S, false>(ext, rows.words, sums);
+            edgeLeft += ext[0] & 1u;
+            edgeRight += ext[rows.words + 1] & 1u;
         }
-        FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
+        if constexpr (B >= 8)
+            FinishEdgeRow<B>(sums, parts, outWidth, S * edgeLeft, S * edgeRight, rows.words,
+                             out->bits + k * outStride);
+        else
+            FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
     }
     std::free(scratch);
     return out;
