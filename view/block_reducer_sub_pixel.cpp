@@ -98,28 +98,46 @@ template <bool kFirst, typename T> inline void AddTo(uint32_t* sum, T counts) {
 }
 
 template <int B, int S, bool kFirst, typename T>
-inline void AddBlockEdges(const uint32_t* ext, int32_t w, const ChannelSums& sums) {
+inline void AddBlockEdges(T cur, int32_t w, const ChannelSums& sums) {
     static_assert(B >= 8 && S < 8, "byte blocks, edges inside one byte");
     constexpr uint32_t kLow = B == 8 ? 0x01010101u : 0x00010001u; // last byte of each block
     constexpr uint32_t kTail = kLow * ((1u << S) - 1);            // its last S columns
     constexpr int kHeadShift = B - S;                             // first S columns down there
-    T cur = LoadAs<T>(ext + w + 1);
     AddTo<kFirst>(sums.hi[1] + w, ByteCounts(cur));
     AddTo<kFirst>(sums.hi[0] + w, EdgeCount<S>(cur & kTail));
     AddTo<kFirst>(sums.hi[2] + w, EdgeCount<S>((cur >> kHeadShift) & kTail));
 }
 
-template <int B, int S, bool kFirst>
+template <int B, int S>
 void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) {
     int32_t w = 0;
-    if constexpr (B >= 8) {
-        for (; w + kLanes <= words; w += kLanes)
-            AddBlockEdges<B, S, kFirst, WordLanes>(ext, w, sums);
-        for (; w < words; ++w) AddBlockEdges<B, S, kFirst, uint32_t>(ext, w, sums);
-    } else {
-        for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
-        for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
+    for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
+    for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
+}
+
+// Byte blocks read the row itself, as they need no neighbouring words: all
+// words but the last straight from the row, the last with its padding bits
+// replaced by the row's last column, as LoadRowWithEdges does. Adds the
+// row's first and last column to the edge counts.
+template <int B, int S, bool kFirst>
+void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, const ChannelSums& sums,
+                       uint32_t* edgeLeft, uint32_t* edgeRight) {
+    const int32_t whole = words - 1;
+    int32_t w = 0;
+    for (; w + kLanes <= whole; w += kLanes)
+        AddBlockEdges<B, S, kFirst>(PixelOrder(LoadAs<WordLanes>(row + 4 * w)), w, sums);
+    for (; w < whole; ++w)
+        AddBlockEdges<B, S, kFirst>(PixelOrder(LoadAs<uint32_t>(row + 4 * w)), w, sums);
+    uint32_t last = PixelOrder(LoadAs<uint32_t>(row + 4 * whole));
+    const int32_t valid = width - 32 * whole; // 1..32 pixels in the last word
+    const uint32_t edge = (last >> (32 - valid)) & 1u;
+    if (valid < 32) {
+        const uint32_t keep = ~0u << (32 - valid);
+        last = (last & keep) | (edge ? ~keep : 0u);
     }
+    AddBlockEdges<B, S, kFirst>(last, whole, sums);
+    *edgeLeft += PixelOrder(LoadAs<uint32_t>(row)) >> 31;
+    *edgeRight += edge;
 }
 
 // Each channel's ramp byte for each count, already placed in a pixel word
@@ -247,13 +265,17 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
         uint32_t edgeLeft = 0, edgeRight = 0;
         for (int r = 0; r < B; ++r) {
             const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
-            LoadRowWithEdges(row, rows.width, rows.words, ext);
-            if (B >= 8 && r == 0)
-                AccumulateRow<B, S, true>(ext, rows.words, sums);
-            else
-                AccumulateRow<B, S, false>(ext, rows.words, sums);
-            edgeLeft += ext[0] & 1u;
-            edgeRight += ext[rows.words + 1] & 1u;
+            if constexpr (B >= 8) {
+                if (r == 0)
+                    AccumulateEdgeRow<B, S, true>(row, rows.width, rows.words, sums, &edgeLeft,
+                                                  &edgeRight);
+                else
+                    AccumulateEdgeRow<B, S, false>(row, rows.width, rows.words, sums, &edgeLeft,
+                                                   &edgeRight);
+            } else {
+                LoadRowWithEdges(row, rows.width, rows.words, ext);
+                AccumulateRow<B, S>(ext, rows.words, sums);
+            }
         }
         if constexpr (B >= 8)
             FinishEdgeRow<B>(sums, parts, outWidth, S * edgeLeft, S * edgeRight, rows.words,
