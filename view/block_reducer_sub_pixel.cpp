@@ -86,26 +86,42 @@ inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) 
     AddCounts<B>(blue, sums.hi[2] + w, sums.lo[2] + w);
 }
 
-// Blocks of whole bytes need no shifted windows: the red window of a block is
-// the block less its last S columns plus the last S columns of the block
-// before, the blue window the block less its first S columns plus the first
-// S of the block after. So each word adds its block counts and the counts of
-// each block's first and last S columns, which take a mask and a short count
-// instead of two shifts across words and two full counts.
 // The first row of a block row stores its counts, the others add theirs.
 template <bool kFirst, typename T> inline void AddTo(uint32_t* sum, T counts) {
     StoreAs(sum, kFirst ? counts : LoadAs<T>(sum) + counts);
 }
 
+// Words as a little-endian load gives them: byte k of the row in bits 8k to
+// 8k + 7, its leftmost pixel in the byte's top bit. Byte blocks keep their
+// counts in place, so they need no pixel order: a block of 8 is one byte, a
+// block of 16 two (its left half in the lower one).
+template <typename T> inline T LittleOrder(T x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return (x >> 24) | ((x >> 8) & 0xFF00u) | ((x << 8) & 0xFF0000u) | (x << 24);
+#else
+    return x;
+#endif
+}
+
+// Blocks of whole bytes need no shifted windows: the red window of a block is
+// the block less its last S columns plus the last S columns of the block
+// before, the blue window the block less its first S columns plus the first
+// S of the block after. So each word adds its block counts and the counts of
+// each block's first and last S columns, which take a mask and a short count
+// instead of two shifts across words and two full counts. The edge counts
+// sit at the bottom of each block's field.
 template <int B, int S, bool kFirst, typename T>
 inline void AddBlockEdges(T cur, int32_t w, const ChannelSums& sums) {
     static_assert(B >= 8 && S < 8, "byte blocks, edges inside one byte");
-    constexpr uint32_t kLow = B == 8 ? 0x01010101u : 0x00010001u; // last byte of each block
-    constexpr uint32_t kTail = kLow * ((1u << S) - 1);            // its last S columns
-    constexpr int kHeadShift = B - S;                             // first S columns down there
+    constexpr uint32_t kLow = B == 8 ? 0x01010101u : 0x00010001u;
+    constexpr uint32_t kEdge = kLow * ((1u << S) - 1);
+    // The last S columns are the low bits of the block's right byte, the
+    // first S the top bits of its left byte.
+    constexpr int kTailShift = B == 16 ? 8 : 0;
+    constexpr int kHeadShift = 8 - S;
     AddTo<kFirst>(sums.hi[1] + w, ByteCounts(cur));
-    AddTo<kFirst>(sums.hi[0] + w, EdgeCount<S>(cur & kTail));
-    AddTo<kFirst>(sums.hi[2] + w, EdgeCount<S>((cur >> kHeadShift) & kTail));
+    AddTo<kFirst>(sums.hi[0] + w, EdgeCount<S>((cur >> kTailShift) & kEdge));
+    AddTo<kFirst>(sums.hi[2] + w, EdgeCount<S>((cur >> kHeadShift) & kEdge));
 }
 
 template <int B, int S>
@@ -125,9 +141,9 @@ void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, const C
     const int32_t whole = words - 1;
     int32_t w = 0;
     for (; w + kLanes <= whole; w += kLanes)
-        AddBlockEdges<B, S, kFirst>(PixelOrder(LoadAs<WordLanes>(row + 4 * w)), w, sums);
+        AddBlockEdges<B, S, kFirst>(LittleOrder(LoadAs<WordLanes>(row + 4 * w)), w, sums);
     for (; w < whole; ++w)
-        AddBlockEdges<B, S, kFirst>(PixelOrder(LoadAs<uint32_t>(row + 4 * w)), w, sums);
+        AddBlockEdges<B, S, kFirst>(LittleOrder(LoadAs<uint32_t>(row + 4 * w)), w, sums);
     uint32_t last = PixelOrder(LoadAs<uint32_t>(row + 4 * whole));
     const int32_t valid = width - 32 * whole; // 1..32 pixels in the last word
     const uint32_t edge = (last >> (32 - valid)) & 1u;
@@ -135,8 +151,9 @@ void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, const C
         const uint32_t keep = ~0u << (32 - valid);
         last = (last & keep) | (edge ? ~keep : 0u);
     }
-    AddBlockEdges<B, S, kFirst>(last, whole, sums);
-    *edgeLeft += PixelOrder(LoadAs<uint32_t>(row)) >> 31;
+    // Pixel order back to the machine's, then to little-endian order.
+    AddBlockEdges<B, S, kFirst>(LittleOrder(PixelOrder(last)), whole, sums);
+    *edgeLeft += row[0] >> 7;
     *edgeRight += edge;
 }
 
@@ -168,51 +185,39 @@ void MakeChannelParts(const RgbQuad table[256], ChannelParts* parts) {
 // columns, 1 the blocks, 2 their first S columns; edgeLeft and edgeRight are
 // what the stand-in columns outside the row add to the red window of the
 // first block and the blue window of the last.
+// The same for sums of block edges: channel 0 holds the blocks' last S
+// columns, 1 the blocks, 2 their first S columns; edgeLeft and edgeRight are
+// what the stand-in columns outside the row add to the red window of the
+// first block and the blue window of the last. All blocks of a word at once:
+// a word of block counts (B bits each; 16-bit blocks fold their two byte
+// counts), less the edges, plus the neighbours' edges moved one block along.
+// No field borrows or carries: an edge is part of its block, and every
+// window holds at most B * B pixels.
 template <int B>
 void FinishEdgeRow(const ChannelSums& sums, const ChannelParts& parts, int32_t outWidth,
                    uint32_t edgeLeft, uint32_t edgeRight, int32_t words, uint8_t* row) {
     constexpr int kPerWord = 32 / B;
-    auto raw = [&](int c, int32_t w, int j) {
-        const uint32_t x = sums.hi[c][w];
-        return B == 16 ? PixelOrderByte(x, 2 * j) + PixelOrderByte(x, 2 * j + 1)
-                       : PixelOrderByte(x, j);
-    };
-    auto squeeze = [](uint32_t n) { return B == 16 ? SqueezeCount(n) : n; };
-    auto pixel = [&](uint32_t green, uint32_t red, uint32_t blue) {
-        return parts.red[squeeze(red)] | parts.green[squeeze(green)] | parts.blue[squeeze(blue)];
-    };
-    // Whole words, all blocks of a word at once: a word of block counts (B
-    // bits each; 16-bit blocks fold their two byte counts), less the edges,
-    // plus the neighbours' edges moved one block along. No field borrows or
-    // carries: an edge is part of its block, and every window holds at most
-    // B * B pixels.
     constexpr uint32_t kField = B == 16 ? 0xFFFFu : 0xFFu;
-    auto field = [](uint32_t x, int j) { return (x >> (32 - B - B * j)) & kField; };
-    const int32_t fullWords = outWidth / kPerWord;
-    uint32_t tailsBefore = edgeLeft; // its last block holds the tail before block 0
-    for (int32_t w = 0; w < fullWords; ++w) {
+    auto squeeze = [](uint32_t n) { return B == 16 ? SqueezeCount(n) : n; };
+    const int32_t used = (outWidth + kPerWord - 1) / kPerWord;
+    uint32_t tailsBefore = edgeLeft << (32 - B); // as the last block of a word
+    for (int32_t w = 0; w < used; ++w) {
         const uint32_t bytes = sums.hi[1][w];
         const uint32_t greens =
             B == 16 ? (bytes & 0x00FF00FFu) + ((bytes >> 8) & 0x00FF00FFu) : bytes;
         const uint32_t tails = sums.hi[0][w], heads = sums.hi[2][w];
-        const uint32_t headsAfter = w + 1 < words ? sums.hi[2][w + 1] : edgeRight << (32 - B);
-        const uint32_t reds = greens - tails + ((tails >> B) | (tailsBefore << (32 - B)));
-        const uint32_t blues = greens - heads + ((heads << B) | (headsAfter >> (32 - B)));
+        const uint32_t headsAfter = w + 1 < words ? sums.hi[2][w + 1] : edgeRight;
+        const uint32_t reds = greens - tails + ((tails << B) | (tailsBefore >> (32 - B)));
+        const uint32_t blues = greens - heads + ((heads >> B) | (headsAfter << (32 - B)));
         tailsBefore = tails;
         uint8_t* out = row + 4 * static_cast<size_t>(w) * kPerWord;
-        for (int j = 0; j < kPerWord; ++j)
-            StoreAs(out + 4 * j, pixel(field(greens, j), field(reds, j), field(blues, j)));
-    }
-    for (int32_t c = fullWords * kPerWord; c < outWidth; ++c) {
-        const int32_t w = c / kPerWord;
-        const int j = c % kPerWord;
-        const uint32_t green = raw(1, w, j);
-        const uint32_t before =
-            j > 0 ? raw(0, w, j - 1) : (w > 0 ? raw(0, w - 1, kPerWord - 1) : edgeLeft);
-        const uint32_t after =
-            j + 1 < kPerWord ? raw(2, w, j + 1) : (w + 1 < words ? raw(2, w + 1, 0) : edgeRight);
-        StoreAs(row + 4 * static_cast<size_t>(c),
-                pixel(green, green - raw(0, w, j) + before, green - raw(2, w, j) + after));
+        const int n = w + 1 < used ? kPerWord : outWidth - w * kPerWord;
+        for (int j = 0; j < n; ++j) {
+            const int at = B * j;
+            StoreAs(out + 4 * j, parts.red[squeeze((reds >> at) & kField)] |
+                                     parts.green[squeeze((greens >> at) & kField)] |
+                                     parts.blue[squeeze((blues >> at) & kField)]);
+        }
     }
 }
 
