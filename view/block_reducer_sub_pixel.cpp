@@ -211,12 +211,17 @@ void FinishEdgeRow(const ChannelSums& sums, const ChannelParts& parts, int32_t o
         const uint32_t blues = greens - heads + ((heads >> B) | (headsAfter << (32 - B)));
         tailsBefore = tails;
         uint8_t* out = row + 4 * static_cast<size_t>(w) * kPerWord;
-        const int n = w + 1 < used ? kPerWord : outWidth - w * kPerWord;
-        for (int j = 0; j < n; ++j) {
+        auto put = [&](int j) {
             const int at = B * j;
             StoreAs(out + 4 * j, parts.red[squeeze((reds >> at) & kField)] |
                                      parts.green[squeeze((greens >> at) & kField)] |
                                      parts.blue[squeeze((blues >> at) & kField)]);
+        };
+        if (w + 1 < used) {
+#pragma GCC unroll 4
+            for (int j = 0; j < kPerWord; ++j) put(j);
+        } else {
+            for (int j = 0; j < outWidth - w * kPerWord; ++j) put(j);
         }
     }
 }
