@@ -68,6 +68,14 @@ struct ChannelSums {
     uint32_t* lo[3];
 };
 
+// Set bits of the low S bits of each byte (the others are clear): a pair
+// count for S <= 2, a full byte count otherwise.
+template <int S, typename T> inline T EdgeCount(T x) {
+    if (S == 1) return x;
+    if (S == 2) return PairCounts(x);
+    return ByteCounts(x);
+}
+
 template <int B, int S, typename T>
 inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) {
     T prev = LoadAs<T>(ext + w), cur = LoadAs<T>(ext + w + 1), next = LoadAs<T>(ext + w + 2);
@@ -78,11 +86,75 @@ inline void AddWindows(const uint32_t* ext, int32_t w, const ChannelSums& sums) 
     AddCounts<B>(blue, sums.hi[2] + w, sums.lo[2] + w);
 }
 
+// The first row of a block row stores its counts, the others add theirs.
+template <bool kFirst, typename T> inline void AddTo(uint32_t* sum, T counts) {
+    StoreAs(sum, kFirst ? counts : LoadAs<T>(sum) + counts);
+}
+
+// Words as a little-endian load gives them: byte k of the row in bits 8k to
+// 8k + 7, its leftmost pixel in the byte's top bit. Byte blocks keep their
+// counts in place, so they need no pixel order: a block of 8 is one byte, a
+// block of 16 two (its left half in the lower one).
+template <typename T> inline T LittleOrder(T x) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    return (x >> 24) | ((x >> 8) & 0xFF00u) | ((x << 8) & 0xFF0000u) | (x << 24);
+#else
+    return x;
+#endif
+}
+
+// Blocks of whole bytes need no shifted windows: the red window of a block is
+// the block less its last S columns plus the last S columns of the block
+// before, the blue window the block less its first S columns plus the first
+// S of the block after. So each word adds its block counts and the counts of
+// each block's first and last S columns, which take a mask and a short count
+// instead of two shifts across words and two full counts. The edge counts
+// sit at the bottom of each block's field.
+template <int B, int S, bool kFirst, typename T>
+inline void AddBlockEdges(T cur, int32_t w, const ChannelSums& sums) {
+    static_assert(B >= 8 && S < 8, "byte blocks, edges inside one byte");
+    constexpr uint32_t kLow = B == 8 ? 0x01010101u : 0x00010001u;
+    constexpr uint32_t kEdge = kLow * ((1u << S) - 1);
+    // The last S columns are the low bits of the block's right byte, the
+    // first S the top bits of its left byte.
+    constexpr int kTailShift = B == 16 ? 8 : 0;
+    constexpr int kHeadShift = 8 - S;
+    AddTo<kFirst>(sums.hi[1] + w, ByteCounts(cur));
+    AddTo<kFirst>(sums.hi[0] + w, EdgeCount<S>((cur >> kTailShift) & kEdge));
+    AddTo<kFirst>(sums.hi[2] + w, EdgeCount<S>((cur >> kHeadShift) & kEdge));
+}
+
 template <int B, int S>
 void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) {
     int32_t w = 0;
     for (; w + kLanes <= words; w += kLanes) AddWindows<B, S, WordLanes>(ext, w, sums);
     for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
+}
+
+// Byte blocks read the row itself, as they need no neighbouring words: all
+// words but the last straight from the row, the last with its padding bits
+// replaced by the row's last column, as LoadRowWithEdges does. Adds the
+// row's first and last column to the edge counts.
+template <int B, int S, bool kFirst>
+void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, const ChannelSums& sums,
+                       uint32_t* edgeLeft, uint32_t* edgeRight) {
+    const int32_t whole = words - 1;
+    int32_t w = 0;
+    for (; w + kLanes <= whole; w += kLanes)
+        AddBlockEdges<B, S, kFirst>(LittleOrder(LoadAs<WordLanes>(row + 4 * w)), w, sums);
+    for (; w < whole; ++w)
+        AddBlockEdges<B, S, kFirst>(LittleOrder(LoadAs<uint32_t>(row + 4 * w)), w, sums);
+    uint32_t last = PixelOrder(LoadAs<uint32_t>(row + 4 * whole));
+    const int32_t valid = width - 32 * whole; // 1..32 pixels in the last word
+    const uint32_t edge = (last >> (32 - valid)) & 1u;
+    if (valid < 32) {
+        const uint32_t keep = ~0u << (32 - valid);
+        last = (last & keep) | (edge ? ~keep : 0u);
+    }
+    // Pixel order back to the machine's, then to little-endian order.
+    AddBlockEdges<B, S, kFirst>(LittleOrder(PixelOrder(last)), whole, sums);
+    *edgeLeft += row[0] >> 7;
+    *edgeRight += edge;
 }
 
 // Each channel's ramp byte for each count, already placed in a pixel word
@@ -106,6 +178,51 @@ void MakeChannelParts(const RgbQuad table[256], ChannelParts* parts) {
         parts->red[i] = PixelWord(0, 0, table[i].rgbRed);
         parts->green[i] = PixelWord(0, table[i].rgbGreen, 0);
         parts->blue[i] = PixelWord(table[i].rgbBlue, 0, 0);
+    }
+}
+
+// The same for sums of block edges: channel 0 holds the blocks' last S
+// columns, 1 the blocks, 2 their first S columns; edgeLeft and edgeRight are
+// what the stand-in columns outside the row add to the red window of the
+// first block and the blue window of the last.
+// The same for sums of block edges: channel 0 holds the blocks' last S
+// columns, 1 the blocks, 2 their first S columns; edgeLeft and edgeRight are
+// what the stand-in columns outside the row add to the red window of the
+// first block and the blue window of the last. All blocks of a word at once:
+// a word of block counts (B bits each; 16-bit blocks fold their two byte
+// counts), less the edges, plus the neighbours' edges moved one block along.
+// No field borrows or carries: an edge is part of its block, and every
+// window holds at most B * B pixels.
+template <int B>
+void FinishEdgeRow(const ChannelSums& sums, const ChannelParts& parts, int32_t outWidth,
+                   uint32_t edgeLeft, uint32_t edgeRight, int32_t words, uint8_t* row) {
+    constexpr int kPerWord = 32 / B;
+    constexpr uint32_t kField = B == 16 ? 0xFFFFu : 0xFFu;
+    auto squeeze = [](uint32_t n) { return B == 16 ? SqueezeCount(n) : n; };
+    const int32_t used = (outWidth + kPerWord - 1) / kPerWord;
+    uint32_t tailsBefore = edgeLeft << (32 - B); // as the last block of a word
+    for (int32_t w = 0; w < used; ++w) {
+        const uint32_t bytes = sums.hi[1][w];
+        const uint32_t greens =
+            B == 16 ? (bytes & 0x00FF00FFu) + ((bytes >> 8) & 0x00FF00FFu) : bytes;
+        const uint32_t tails = sums.hi[0][w], heads = sums.hi[2][w];
+        const uint32_t headsAfter = w + 1 < words ? sums.hi[2][w + 1] : edgeRight;
+        const uint32_t reds = greens - tails + ((tails << B) | (tailsBefore >> (32 - B)));
+        const uint32_t blues = greens - heads + ((heads >> B) | (headsAfter << (32 - B)));
+        tailsBefore = tails;
+        uint8_t* out = row + 4 * static_cast<size_t>(w) * kPerWord;
+        auto put = [&](int j) {
+            const int at = B * j;
+            StoreAs(out + 4 * j, parts.red[squeeze((reds >> at) & kField)] |
+                                     parts.green[squeeze((greens >> at) & kField)] |
+                                     parts.blue[squeeze((blues >> at) & kField)]);
+        };
+        if (w + 1 < used) {
+#pragma GCC unroll 4
+            for (int j = 0; j < kPerWord; ++j) put(j);
+        } else {
+            for (int j = 0; j < outWidth - w * kPerWord; ++j) put(j);
+        }
     }
 }
 
@@ -153,13 +270,28 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     uint32_t* ext = scratch + 6 * words;
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
     for (int32_t k = 0; k < outHeight; ++k) {
-        std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
+        // Byte blocks store their first row's counts; the others add to zeros.
+        if (B < 8) std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
+        uint32_t edgeLeft = 0, edgeRight = 0;
         for (int r = 0; r < B; ++r) {
             const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
-            LoadRowWithEdges(row, rows.width, rows.words, ext);
-            AccumulateRow<B, S>(ext, rows.words, sums);
+            if constexpr (B >= 8) {
+                if (r == 0)
+                    AccumulateEdgeRow<B, S, true>(row, rows.width, rows.words, sums, &edgeLeft,
+                                                  &edgeRight);
+                else
+                    AccumulateEdgeRow<B, S, false>(row, rows.width, rows.words, sums, &edgeLeft,
+                                                   &edgeRight);
+            } else {
+                LoadRowWithEdges(row, rows.width, rows.words, ext);
+                AccumulateRow<B, S>(ext, rows.words, sums);
+            }
         }
-        FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
+        if constexpr (B >= 8)
+            FinishEdgeRow<B>(sums, parts, outWidth, S * edgeLeft, S * edgeRight, rows.words,
+                             out->bits + k * outStride);
+        else
+            FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
     }
     std::free(scratch);
     return out;

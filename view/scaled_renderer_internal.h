@@ -103,6 +103,11 @@ DibSurface* StartAccumulateOutput(const CanvasImage* source, const ViewState* vi
 bool AccumulateWide(const CanvasImage* source, const AccumulatePlan& plan, DibSurface* output,
                     bool singlePrecisionRows, int32_t threadsAllowed);
 
+// Whether the wide pass may count bits with the processor's bit-count
+// instruction where it has one (on by default); tests hold both forms to one
+// result.
+void AllowWideBitScan(bool allow);
+
 // Canvas rows of band k of n, for the accumulate passes.
 inline int32_t BandRowBegin(const Rect& visit, int32_t k, int32_t n) {
     int64_t rows = static_cast<int64_t>(visit.bottom) - visit.top;

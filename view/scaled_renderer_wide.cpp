@@ -1,13 +1,15 @@
 // Accumulation with 16-bit counts and sums: the 16-bit renderer's pass, and
 // the 8-bit renderer's wherever one display pixel can gather 256 or more
 // canvas pixels. Each canvas row is cut into runs of pixels that share one
-// output cell; a run costs one division per axis, one bit count and one add
-// to each of its two cells.
+// output cell; a run costs one multiplication per axis, one bit count of a
+// 64-bit window and one add to each of its two cells.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "base/cpu_features.h"
 #include "base/numeric.h"
 #include "view/band_threads.h"
 #include "view/scaled_renderer_internal.h"
@@ -69,6 +71,13 @@ inline uint32_t CountBits(uint32_t bits) {
     return (bits * 0x01010101u) >> 24;
 }
 
+inline uint32_t CountBits64(uint64_t bits) {
+    bits = bits - ((bits >> 1) & 0x5555555555555555u);
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<uint32_t>((bits * 0x0101010101010101u) >> 56);
+}
+
 // Set pixels among columns [j, j + n) of a canvas row, read as aligned
 // 32-bit words (rows are padded to whole words, so nothing past the row).
 inline uint32_t CountSetPixels(const uint8_t* row, int32_t j, uint32_t n) {
@@ -88,6 +97,22 @@ inline uint32_t CountSetPixels(const uint8_t* row, int32_t j, uint32_t n) {
     return total;
 }
 
+// Longest run one 64-bit window counts after a shift of up to 7 bits.
+constexpr uint32_t kWindowRun = 57;
+
+// Set pixels among columns [j, j + n): most runs are short and lie well
+// inside the row, and one unaligned 64-bit read with one bit count covers
+// them (windowEnd: the first column whose 8-byte read would leave the row).
+template <bool kPopcnt>
+inline uint32_t CountRunPixels(const uint8_t* row, int32_t j, uint32_t n, int32_t windowEnd) {
+    if (n > kWindowRun || j >= windowEnd) return CountSetPixels(row, j, n);
+    uint64_t window;
+    std::memcpy(&window, row + (j >> 3), sizeof window);
+    // Column j now in the top bit.
+    window = (__builtin_bswap64(window) << (j & 7)) >> (64 - n);
+    return kPopcnt ? static_cast<uint32_t>(__builtin_popcountll(window)) : CountBits64(window);
+}
+
 template <bool kShared> inline void AddToCell(uint16_t* cell, uint32_t amount) {
     if (kShared)
         __atomic_fetch_add(cell, static_cast<uint16_t>(amount), __ATOMIC_RELAXED);
@@ -97,9 +122,10 @@ template <bool kShared> inline void AddToCell(uint16_t* cell, uint32_t amount) {
 
 // Columns of one row from t = lo to hi (offsets from columnBegin), all
 // falling inside the output; (X, Y) is the position of column columnBegin.
-template <bool kShared>
-void AccumulateRow(const WideBand* band, const uint8_t* row, int64_t lo, int64_t hi, uint32_t X,
-                   uint32_t Y) {
+template <bool kShared, bool kPopcnt>
+inline __attribute__((always_inline)) void AccumulateRow(const WideBand* band, const uint8_t* row,
+                                                         int64_t lo, int64_t hi, uint32_t X,
+                                                         uint32_t Y, int32_t windowEnd) {
     const uint32_t dx = static_cast<uint32_t>(band->xPerColumn);
     const uint32_t dy = static_cast<uint32_t>(band->yPerColumn);
     X += static_cast<uint32_t>(lo) * dx;
@@ -114,16 +140,18 @@ void AccumulateRow(const WideBand* band, const uint8_t* row, int64_t lo, int64_t
         n = std::min(n, ColumnsInCell(Y, yRun));
         int64_t cell = (static_cast<int32_t>(Y) >> 16) * W + (static_cast<int32_t>(X) >> 16);
         AddToCell<kShared>(band->counts + cell, n);
-        AddToCell<kShared>(band->sums + cell, CountSetPixels(row, j, n));
+        AddToCell<kShared>(band->sums + cell, CountRunPixels<kPopcnt>(row, j, n, windowEnd));
         j += static_cast<int32_t>(n);
         X += n * dx;
         Y += n * dy;
     }
 }
 
-void AccumulateWideBand(const WideBand* band) {
+template <bool kPopcnt>
+inline __attribute__((always_inline)) void AccumulateWideRows(const WideBand* band) {
     const CanvasImage* source = band->source;
     const int64_t stride = DibStride(source->header.biWidth, 1);
+    const int32_t windowEnd = static_cast<int32_t>(std::max<int64_t>(0, (stride - 7) * 8));
     const int64_t columns = static_cast<int64_t>(band->columnEnd) - band->columnBegin;
     const int64_t xLimit = static_cast<int64_t>(band->outWidth) << 16;
     const int64_t yLimit = static_cast<int64_t>(band->outHeight) << 16;
@@ -148,12 +176,36 @@ void AccumulateWideBand(const WideBand* band) {
         bool shared = band->threaded && (i - band->rowBegin < band->sharedMargin ||
                                          band->rowEnd - 1 - i < band->sharedMargin);
         if (shared)
-            AccumulateRow<true>(band, row, lo, hi, static_cast<uint32_t>(X),
-                                static_cast<uint32_t>(Y));
+            AccumulateRow<true, kPopcnt>(band, row, lo, hi, static_cast<uint32_t>(X),
+                                         static_cast<uint32_t>(Y), windowEnd);
         else
-            AccumulateRow<false>(band, row, lo, hi, static_cast<uint32_t>(X),
-                                 static_cast<uint32_t>(Y));
+            AccumulateRow<false, kPopcnt>(band, row, lo, hi, static_cast<uint32_t>(X),
+                                          static_cast<uint32_t>(Y), windowEnd);
     }
+}
+
+// The pass twice: for any x86, and with the bit-count instruction.
+void AccumulateWideBand_Scalar(const WideBand* band) {
+    AccumulateWideRows<false>(band);
+}
+
+#if PINDORA_X86
+__attribute__((target("popcnt"))) void AccumulateWideBand_BitScan(const WideBand* band) {
+    AccumulateWideRows<true>(band);
+}
+#endif
+
+std::atomic<bool> bitScanAllowed{true};
+
+void AccumulateWideBand(const WideBand* band) {
+#if PINDORA_X86
+    static const bool available = CpuHasBitScan();
+    if (available && bitScanAllowed.load(std::memory_order_relaxed)) {
+        AccumulateWideBand_BitScan(band);
+        return;
+    }
+#endif
+    AccumulateWideBand_Scalar(band);
 }
 
 void RunWideBand(void* record) {
@@ -171,6 +223,10 @@ int64_t SharedRowMargin(const AccumulatePlan& plan) {
 }
 
 } // namespace
+
+void AllowWideBitScan(bool allow) {
+    bitScanAllowed.store(allow, std::memory_order_relaxed);
+}
 
 bool AccumulateWide(const CanvasImage* source, const AccumulatePlan& plan, DibSurface* output,
                     bool singlePrecisionRows, int32_t threadsAllowed) {

@@ -197,6 +197,29 @@ TEST(AccumulatingRenderers, AverageTheCanvasPixelsOfEachFixedPointCell) {
     }
 }
 
+// The wide pass counts each run's pixels with the bit-count instruction or
+// without it; both forms must give the reference averages, over scales whose
+// runs are short, long and longer than one 64-bit window.
+TEST(AccumulatingRenderers, WidePassAgreesWithAndWithoutTheBitCountInstruction) {
+    int index = 0;
+    for (const Case& c : RandomCases(23, 12, 1.6f, 90.0f)) {
+        TestCanvas canvas(c.width, c.height);
+        canvas.Draw(400 + index++);
+        TestView view(&canvas.canvas, c.scale, c.rotation, c.mirror, 1);
+        Averages single = ReferenceAverages(&canvas.canvas, &view.view, c.rect, true);
+        for (bool bitScan : {false, true}) {
+            AllowWideBitScan(bitScan);
+            DibSurface* out = RenderAccumulate16(canvas.image(), &view.view, c.rect, 0, 0);
+            ASSERT_NE(out, nullptr);
+            EXPECT_EQ(Mismatches(out, single), 0)
+                << c.width << "x" << c.height << " scale " << c.scale << " angle " << c.rotation
+                << (bitScan ? " bit-count instruction" : " portable");
+            ReleaseDibSurface(&out);
+        }
+    }
+    AllowWideBitScan(true);
+}
+
 TEST(AccumulatingRenderers, PlaceTheCanvasWhereTheTransformsPutIt) {
     std::mt19937 random(21);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
