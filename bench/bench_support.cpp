@@ -8,6 +8,12 @@
 #include <random>
 #include <vector>
 
+#include "engine/brush.h"
+#include "engine/refresh_thread.h"
+#include "engine/stroke_host.h"
+#include "record/step_recorder.h"
+#include "view/view_paint.h"
+
 namespace {
 
 // Plain disc and thick-line painting: enough to give the canvas the mix of
@@ -86,4 +92,51 @@ void ReportRatioToMemcpy(benchmark::State& state, size_t bytes) {
     double baseline = MemcpySeconds(bytes) * static_cast<double>(state.iterations());
     state.counters["x_memcpy"] =
         benchmark::Counter(baseline, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+namespace {
+
+const StrokeHost quietHost{
+    [] { return false; },
+    [](GdiHandle) {
+        return Point{0, 0};
+    },
+    [](GdiHandle, Point) { return true; },
+    [](GdiHandle, const Rect*) {},
+    [](GdiHandle) {},
+    [] { return 0u; },
+};
+
+} // namespace
+
+std::unique_ptr<AppState> OpenDrawingDesk() {
+    SetStrokeRecorder(&kStepRecorder); // as the shell installs it
+    SetStrokeHost(&quietHost);
+    std::unique_ptr<AppState> app(new AppState());
+    app->settings.bgColour = 0xFFFFFF;
+    app->settings.brushParams[0] = BrushParams{50, 50};
+    app->stroke.maxPressure = 1024;
+    InitViewLock(&app->viewHost.view.lock);
+    InstallBrush(nullptr, &app->canvas, &app->settings);
+    CreateCanvas(&app->canvas, &app->settings, kBenchCanvasWidth, kBenchCanvasHeight);
+    InitViewWithClientSize(&app->viewHost, &app->canvas, &app->settings, kBenchCanvasWidth / 8,
+                           kBenchCanvasHeight / 8);
+    return app;
+}
+
+void CloseDrawingDesk(AppState* app) {
+    StopRefreshThread(app);
+    ReleaseView(&app->viewHost.view);
+    FreeCanvas(&app->canvas);
+    DeleteViewLock(&app->viewHost.view.lock);
+    SetStrokeHost(nullptr);
+}
+
+PointerSample LoopSample(int i, int count) {
+    PointerSample sample{};
+    const double t = i / static_cast<double>(count) * 6.2831853;
+    sample.x = static_cast<int32_t>((960 + 700 * std::cos(t)) * 16);
+    sample.y = static_cast<int32_t>((540 + 400 * std::sin(2 * t)) * 16);
+    sample.pressure = i < count ? 1024 : 0;
+    return sample;
 }

@@ -4,6 +4,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
+#include "base/app_state.h"
+#include "base/bitmap_types.h"
 #include "canvas/canvas.h"
 
 constexpr int kBenchCanvasWidth = 15360;
@@ -24,3 +28,13 @@ double MemcpySeconds(size_t bytes);
 // Adds the counter "x_memcpy": time per iteration / MemcpySeconds(bytes).
 // Call after the benchmark loop; use UseRealTime() for threaded work.
 void ReportRatioToMemcpy(benchmark::State& state, size_t bytes);
+
+// The program state the shell builds for drawing, on the bench canvas: a
+// 50-pixel pen, the recorder installed and a stroke host that answers
+// nothing. Release it with CloseDrawingDesk.
+std::unique_ptr<AppState> OpenDrawingDesk();
+void CloseDrawingDesk(AppState* app);
+
+// A sample of a loop across the canvas, in screen sixteenths at scale 8:
+// step i of count, touching until the last one.
+PointerSample LoopSample(int i, int count);
