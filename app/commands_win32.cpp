@@ -27,10 +27,6 @@ void MoveCheckMark(AppState* app, UINT previous, UINT next) {
     CheckMenuItem(menu, next, MF_BYCOMMAND | MF_CHECKED);
 }
 
-ViewState* View(AppState* app) {
-    return &app->viewHost.view;
-}
-
 void ZoomTo(AppState* app, HWND window, int level) {
     if (kZoomScales[level] == View(app)->scale) return;
     {

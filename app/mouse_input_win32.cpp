@@ -15,10 +15,6 @@
 
 namespace {
 
-ViewState* View(AppState* app) {
-    return &app->viewHost.view;
-}
-
 void SetDragCursor(AppState* app) {
     if (app->panKeyDown && !app->rotating)
         SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));

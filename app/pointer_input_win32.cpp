@@ -10,6 +10,7 @@
 #include "input/device_host.h"
 #include "input/touch_geometry.h"
 #include "view/previews.h"
+#include "view/view_commands.h"
 #include "view/view_paint.h"
 #include "view/view_transforms.h"
 
@@ -54,10 +55,6 @@ uint32_t TypeOf(const PointerFunctions& f, UINT32 id) {
     uint32_t type = 1;
     if (!f.type(id, &type)) type = 1;
     return type;
-}
-
-ViewState* View(AppState* app) {
-    return &app->viewHost.view;
 }
 
 Point ClientOf(HWND window, Point screen) {
@@ -156,15 +153,14 @@ void EndPinch(AppState* app, HWND window) {
     WaitForZoomPreview(app, 0);
     WaitForRefreshIdle(app);
     app->zooming = 0;
-    SelectTransformSet(View(app), 1);
-    const float s = View(app)->scale;
-    const float d2 = ContactDistance(d->firstContactPos, d->secondContactPos);
-    const float r = PinchRatio(s, app->zoomDistance, app->zoomStartDistance);
+    const float r = PinchRatio(View(app)->scale, app->zoomDistance, app->zoomStartDistance);
     const Point mid = ClientOf(window, ContactMidpoint(d->firstContactPos, d->secondContactPos));
     PlacePinchEnd(View(app), mid, app->dragAnchor, d->pinchOrigin, r);
-    float scale = app->zoomStartDistance > 0.0f ? s / (d2 / app->zoomStartDistance) : s;
-    scale = scale < 1.0f ? 1.0f : scale > 16.0f ? 16.0f : scale;
-    SetViewScale(View(app), scale);
+    // The same end as a zoom drag's; contacts that went down on one spot
+    // give no measure and leave the scale.
+    if (app->zoomStartDistance > 0.0f)
+        EndZoomDrag(View(app), ContactDistance(d->firstContactPos, d->secondContactPos),
+                    app->zoomStartDistance);
     InvalidateRect(window, nullptr, FALSE);
     UpdateTitle(app);
 }

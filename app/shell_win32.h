@@ -36,6 +36,12 @@ inline HWND MainWindow(const AppState* app) {
 
 // Drive and directory of the executable, with a trailing backslash.
 std::wstring ProgramFolder();
+
+// The view of the program state.
+inline ViewState* View(AppState* app) {
+    return &app->viewHost.view;
+}
+
 void EnterProgramFolder();
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

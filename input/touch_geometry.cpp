@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "view/preview_frames.h"
+
 namespace {
 
 Point PinchShift(Point mid, Point anchor, float r) {
@@ -39,10 +41,8 @@ Point ContactMidpoint(Point a, Point b) {
 
 float PinchRatio(float scale, float distance, float startDistance) {
     // Two contacts that went down on one spot give no measure: no zoom.
-    float r = startDistance > 0.0f ? distance / startDistance : 1.0f;
-    if (scale / r > 16.0f) r = scale * 0.0625f;
-    if (scale / r < 1.0f) r = scale;
-    return r;
+    if (!(startDistance > 0.0f)) return 1.0f;
+    return ClampPreviewMagnification(scale, distance / startDistance);
 }
 
 void PlacePinchPreview(ViewState* view, Point mid, Point anchor, Point origin, float r) {
