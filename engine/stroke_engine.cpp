@@ -96,7 +96,7 @@ void MoveOutline(AppState* app) {
     const int32_t penSize = app->canvas.brushParams ? app->canvas.brushParams[0].penSize : 0;
     const int32_t size = OutlineDiameter(penSize, view->scale);
     int32_t x = app->stroke.current.x, y = app->stroke.current.y;
-    view->canvasToClient(view->canvas, view, &x, &y);
+    view->transforms.canvasToClient(view->canvas, view, &x, &y);
     x = SaturateToInt32(static_cast<float>(x) + 0.5f / view->scale);
     y = SaturateToInt32(static_cast<float>(y) + 0.5f / view->scale);
     if (x != lastOutlinePos.x || y != lastOutlinePos.y) {
@@ -177,7 +177,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
     if (host->isShiftDown()) return 0;
     StrokeEngine* stroke = &app->stroke;
     ViewState* view = &app->viewHost.view;
-    if (!view->canvas || !view->canvasToClient) return 0;
+    if (!view->canvas || !view->transforms.canvasToClient) return 0;
     stroke->previous = stroke->current;
     stroke->current = *sample;
     const Point origin = host->clientOriginOnScreen(app->mainWindow);
@@ -190,7 +190,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
 
     if (stroke->previous.pressure == 0 && stroke->current.pressure != 0) {
         int32_t x = stroke->current.x, y = stroke->current.y;
-        view->canvasToClient(view->canvas, view, &x, &y);
+        view->transforms.canvasToClient(view->canvas, view, &x, &y);
         app->canvas.strokeActive = host->mayStartStroke(app->mainWindow, Point{x, y}) ? 1 : 0;
         if (app->canvas.strokeActive) {
             CloseRecordedStroke(app);

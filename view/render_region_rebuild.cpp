@@ -20,7 +20,7 @@ int32_t RoundUp32(int32_t value) {
 // The scale is raised to 1 on a copy of the view: the refresh thread reads
 // the real one meanwhile.
 DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
-    if (!view->pixelRenderer || !view->canvasRectToBitmap) return nullptr;
+    if (!view->pixelRenderer || !view->transforms.canvasRectToBitmap) return nullptr;
     ViewState atScale;
     CopyViewFields(&atScale, view);
     if (atScale.scale < 1.0f) atScale.scale = 1.0f;
@@ -33,8 +33,8 @@ DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
     DibSurface* converted = view->pixelRenderer(region);
     ReleaseCanvasRegion(region);
     if (!converted) return nullptr;
-    atScale.canvasRectToBitmap(canvas, &atScale, &r32);
-    atScale.canvasRectToBitmap(canvas, &atScale, &r);
+    atScale.transforms.canvasRectToBitmap(canvas, &atScale, &r32);
+    atScale.transforms.canvasRectToBitmap(canvas, &atScale, &r);
     const int32_t width = r.right - r.left, height = r.bottom - r.top;
     const int32_t sx = r.left - r32.left, sy = r.top - r32.top;
     const int32_t fullWidth = converted->header.biWidth, fullHeight = converted->header.biHeight;

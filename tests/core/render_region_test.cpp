@@ -390,7 +390,7 @@ TEST(Updates, FailuresAreReportedWithTheirMessages) {
     TestView view(&canvas.canvas, 4.0f, 0.0f, 0, 0);
     {
         CapturedMessages messages;
-        view.view.canvasRectToBitmap = EmptyRect;
+        view.view.transforms.canvasRectToBitmap = EmptyRect;
         RebuildViewBitmap(&view.view);
         ASSERT_EQ(messages.texts().size(), 1u);
         EXPECT_EQ(messages.texts()[0], u"viewcanvas.bmp is NULL.");
