@@ -16,16 +16,10 @@
 namespace {
 
 using harness::Command;
+using harness::Key;
+using harness::Mouse;
 using harness::Pump;
 using harness::ScreenShot;
-
-void Key(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-}
 
 // Waits for the next mouse move of the queue and handles it alone.
 void DispatchOneMove() {
@@ -37,14 +31,6 @@ void DispatchOneMove() {
         }
         Sleep(1);
     }
-}
-
-void Mouse(DWORD flags, LONG wheel = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.mouseData = static_cast<DWORD>(wheel);
-    SendInput(1, &input, sizeof input);
 }
 
 class Gestures : public ::testing::Test {

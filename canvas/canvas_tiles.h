@@ -1,0 +1,48 @@
+// Tiles of the canvas copied the first time a stroke is about to touch them,
+// so that the stroke can be taken back, and put back, by swapping the copies
+// with the canvas. Only tiles a stroke reaches are copied, never its whole
+// bounding box, and nothing is copied twice within one stroke.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "base/canvas_records.h"
+
+// A tile is 64 × 64 canvas pixels: eight bytes of 64 rows.
+constexpr int32_t kTileSide = 64;
+constexpr size_t kTileWords = kTileSide;
+
+// The tiles one stroke touched, with the pixels they held before it (or,
+// once swapped back, the pixels the stroke left).
+struct TileSet {
+    std::vector<uint32_t> tiles;  // tile numbers, row by row from the top
+    std::vector<uint64_t> pixels; // kTileWords per tile, top row first
+    // Memory held, for the history's budget.
+    size_t Bytes() const { return tiles.size() * (sizeof(uint32_t) + kTileWords * 8); }
+};
+
+// Which tiles the current stroke has copied already: one stamp per tile, so
+// starting the next stroke costs nothing.
+class TileStamps {
+  public:
+    // Forgets every copy (a canvas of this size, or none).
+    void Reset(int32_t canvasWidth, int32_t canvasHeight);
+    void NextStroke();
+    // Copies the tiles under the canvas rectangle (right and bottom
+    // exclusive, clipped to the canvas) that this stroke has not copied yet.
+    void Keep(const CanvasImage& image, const Rect& reach, TileSet* set);
+
+  private:
+    std::vector<uint32_t> stamps_;
+    uint32_t stamp_ = 1;
+    int32_t columns_ = 0, rows_ = 0, width_ = 0, height_ = 0;
+};
+
+// Exchanges the set's pixels with the canvas: the first call takes the
+// stroke back, the next puts it back.
+void SwapTiles(CanvasImage* image, TileSet* set);
+
+// The canvas rectangle the set's tiles cover (empty for no tiles).
+Rect TileSetBounds(const CanvasImage& image, const TileSet& set);
