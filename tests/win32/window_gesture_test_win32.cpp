@@ -18,6 +18,7 @@ namespace {
 using harness::Command;
 using harness::Key;
 using harness::Mouse;
+using harness::MoveTo;
 using harness::Pump;
 using harness::ScreenShot;
 
@@ -42,14 +43,6 @@ class Gestures : public ::testing::Test {
         Command(kFitToWindow);
     }
     ViewState* view() { return &TheApp()->viewHost.view; }
-    // Moves the pointer to a client point, the way a hand does.
-    void MoveTo(int x, int y, int settle = 20) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        SetCursorPos(p.x, p.y);
-        Mouse(MOUSEEVENTF_MOVE); // a zero move: the message at the new place
-        Pump(settle);
-    }
     // A drag with modifier keys held, along the points given.
     void Drag(std::initializer_list<WORD> keys, std::initializer_list<POINT> path) {
         for (WORD key : keys) Key(key, true);

@@ -31,6 +31,9 @@ void AnswerQuestionsWith(int answer);
 // released, and mouse flags (buttons, a move, the wheel's turn).
 void Key(WORD key, bool down);
 void Mouse(DWORD flags, LONG wheel = 0);
+// Moves the pointer to a client point of the window, the way a hand does,
+// and runs the window's messages for `settle` milliseconds.
+void MoveTo(int x, int y, int settle = 20);
 
 // Paper everywhere, ink in one rectangle (canvas pixels).
 void DrawPattern(Rect ink);

@@ -157,6 +157,14 @@ void Mouse(DWORD flags, LONG wheel) {
     SendInput(1, &input, sizeof input);
 }
 
+void MoveTo(int x, int y, int settle) {
+    POINT p{x, y};
+    ClientToScreen(Window(), &p);
+    SetCursorPos(p.x, p.y);
+    Mouse(MOUSEEVENTF_MOVE); // a zero move: the message at the new place
+    Pump(settle);
+}
+
 std::wstring Folder() {
     return ProgramFolder();
 }

@@ -17,6 +17,7 @@ namespace {
 using harness::Command;
 using harness::Key;
 using harness::Mouse;
+using harness::MoveTo;
 using harness::Pump;
 
 class UndoInWindow : public ::testing::Test {
@@ -33,22 +34,18 @@ class UndoInWindow : public ::testing::Test {
         ClearUndoHistory();
         Command(kRefreshCommand);
     }
-    void MoveTo(int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        SetCursorPos(p.x, p.y);
-        Mouse(MOUSEEVENTF_MOVE);
-        Pump(20);
-    }
-    // A stroke with the left button across the middle of the client area.
-    void Stroke() {
+    // A stroke with the left button across the middle of the client area;
+    // the pointer (and the brush outline with it) rests where it ends.
+    POINT StrokePoint(int i) {
         RECT client;
         GetClientRect(window, &client);
-        const int y = client.bottom / 2;
-        MoveTo(client.right / 4, y);
+        return POINT{client.right / 4 + i * client.right / 16, client.bottom / 2 + 3 * i};
+    }
+    void Stroke() {
+        MoveTo(StrokePoint(0).x, StrokePoint(0).y);
         Mouse(MOUSEEVENTF_LEFTDOWN);
         Pump(30);
-        for (int i = 1; i <= 8; ++i) MoveTo(client.right / 4 + i * client.right / 16, y + 3 * i);
+        for (int i = 1; i <= 8; ++i) MoveTo(StrokePoint(i).x, StrokePoint(i).y);
         Mouse(MOUSEEVENTF_LEFTUP);
         Pump(200);
     }
@@ -70,6 +67,7 @@ class UndoInWindow : public ::testing::Test {
 } // namespace
 
 TEST_F(UndoInWindow, CtrlZAndCtrlYTakeTheStrokeBackAndPutItBackOnScreen) {
+    MoveTo(StrokePoint(8).x, StrokePoint(8).y, 200);
     const std::vector<uint32_t> blank = Shown();
     Stroke();
     const std::vector<uint32_t> drawn = Shown();
