@@ -19,16 +19,16 @@ int32_t Columns(const CanvasImage& image) {
     return (image.width + kTileSide - 1) / kTileSide;
 }
 
-// Calls visit(row pointer, tile word) for every canvas row of a tile.
-template <typename Visit>
-void ForTileRows(const CanvasImage& image, uint32_t tile, uint64_t* words, Visit visit) {
+// Calls visit(canvas row pointer, kept row, bytes) for every row of a tile.
+template <typename Visit> void ForTileRows(const CanvasImage& image, KeptTile* tile, Visit visit) {
     const int32_t columns = Columns(image);
-    const int32_t column = static_cast<int32_t>(tile % static_cast<uint32_t>(columns));
-    const int32_t top = static_cast<int32_t>(tile / static_cast<uint32_t>(columns)) * kTileSide;
+    const int32_t column = static_cast<int32_t>(tile->number % static_cast<uint32_t>(columns));
+    const int32_t top =
+        static_cast<int32_t>(tile->number / static_cast<uint32_t>(columns)) * kTileSide;
     const size_t bytes = TileRowBytes(image, column);
     const int32_t rows = std::min(kTileSide, image.height - top);
     for (int32_t r = 0; r < rows; ++r)
-        visit(CanvasRow(&image, top + r) + column * (kTileSide / 8), &words[r], bytes);
+        visit(CanvasRow(&image, top + r) + column * (kTileSide / 8), &tile->rows[r], bytes);
 }
 
 } // namespace
@@ -59,11 +59,9 @@ void TileStamps::Keep(const CanvasImage& image, const Rect& reach, TileSet* set)
             const uint32_t tile = static_cast<uint32_t>(row * columns_ + column);
             if (stamps_[tile] == stamp_) continue;
             stamps_[tile] = stamp_;
-            set->tiles.push_back(tile);
-            set->pixels.resize(set->pixels.size() + kTileWords, 0);
-            uint64_t* words = &set->pixels[set->pixels.size() - kTileWords];
-            ForTileRows(image, tile, words, [](uint8_t* row, uint64_t* word, size_t bytes) {
-                std::memcpy(word, row, bytes);
+            set->tiles.push_back(KeptTile{tile, {}});
+            ForTileRows(image, &set->tiles.back(), [](uint8_t* row, uint64_t* kept, size_t bytes) {
+                std::memcpy(kept, row, bytes);
             });
         }
     }
@@ -71,14 +69,13 @@ void TileStamps::Keep(const CanvasImage& image, const Rect& reach, TileSet* set)
 
 void SwapTiles(CanvasImage* image, TileSet* set) {
     if (!image->bits) return;
-    for (size_t i = 0; i < set->tiles.size(); ++i) {
-        ForTileRows(*image, set->tiles[i], &set->pixels[i * kTileWords],
-                    [](uint8_t* row, uint64_t* word, size_t bytes) {
-                        uint64_t held = 0;
-                        std::memcpy(&held, row, bytes);
-                        std::memcpy(row, word, bytes);
-                        *word = held;
-                    });
+    for (KeptTile& tile : set->tiles) {
+        ForTileRows(*image, &tile, [](uint8_t* row, uint64_t* kept, size_t bytes) {
+            uint64_t held = 0;
+            std::memcpy(&held, row, bytes);
+            std::memcpy(row, kept, bytes);
+            *kept = held;
+        });
     }
 }
 
@@ -86,9 +83,10 @@ Rect TileSetBounds(const CanvasImage& image, const TileSet& set) {
     if (set.tiles.empty()) return Rect{0, 0, 0, 0};
     const int32_t columns = Columns(image);
     Rect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (uint32_t tile : set.tiles) {
-        const int32_t x = static_cast<int32_t>(tile % static_cast<uint32_t>(columns)) * kTileSide;
-        const int32_t y = static_cast<int32_t>(tile / static_cast<uint32_t>(columns)) * kTileSide;
+    for (const KeptTile& tile : set.tiles) {
+        const uint32_t number = tile.number;
+        const int32_t x = static_cast<int32_t>(number % static_cast<uint32_t>(columns)) * kTileSide;
+        const int32_t y = static_cast<int32_t>(number / static_cast<uint32_t>(columns)) * kTileSide;
         box.left = std::min(box.left, x);
         box.top = std::min(box.top, y);
         box.right = std::max(box.right, std::min(x + kTileSide, image.width));

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "base/canvas_records.h"
@@ -14,13 +15,18 @@
 constexpr int32_t kTileSide = 64;
 constexpr size_t kTileWords = kTileSide;
 
+struct KeptTile {
+    uint32_t number;           // row by row from the top of the canvas
+    uint64_t rows[kTileWords]; // top row first
+};
+
 // The tiles one stroke touched, with the pixels they held before it (or,
-// once swapped back, the pixels the stroke left).
+// once swapped back, the pixels the stroke left). A deque, so that a long
+// stroke never moves what it has kept while it is being drawn.
 struct TileSet {
-    std::vector<uint32_t> tiles;  // tile numbers, row by row from the top
-    std::vector<uint64_t> pixels; // kTileWords per tile, top row first
-    // Memory held, for the history's budget.
-    size_t Bytes() const { return tiles.size() * (sizeof(uint32_t) + kTileWords * 8); }
+    std::deque<KeptTile> tiles;
+    // Memory held, for the history's budget (the deque's map included).
+    size_t Bytes() const { return tiles.size() * (sizeof(KeptTile) + sizeof(void*)); }
 };
 
 // Which tiles the current stroke has copied already: one stamp per tile, so

@@ -4,8 +4,10 @@
 // budget and a stroke taken back while it is being drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
+#include "canvas/canvas_tiles.h"
 #include "canvas/png_file.h"
 #include "canvas/png_steps.h"
 #include "record/undo_history.h"
@@ -193,4 +195,41 @@ TEST(UndoHistory, AStrokeTakenBackWhileDrawnStopsDrawingUntilThePenLifts) {
     desk.B();
     const std::vector<uint8_t> live = desk.Bits();
     EXPECT_TRUE(desk.Replayed() == live);
+}
+
+TEST(UndoHistory, KeptTilesRestoreTheEdgesOfACanvasOfAnyWidth) {
+    // 8008 pixels: the last tile column holds 56 pixels in 4 of its 8 bytes.
+    for (int32_t width : {8008, 130, 64}) {
+        SCOPED_TRACE(width);
+        Settings settings{};
+        Canvas canvas{};
+        ASSERT_EQ(CreateCanvas(&canvas, &settings, width, 70), 0);
+        CanvasImage& image = canvas.image;
+        const size_t size = static_cast<size_t>(CanvasStride(&image)) * 70;
+        for (size_t i = 0; i < size; ++i) image.bits[i] = static_cast<uint8_t>(i * 37 + i / 7);
+        const std::vector<uint8_t> before(image.bits, image.bits + size);
+        TileStamps stamps;
+        stamps.Reset(width, 70);
+        TileSet kept;
+        // Two reaches over the right, top and bottom edges; what they share
+        // is kept once. Then the brush's part: every pixel they reach flipped.
+        const Rect reaches[] = {{width - 70, 30, width + 5, 80}, {width - 100, -4, width - 60, 40}};
+        for (const Rect& reach : reaches) stamps.Keep(image, reach, &kept);
+        const size_t once = kept.tiles.size();
+        stamps.Keep(image, reaches[0], &kept);
+        EXPECT_EQ(kept.tiles.size(), once);
+        for (const Rect& reach : reaches)
+            for (int32_t y = std::max(reach.top, 0); y < std::min(reach.bottom, 70); ++y)
+                for (int32_t x = std::max(reach.left, 0); x < std::min(reach.right, width); ++x)
+                    CanvasRow(&image, y)[x >> 3] ^= static_cast<uint8_t>(0x80 >> (x & 7));
+        const std::vector<uint8_t> after(image.bits, image.bits + size);
+        SwapTiles(&image, &kept);
+        EXPECT_TRUE(std::equal(before.begin(), before.end(), image.bits));
+        SwapTiles(&image, &kept);
+        EXPECT_TRUE(std::equal(after.begin(), after.end(), image.bits));
+        const Rect box = TileSetBounds(image, kept);
+        EXPECT_EQ(box.right, width);
+        EXPECT_EQ(box.bottom, 70);
+        FreeCanvas(&canvas);
+    }
 }
