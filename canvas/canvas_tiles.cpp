@@ -27,11 +27,21 @@ template <typename Visit> void ForTileRows(const CanvasImage& image, KeptTile* t
         static_cast<int32_t>(tile->number / static_cast<uint32_t>(columns)) * kTileSide;
     const size_t bytes = TileRowBytes(image, column);
     const int32_t rows = std::min(kTileSide, image.height - top);
-    for (int32_t r = 0; r < rows; ++r)
-        visit(CanvasRow(&image, top + r) + column * (kTileSide / 8), &tile->rows[r], bytes);
+    // Rows are stored bottom-up: the next canvas row is one stride lower.
+    const ptrdiff_t stride = CanvasStride(&image);
+    uint8_t* first = CanvasRow(&image, top) + column * (kTileSide / 8);
+    for (int32_t r = 0; r < rows; ++r) visit(first - r * stride, &tile->rows[r], bytes);
 }
 
 } // namespace
+
+KeptTile* TileSet::Add(uint32_t number) {
+    if (count_ == blocks_.size() * kBlockTiles)
+        blocks_.emplace_back(new KeptTile[kBlockTiles]); // left unfilled: Keep fills it
+    KeptTile* tile = &(*this)[count_++];
+    tile->number = number;
+    return tile;
+}
 
 void TileStamps::Reset(int32_t canvasWidth, int32_t canvasHeight) {
     width_ = std::max(0, canvasWidth);
@@ -59,8 +69,7 @@ void TileStamps::Keep(const CanvasImage& image, const Rect& reach, TileSet* set)
             const uint32_t tile = static_cast<uint32_t>(row * columns_ + column);
             if (stamps_[tile] == stamp_) continue;
             stamps_[tile] = stamp_;
-            set->tiles.push_back(KeptTile{tile, {}});
-            ForTileRows(image, &set->tiles.back(), [](uint8_t* row, uint64_t* kept, size_t bytes) {
+            ForTileRows(image, set->Add(tile), [](uint8_t* row, uint64_t* kept, size_t bytes) {
                 std::memcpy(kept, row, bytes);
             });
         }
@@ -69,8 +78,8 @@ void TileStamps::Keep(const CanvasImage& image, const Rect& reach, TileSet* set)
 
 void SwapTiles(CanvasImage* image, TileSet* set) {
     if (!image->bits) return;
-    for (KeptTile& tile : set->tiles) {
-        ForTileRows(*image, &tile, [](uint8_t* row, uint64_t* kept, size_t bytes) {
+    for (size_t i = 0; i < set->size(); ++i) {
+        ForTileRows(*image, &(*set)[i], [](uint8_t* row, uint64_t* kept, size_t bytes) {
             uint64_t held = 0;
             std::memcpy(&held, row, bytes);
             std::memcpy(row, kept, bytes);
@@ -80,11 +89,11 @@ void SwapTiles(CanvasImage* image, TileSet* set) {
 }
 
 Rect TileSetBounds(const CanvasImage& image, const TileSet& set) {
-    if (set.tiles.empty()) return Rect{0, 0, 0, 0};
+    if (set.size() == 0) return Rect{0, 0, 0, 0};
     const int32_t columns = Columns(image);
     Rect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (const KeptTile& tile : set.tiles) {
-        const uint32_t number = tile.number;
+    for (size_t i = 0; i < set.size(); ++i) {
+        const uint32_t number = set[i].number;
         const int32_t x = static_cast<int32_t>(number % static_cast<uint32_t>(columns)) * kTileSide;
         const int32_t y = static_cast<int32_t>(number / static_cast<uint32_t>(columns)) * kTileSide;
         box.left = std::min(box.left, x);

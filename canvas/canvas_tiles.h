@@ -6,7 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <vector>
 
 #include "base/canvas_records.h"
@@ -21,12 +21,25 @@ struct KeptTile {
 };
 
 // The tiles one stroke touched, with the pixels they held before it (or,
-// once swapped back, the pixels the stroke left). A deque, so that a long
-// stroke never moves what it has kept while it is being drawn.
-struct TileSet {
-    std::deque<KeptTile> tiles;
-    // Memory held, for the history's budget (the deque's map included).
-    size_t Bytes() const { return tiles.size() * (sizeof(KeptTile) + sizeof(void*)); }
+// once swapped back, the pixels the stroke left). Held in blocks of 32
+// tiles: one allocation per block, and a long stroke never moves what it
+// has kept while it is being drawn.
+class TileSet {
+  public:
+    static constexpr size_t kBlockTiles = 32;
+    size_t size() const { return count_; }
+    KeptTile& operator[](size_t i) { return blocks_[i / kBlockTiles][i % kBlockTiles]; }
+    const KeptTile& operator[](size_t i) const { return blocks_[i / kBlockTiles][i % kBlockTiles]; }
+    // A new tile at the end, its rows not yet filled.
+    KeptTile* Add(uint32_t number);
+    // Memory held, for the history's budget.
+    size_t Bytes() const {
+        return blocks_.size() * kBlockTiles * sizeof(KeptTile) + blocks_.capacity() * sizeof(void*);
+    }
+
+  private:
+    std::vector<std::unique_ptr<KeptTile[]>> blocks_;
+    size_t count_ = 0;
 };
 
 // Which tiles the current stroke has copied already: one stamp per tile, so

@@ -105,9 +105,9 @@ void StrokeBegins(AppState* app) {
 
 void SegmentReaches(AppState* app, const Rect& reach) {
     if (!history.open || history.overBudget || !SameCanvas(app->canvas.image)) return;
-    const size_t before = history.drawing.tiles.tiles.size();
+    const size_t before = history.drawing.tiles.size();
     history.stamps.Keep(app->canvas.image, reach, &history.drawing.tiles);
-    if (history.drawing.tiles.tiles.size() != before) KeepWithinBudget();
+    if (history.drawing.tiles.size() != before) KeepWithinBudget();
 }
 
 void StrokeEnds(AppState*) {

@@ -215,9 +215,9 @@ TEST(UndoHistory, KeptTilesRestoreTheEdgesOfACanvasOfAnyWidth) {
         // is kept once. Then the brush's part: every pixel they reach flipped.
         const Rect reaches[] = {{width - 70, 30, width + 5, 80}, {width - 100, -4, width - 60, 40}};
         for (const Rect& reach : reaches) stamps.Keep(image, reach, &kept);
-        const size_t once = kept.tiles.size();
+        const size_t once = kept.size();
         stamps.Keep(image, reaches[0], &kept);
-        EXPECT_EQ(kept.tiles.size(), once);
+        EXPECT_EQ(kept.size(), once);
         for (const Rect& reach : reaches)
             for (int32_t y = std::max(reach.top, 0); y < std::min(reach.bottom, 70); ++y)
                 for (int32_t x = std::max(reach.left, 0); x < std::min(reach.right, width); ++x)
