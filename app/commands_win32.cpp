@@ -7,6 +7,7 @@
 #include "app/picture_files_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
+#include "app/undo_win32.h"
 #include "base/commands.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
@@ -211,6 +212,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     WaitForRefreshIdle(app);
     if (HandleLanguageChoice(app, command)) return 0;
     if (OnRangeCommand(app, window, command)) return 0;
+    if (OnUndoCommand(app, command)) return 0;
     if (OnFileCommand(app, window, command)) return 0;
     if (OnViewCommand(app, window, command)) return 0;
     OnPenCommand(app, window, command);
@@ -218,6 +220,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
 }
 
 void MarkOpeningMenu(AppState* app, HMENU menu, UINT position) {
+    if (menu == app->popupMenu) MarkUndoItems(app, menu);
     UINT checked = 0, first = 0, count = 0;
     // The sub-menus of the pop-up menu, by position.
     enum : UINT { kTimeLimitMenu, kRecordingMenu, kSpeedMenu, kLanguageMenu };
