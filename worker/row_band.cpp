@@ -20,8 +20,8 @@ constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
 
 // A row whose 16.16 positions may overflow: the plain pixel walk with
 // wrapping arithmetic and atomic adds, exactly as the pass is defined.
-void AccumulateWrappingRow(const BandWalk& walk, const uint8_t* row, int32_t j, int32_t end,
-                           uint32_t X, uint32_t Y) {
+void AccumulateWrappingRow(const BandWalk<uint8_t>& walk, const uint8_t* row, int32_t j,
+                           int32_t end, uint32_t X, uint32_t Y) {
     for (; j < end; ++j, X += walk.dx, Y += walk.dy) {
         int32_t cx = Cell(X), cy = Cell(Y);
         if (cx < 0 || cy < 0 || cx >= walk.W || cy >= walk.H) continue;
@@ -44,7 +44,7 @@ bool StaysInRange(int32_t start, int32_t step, int64_t first, int64_t last) {
 
 // Everything the row loop needs, gathered once per band.
 struct BandRows {
-    BandWalk walk;
+    BandWalk<uint8_t> walk;
     const CrossingMasks* xMasks; // null: the general walk only
     const CrossingMasks* yMasks;
     const uint8_t* sourceBits;
@@ -160,24 +160,11 @@ void AccumulateRows_Scalar(const BandRows& band) {
 }
 
 #if PINDORA_X86
+
 __attribute__((target("popcnt,bmi,bmi2"))) void AccumulateRows_BitScan(const BandRows& band) {
     AccumulateRows(band);
 }
 #endif
-
-// Reciprocal walk of one axis (see BandWalk).
-void SetAxisRun(int32_t step, uint32_t* mask, uint32_t* add, uint64_t* reciprocal) {
-    if (step == 0) {
-        *mask = 0, *add = 65536, *reciprocal = uint64_t{1} << 46;
-        return;
-    }
-    uint64_t size =
-        step > 0 ? static_cast<uint64_t>(step) : uint64_t{0} - static_cast<uint64_t>(step);
-    *reciprocal = ((uint64_t{1} << 47) + size - 1) / size;
-    // Rising positions leave at the top of the cell, falling ones at the bottom.
-    *mask = step > 0 ? 0xFFFFu : 0u;
-    *add = 1;
-}
 
 } // namespace
 
@@ -221,23 +208,10 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
         reach == 0 ? 16384 : std::clamp<int64_t>((uint64_t{128} << 16) / reach, 512, 16384);
     rows.margin = SeamMargin(rows.xPerRow, rows.yPerRow, rows.xPerColumn, rows.yPerColumn);
 
-    BandWalk& walk = rows.walk;
-    walk.counts = band->counts;
-    walk.sumTop = output->bits + static_cast<ptrdiff_t>((H - 1) * outStride);
-    walk.outStride = static_cast<ptrdiff_t>(outStride);
-    walk.W = W;
-    walk.H = H;
-    walk.dx = static_cast<uint32_t>(rows.xPerColumn);
-    walk.dy = static_cast<uint32_t>(rows.yPerColumn);
-    walk.windowEnd = static_cast<int32_t>(std::max<int64_t>(0, (rows.sourceStride - 7) * 8));
-    SetAxisRun(rows.xPerColumn, &walk.xMask, &walk.xAdd, &walk.xReciprocal);
-    SetAxisRun(rows.yPerColumn, &walk.yMask, &walk.yAdd, &walk.yReciprocal);
-    const ptrdiff_t xMove = rows.xPerColumn < 0 ? -1 : 1, yMove = rows.yPerColumn < 0 ? -1 : 1;
-    walk.countMove[0] = 0, walk.sumMove[0] = 0;
-    walk.countMove[1] = xMove, walk.sumMove[1] = xMove;
-    walk.countMove[2] = yMove * walk.W, walk.sumMove[2] = -yMove * walk.outStride;
-    walk.countMove[3] = walk.countMove[1] + walk.countMove[2];
-    walk.sumMove[3] = walk.sumMove[1] + walk.sumMove[2];
+    SetUpBandWalk(&rows.walk, band->counts,
+                  output->bits + static_cast<ptrdiff_t>((H - 1) * outStride),
+                  static_cast<ptrdiff_t>(outStride), W, H, rows.xPerColumn, rows.yPerColumn,
+                  static_cast<int32_t>(std::max<int64_t>(0, (rows.sourceStride - 7) * 8)));
 
     // Big bands walk whole stretches of 56 columns when no step skips a cell.
     CrossingMasks xMasks, yMasks;
