@@ -5,32 +5,41 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/disc_spans.h"
+
 namespace {
 
 bool Drawable(const CanvasImage* image) {
     return image != nullptr && image->bits != nullptr && image->width > 0 && image->height > 0;
 }
 
-inline void ApplyMask(uint8_t* byte, uint32_t mask, int32_t colour) {
-    *byte = static_cast<uint8_t>(colour != 0 ? (*byte | mask) : (*byte & ~mask));
+// The pixels of mask take the value of fill (0x00 or 0xFF), without a branch.
+inline void ApplyMask(uint8_t* byte, uint32_t mask, uint32_t fill) {
+    *byte = static_cast<uint8_t>((*byte & ~mask) | (fill & mask));
 }
 
-inline void Store8(uint8_t* at, uint64_t value) {
+// Sixteen bytes of one value in a vector register where the target has one.
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+
+template <typename T> inline void StoreAt(uint8_t* at, T value) {
     std::memcpy(at, &value, sizeof value);
 }
 
 // n whole bytes of one value, without a call: a brush span is a few dozen
 // bytes, where a call and its size dispatch cost more than the stores. The
-// last store may overlap the one before it.
+// last store of each size may overlap the one before it.
 [[gnu::always_inline]] inline void FillBytes(uint8_t* at, int32_t n, uint8_t value) {
     const uint64_t word = value * 0x0101010101010101ull;
-    if (n >= 8) {
-        for (int32_t i = 0; i < n - 8; i += 8) Store8(at + i, word);
-        Store8(at + n - 8, word);
+    if (n >= 16) {
+        const Bytes16 wide = value - Bytes16{};
+        for (int32_t i = 0; i < n - 16; i += 16) StoreAt(at + i, wide);
+        StoreAt(at + n - 16, wide);
+    } else if (n >= 8) {
+        StoreAt(at, word);
+        StoreAt(at + n - 8, word);
     } else if (n >= 4) {
-        const uint32_t half = static_cast<uint32_t>(word);
-        std::memcpy(at, &half, 4);
-        std::memcpy(at + n - 4, &half, 4);
+        StoreAt(at, static_cast<uint32_t>(word));
+        StoreAt(at + n - 4, static_cast<uint32_t>(word));
     } else {
         for (int32_t i = 0; i < n; ++i) at[i] = value;
     }
@@ -41,34 +50,25 @@ inline void Store8(uint8_t* at, uint64_t value) {
 // pixel in the top bit), the whole bytes between at once.
 [[gnu::always_inline]] inline void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1,
                                                int32_t colour) {
+    const uint32_t fill = colour != 0 ? 0xFFu : 0x00u;
     const int32_t firstByte = x0 >> 3, lastByte = x1 >> 3;
     const uint32_t headMask = 0xFFu >> (x0 & 7);
     const uint32_t tailMask = (0xFF00u >> (1 + (x1 & 7))) & 0xFFu;
     if (firstByte == lastByte) {
-        ApplyMask(row + firstByte, headMask & tailMask, colour);
+        ApplyMask(row + firstByte, headMask & tailMask, fill);
         return;
     }
-    ApplyMask(row + firstByte, headMask, colour);
-    FillBytes(row + firstByte + 1, lastByte - firstByte - 1, colour != 0 ? 0xFF : 0x00);
-    ApplyMask(row + lastByte, tailMask, colour);
+    ApplyMask(row + firstByte, headMask, fill);
+    FillBytes(row + firstByte + 1, lastByte - firstByte - 1, static_cast<uint8_t>(fill));
+    ApplyMask(row + lastByte, tailMask, fill);
 }
 
 // A span whose ends come from FloorColumn (-1 ... width) on a canvas row.
-inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t width, int32_t colour) {
+[[gnu::always_inline]] inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1,
+                                                   int32_t width, int32_t colour) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, width - 1);
     if (x0 <= x1) FillRowSpan(row, x0, x1, colour);
-}
-
-// floor(x) as a span end, clamped to -1 ... width (both outside the canvas)
-// while still floating point so far-away coordinates never overflow the
-// conversion. The argument order of max sends NaN to -1.
-inline int32_t FloorColumn(double x, int32_t width) {
-    x = std::min(std::max(-1.0, x), static_cast<double>(width));
-    // On this range floor is truncation, except that every x below 0 lies in
-    // [-1, 0) and gives -1: exact, and far shorter than the general floor
-    // without SSE4.1.
-    return x < 0.0 ? -1 : static_cast<int32_t>(x);
 }
 
 inline bool Finite(float a, float b) {
@@ -221,7 +221,8 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     first = std::max(first, 0.0);
     last = std::min(last, static_cast<double>(image->height - 1));
     if (first > last) return;
-    double rr = static_cast<double>(r) * r;
+    static const DiscSpansFunction discSpans = BestDiscSpans();
+    const DiscRows disc{cx, cy, static_cast<double>(r) * r, image->width};
     // Rows are stored bottom-up: the next canvas row is one stride lower.
     const ptrdiff_t stride = CanvasStride(image);
     uint8_t* row = CanvasRow(image, static_cast<int32_t>(first));
@@ -229,14 +230,7 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     const int32_t end = static_cast<int32_t>(last) + 1;
     for (int32_t y0 = static_cast<int32_t>(first); y0 < end; y0 += kSpanBatch) {
         const int32_t count = std::min(kSpanBatch, end - y0);
-        for (int32_t i = 0; i < count; ++i) {
-            float v = static_cast<float>(y0 + i) + 0.5f;
-            double dy = static_cast<double>(cy) - v;
-            // Rounding can leave the outermost rows a hair outside the circle.
-            double w = std::sqrt(std::max(rr - dy * dy, 0.0));
-            spans.x0[i] = FloorColumn(cx - w + 0.5, image->width);
-            spans.x1[i] = FloorColumn(cx + w - 0.5, image->width);
-        }
+        discSpans(disc, y0, count, spans.x0, spans.x1);
         FillSpanBatch(row, stride, spans, count, image->width, colour);
         row -= stride * count;
     }
