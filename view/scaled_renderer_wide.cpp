@@ -44,14 +44,41 @@ struct WideBand {
 // the 8-bit pass.
 constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
 
-// The rows of one band, each cut into runs by the walks the 8-bit pass uses,
-// here on 16-bit cells.
+// Where row i's columns fall inside the output; false when none does.
+TESSARUB_INLINE bool FindWideSpan(const WideBand* band, const BandWalk<uint16_t>& walk,
+                                  const uint8_t* bits, int64_t stride, int32_t i, RowSpan* span) {
+    int64_t X, Y;
+    if (band->singlePrecisionRows) {
+        float offset = static_cast<float>(i) - band->rowOrigin;
+        X = static_cast<int64_t>(static_cast<float>(band->xPerRow) * offset +
+                                 static_cast<float>(band->xOrigin));
+        Y = static_cast<int64_t>(static_cast<float>(band->yPerRow) * offset +
+                                 static_cast<float>(band->yOrigin));
+    } else {
+        int64_t offset = i - static_cast<int64_t>(band->rowOrigin);
+        X = band->xOrigin + offset * band->xPerRow;
+        Y = band->yOrigin + offset * band->yPerRow;
+    }
+    int64_t lo = 0, hi = static_cast<int64_t>(band->columnEnd) - band->columnBegin;
+    NarrowToRange(X, band->xPerColumn, walk.W << 16, &lo, &hi);
+    NarrowToRange(Y, band->yPerColumn, static_cast<int64_t>(walk.H) << 16, &lo, &hi);
+    if (lo >= hi) return false;
+    span->row = bits + (band->source->header.biHeight - 1 - i) * stride;
+    span->X = static_cast<uint32_t>(X) + static_cast<uint32_t>(lo) * walk.dx;
+    span->Y = static_cast<uint32_t>(Y) + static_cast<uint32_t>(lo) * walk.dy;
+    span->from = band->columnBegin + static_cast<int32_t>(lo);
+    span->to = band->columnBegin + static_cast<int32_t>(hi);
+    span->shared = band->threaded && (i - band->rowBegin < band->sharedMargin ||
+                                      band->rowEnd - 1 - i < band->sharedMargin);
+    return true;
+}
+
+// The rows of one band in blocks, cut into runs by the walks the 8-bit pass
+// uses, here on 16-bit cells.
 TESSARUB_INLINE void AccumulateWideRows(const WideBand* band) {
     const CanvasImage* source = band->source;
     const int64_t stride = DibStride(source->header.biWidth, 1);
     const int64_t columns = static_cast<int64_t>(band->columnEnd) - band->columnBegin;
-    const int64_t xLimit = static_cast<int64_t>(band->outWidth) << 16;
-    const int64_t yLimit = static_cast<int64_t>(band->outHeight) << 16;
     BandWalk<uint16_t> walk;
     SetUpBandWalk(&walk, band->counts, band->sums, -static_cast<ptrdiff_t>(band->outWidth),
                   band->outWidth, band->outHeight, band->xPerColumn, band->yPerColumn,
@@ -61,38 +88,21 @@ TESSARUB_INLINE void AccumulateWideRows(const WideBand* band) {
         columns * (static_cast<int64_t>(band->rowEnd) - band->rowBegin) >= kStretchWalkPixels &&
         BuildCrossingMasks(band->xPerColumn, &xMasks) &&
         BuildCrossingMasks(band->yPerColumn, &yMasks);
-    for (int32_t i = band->rowBegin; i < band->rowEnd; ++i) {
-        int64_t X, Y;
-        if (band->singlePrecisionRows) {
-            float offset = static_cast<float>(i) - band->rowOrigin;
-            X = static_cast<int64_t>(static_cast<float>(band->xPerRow) * offset +
-                                     static_cast<float>(band->xOrigin));
-            Y = static_cast<int64_t>(static_cast<float>(band->yPerRow) * offset +
-                                     static_cast<float>(band->yOrigin));
-        } else {
-            int64_t offset = i - static_cast<int64_t>(band->rowOrigin);
-            X = band->xOrigin + offset * band->xPerRow;
-            Y = band->yOrigin + offset * band->yPerRow;
+    const int64_t stripColumns = StripColumns(band->xPerColumn, band->yPerColumn);
+    for (int32_t block = band->rowBegin; block < band->rowEnd; block += kBlockRows) {
+        RowSpan spans[kBlockRows];
+        int count = 0;
+        int64_t left = INT64_MAX, right = INT64_MIN;
+        const int32_t blockEnd =
+            band->rowEnd - block < kBlockRows ? band->rowEnd : block + kBlockRows;
+        for (int32_t i = block; i < blockEnd; ++i) {
+            if (!FindWideSpan(band, walk, source->bits, stride, i, &spans[count])) continue;
+            left = std::min<int64_t>(left, spans[count].from);
+            right = std::max<int64_t>(right, spans[count].to);
+            ++count;
         }
-        int64_t lo = 0, hi = columns;
-        NarrowToRange(X, band->xPerColumn, xLimit, &lo, &hi);
-        NarrowToRange(Y, band->yPerColumn, yLimit, &lo, &hi);
-        if (lo >= hi) continue;
-        const uint8_t* row = source->bits + (source->header.biHeight - 1 - i) * stride;
-        const uint32_t x = static_cast<uint32_t>(X) + static_cast<uint32_t>(lo) * walk.dx;
-        const uint32_t y = static_cast<uint32_t>(Y) + static_cast<uint32_t>(lo) * walk.dy;
-        const int32_t from = band->columnBegin + static_cast<int32_t>(lo);
-        const int32_t to = band->columnBegin + static_cast<int32_t>(hi);
-        const bool shared = band->threaded && (i - band->rowBegin < band->sharedMargin ||
-                                               band->rowEnd - 1 - i < band->sharedMargin);
-        if (shared && stretches)
-            AccumulateStretches<true>(walk, xMasks, yMasks, row, from, to, x, y);
-        else if (stretches)
-            AccumulateStretches<false>(walk, xMasks, yMasks, row, from, to, x, y);
-        else if (shared)
-            AccumulateRuns<true>(walk, row, from, to, x, y);
-        else
-            AccumulateRuns<false>(walk, row, from, to, x, y);
+        AccumulateBlock(walk, stretches ? &xMasks : nullptr, stretches ? &yMasks : nullptr,
+                        stripColumns, spans, count, left, right);
     }
 }
 

@@ -3,7 +3,6 @@
 #include "worker/row_band.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/cpu_features.h"
 #include "base/numeric.h"
@@ -55,26 +54,9 @@ struct BandRows {
     int64_t skipped;                // columns from columnBegin to firstColumn
     int32_t rowBegin, rowEnd;       // the band's own edges
     int64_t margin;
-    int64_t stripColumns; // columns per strip (see AccumulateRows)
+    int64_t stripColumns;
     int32_t xPerRow, yPerRow, xPerColumn, yPerColumn;
     double xOrigin, yOrigin, rowOrigin;
-};
-
-template <bool kShared>
-TESSARUB_INLINE void AccumulateInside(const BandRows& band, const uint8_t* row, int32_t from,
-                                      int32_t to, uint32_t X, uint32_t Y) {
-    if (band.xMasks != nullptr)
-        AccumulateStretches<kShared>(band.walk, *band.xMasks, *band.yMasks, row, from, to, X, Y);
-    else
-        AccumulateRuns<kShared>(band.walk, row, from, to, X, Y);
-}
-
-// The columns of one canvas row that fall inside the output.
-struct RowSpan {
-    const uint8_t* row;
-    int32_t from, to; // canvas columns
-    uint32_t X, Y;    // 16.16 position of column from
-    bool shared;      // near a band edge: adds must be atomic
 };
 
 // False when no column of row i lands inside. A row whose positions could
@@ -111,13 +93,7 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     return true;
 }
 
-// Rows are taken in blocks and each block in vertical strips, so that the
-// count and sum cells a strip touches stay in the first-level cache while the
-// block's rows pass over them (a whole row crosses thousands of cells).
-constexpr int kBlockRows = 32;
-
 TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
-    const uint32_t dx = band.walk.dx, dy = band.walk.dy;
     for (int32_t block = band.firstRow; block < band.endRow; block += kBlockRows) {
         RowSpan spans[kBlockRows];
         int count = 0;
@@ -130,26 +106,8 @@ TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
             right = std::max<int64_t>(right, spans[count].to);
             ++count;
         }
-        for (int64_t strip = left; strip < right; strip += band.stripColumns) {
-            const int64_t stripEnd = strip + band.stripColumns;
-            for (int k = 0; k < count; ++k) {
-                RowSpan& span = spans[k];
-                if (span.from >= span.to || span.from >= stripEnd) continue;
-                // Whole stretches past the strip's edge, so only a row's last
-                // piece ends in a partial stretch.
-                const int64_t stretches = (stripEnd - span.from + kStretch - 1) / kStretch;
-                const int32_t to = static_cast<int32_t>(
-                    std::min<int64_t>(span.to, span.from + stretches * kStretch));
-                if (span.shared)
-                    AccumulateInside<true>(band, span.row, span.from, to, span.X, span.Y);
-                else
-                    AccumulateInside<false>(band, span.row, span.from, to, span.X, span.Y);
-                const uint32_t done = static_cast<uint32_t>(to - span.from);
-                span.X += done * dx;
-                span.Y += done * dy;
-                span.from = to;
-            }
-        }
+        AccumulateBlock(band.walk, band.xMasks, band.yMasks, band.stripColumns, spans, count, left,
+                        right);
     }
 }
 
@@ -201,11 +159,7 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     rows.xPerColumn = band->xPerColumn, rows.yPerColumn = band->yPerColumn;
     rows.xOrigin = band->xOrigin, rows.yOrigin = band->yOrigin;
     rows.rowOrigin = band->rowOrigin;
-    // About 128 cells per row and strip.
-    const uint64_t reach = static_cast<uint64_t>(std::abs(static_cast<int64_t>(rows.xPerColumn))) +
-                           static_cast<uint64_t>(std::abs(static_cast<int64_t>(rows.yPerColumn)));
-    rows.stripColumns =
-        reach == 0 ? 16384 : std::clamp<int64_t>((uint64_t{128} << 16) / reach, 512, 16384);
+    rows.stripColumns = StripColumns(rows.xPerColumn, rows.yPerColumn);
     rows.margin = SeamMargin(rows.xPerRow, rows.yPerRow, rows.xPerColumn, rows.yPerColumn);
 
     SetUpBandWalk(&rows.walk, band->counts,

@@ -252,3 +252,61 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     // from the position again.
     AccumulateRuns<kShared>(walk, row, j, end, X, Y);
 }
+
+// The columns of one canvas row that fall inside the output.
+struct RowSpan {
+    const uint8_t* row;
+    int32_t from, to; // canvas columns
+    uint32_t X, Y;    // 16.16 position of column from
+    bool shared;      // near a band edge: adds must be atomic
+};
+
+// Rows are taken in blocks and each block in vertical strips, so that the
+// count and sum cells a strip touches stay in the first-level cache while the
+// block's rows pass over them (a whole row crosses thousands of cells).
+constexpr int kBlockRows = 32;
+
+// Columns per strip: about 128 cells per row and strip.
+inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn) {
+    const uint64_t reach =
+        static_cast<uint64_t>(xPerColumn < 0 ? -int64_t{xPerColumn} : xPerColumn) +
+        static_cast<uint64_t>(yPerColumn < 0 ? -int64_t{yPerColumn} : yPerColumn);
+    if (reach == 0) return 16384;
+    const int64_t columns = static_cast<int64_t>((uint64_t{128} << 16) / reach);
+    return columns < 512 ? 512 : (columns > 16384 ? 16384 : columns);
+}
+
+// One block's row spans, strip by strip across columns [left, right); the
+// crossing masks pick the stretch walk, none the general one. The spans are
+// used up.
+template <typename CellType>
+TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const CrossingMasks* xMasks,
+                                     const CrossingMasks* yMasks, int64_t stripColumns,
+                                     RowSpan* spans, int count, int64_t left, int64_t right) {
+    for (int64_t strip = left; strip < right; strip += stripColumns) {
+        const int64_t stripEnd = strip + stripColumns;
+        for (int k = 0; k < count; ++k) {
+            RowSpan& span = spans[k];
+            if (span.from >= span.to || span.from >= stripEnd) continue;
+            // Whole stretches past the strip's edge, so only a row's last
+            // piece ends in a partial stretch.
+            const int64_t stretches = (stripEnd - span.from + kStretch - 1) / kStretch;
+            const int64_t reach = span.from + stretches * kStretch;
+            const int32_t to = static_cast<int32_t>(span.to < reach ? span.to : reach);
+            if (xMasks != nullptr && span.shared)
+                AccumulateStretches<true>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
+                                          span.Y);
+            else if (xMasks != nullptr)
+                AccumulateStretches<false>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
+                                           span.Y);
+            else if (span.shared)
+                AccumulateRuns<true>(walk, span.row, span.from, to, span.X, span.Y);
+            else
+                AccumulateRuns<false>(walk, span.row, span.from, to, span.X, span.Y);
+            const uint32_t done = static_cast<uint32_t>(to - span.from);
+            span.X += done * walk.dx;
+            span.Y += done * walk.dy;
+            span.from = to;
+        }
+    }
+}
