@@ -25,12 +25,18 @@ template <typename T> inline void StoreAt(uint8_t* at, T value) {
     std::memcpy(at, &value, sizeof value);
 }
 
-// n whole bytes of one value, without a call: a brush span is a few dozen
-// bytes, where a call and its size dispatch cost more than the stores. The
-// last store of each size may overlap the one before it.
+// Spans longer than this many bytes go to the library's fill, whose wider
+// stores win over its call.
+constexpr int32_t kInlineFillBytes = 128;
+
+// n whole bytes of one value: most brush spans are a few dozen bytes, where a
+// call and its size dispatch cost more than the stores, so those are stored
+// here. The last store of each size may overlap the one before it.
 [[gnu::always_inline]] inline void FillBytes(uint8_t* at, int32_t n, uint8_t value) {
     const uint64_t word = value * 0x0101010101010101ull;
-    if (n >= 16) {
+    if (n > kInlineFillBytes) {
+        std::memset(at, value, static_cast<size_t>(n));
+    } else if (n >= 16) {
         const Bytes16 wide = value - Bytes16{};
         for (int32_t i = 0; i < n - 16; i += 16) StoreAt(at + i, wide);
         StoreAt(at + n - 16, wide);
