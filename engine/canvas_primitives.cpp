@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/disc_spans.h"
+#include "engine/span_ends.h"
 
 namespace {
 
@@ -131,6 +131,11 @@ EdgeChain StartChain(const FloatPoint* points, int32_t count, int32_t top, int32
     return chain;
 }
 
+// Whether the chain leaves its current edge at row centre v.
+inline bool ChainMovesOn(const EdgeChain& chain, const FloatPoint* points, double v) {
+    return points[chain.to].y < v && chain.stepsLeft > 0;
+}
+
 // Moves the chain on until its current edge ends at or below row centre v.
 void MoveChainOn(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
     while (points[chain->to].y < v && chain->stepsLeft > 0) {
@@ -143,15 +148,17 @@ void MoveChainOn(EdgeChain* chain, const FloatPoint* points, int32_t count, doub
 
 // Most rows stay on the current edges: that test alone is inline.
 inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
-    if (points[chain->to].y < v && chain->stepsLeft > 0) MoveChainOn(chain, points, count, v);
+    if (ChainMovesOn(*chain, points, v)) MoveChainOn(chain, points, count, v);
 }
 
-double CrossingX(const EdgeChain& chain, const FloatPoint* points, double v) {
+
+// The current edge's crossing of row centres. A horizontal edge can only be
+// current when it lies on the row centre: its far end is the crossing.
+EdgeLine LineOf(const EdgeChain& chain, const FloatPoint* points) {
     const FloatPoint& a = points[chain.from];
     const FloatPoint& b = points[chain.to];
-    // A horizontal edge can only be current when it lies on the row centre.
-    if (a.y == b.y) return b.x;
-    return a.x + chain.slope * (v - a.y);
+    if (a.y == b.y) return EdgeLine{b.x, a.y, 0.0};
+    return EdgeLine{a.x, a.y, chain.slope};
 }
 
 // The walk along the longer axis ("major"); the other coordinate ("minor")
@@ -285,6 +292,7 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
     double rowTo = std::min(yLast, static_cast<double>(image->height - 1));
     if (rowFrom > rowTo) return;
 
+    static const EdgeSpansFunction edgeSpans = BestEdgeSpans();
     EdgeChain down = StartChain(points, count, top, -1);
     EdgeChain up = StartChain(points, count, top, +1);
     const ptrdiff_t stride = CanvasStride(image);
@@ -293,13 +301,18 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
     const int32_t end = static_cast<int32_t>(rowTo) + 1;
     for (int32_t y0 = static_cast<int32_t>(rowFrom); y0 < end; y0 += kSpanBatch) {
         const int32_t rows = std::min(kSpanBatch, end - y0);
-        for (int32_t i = 0; i < rows; ++i) {
-            double v = y0 + i + 0.5;
+        // Rows on which neither chain moves on share their two edges.
+        for (int32_t i = 0; i < rows;) {
+            const double v = y0 + i + 0.5;
             AdvanceChain(&down, points, count, v);
             AdvanceChain(&up, points, count, v);
-            double xa = CrossingX(down, points, v), xb = CrossingX(up, points, v);
-            spans.x0[i] = FloorColumn(std::min(xa, xb) + 0.5, image->width);
-            spans.x1[i] = FloorColumn(std::max(xa, xb) - 0.5, image->width);
+            int32_t n = 1;
+            while (i + n < rows && !ChainMovesOn(down, points, y0 + i + n + 0.5) &&
+                   !ChainMovesOn(up, points, y0 + i + n + 0.5))
+                ++n;
+            edgeSpans(LineOf(down, points), LineOf(up, points), image->width, y0 + i, n,
+                      spans.x0 + i, spans.x1 + i);
+            i += n;
         }
         FillSpanBatch(row, stride, spans, rows, image->width, colour);
         row -= stride * rows;

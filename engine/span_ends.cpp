@@ -1,5 +1,6 @@
-// The row spans of a disc: half chords by square root, ends by the pixel-centre rule.
-#include "engine/disc_spans.h"
+// Row spans of discs (half chords by square root) and of polygons (crossings of two
+// edges), their ends by the pixel-centre rule.
+#include "engine/span_ends.h"
 
 #include <cmath>
 
@@ -28,6 +29,16 @@ void DiscSpans_Scalar(const DiscRows& disc, int32_t firstRow, int32_t count, int
         const double w = HalfChord(disc, firstRow + i);
         x0[i] = FloorColumn(disc.cx - w + 0.5, disc.width);
         x1[i] = FloorColumn(disc.cx + w - 0.5, disc.width);
+    }
+}
+
+void EdgeSpans_Scalar(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
+                      int32_t count, int32_t* x0, int32_t* x1) {
+    for (int32_t i = 0; i < count; ++i) {
+        const double v = firstRow + i + 0.5;
+        const double xa = a.x + a.slope * (v - a.y), xb = b.x + b.slope * (v - b.y);
+        x0[i] = FloorColumn((xb < xa ? xb : xa) + 0.5, width);
+        x1[i] = FloorColumn((xa < xb ? xb : xa) - 0.5, width);
     }
 }
 
@@ -71,8 +82,34 @@ __attribute__((target("sse2"))) void DiscSpans_Sse2(const DiscRows& disc, int32_
     if (i < count) DiscSpans_Scalar(disc, firstRow + i, count - i, x0 + i, x1 + i);
 }
 
+__attribute__((target("sse2"))) void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b,
+                                                    int32_t width, int32_t firstRow, int32_t count,
+                                                    int32_t* x0, int32_t* x1) {
+    const __m128d ax = _mm_set1_pd(a.x), ay = _mm_set1_pd(a.y), as = _mm_set1_pd(a.slope);
+    const __m128d bx = _mm_set1_pd(b.x), by = _mm_set1_pd(b.y), bs = _mm_set1_pd(b.slope);
+    const __m128d half = _mm_set1_pd(0.5), limit = _mm_set1_pd(static_cast<double>(width));
+    int32_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128d v =
+            _mm_add_pd(_mm_cvtepi32_pd(_mm_set_epi32(0, 0, firstRow + i + 1, firstRow + i)), half);
+        const __m128d xa = _mm_add_pd(ax, _mm_mul_pd(as, _mm_sub_pd(v, ay)));
+        const __m128d xb = _mm_add_pd(bx, _mm_mul_pd(bs, _mm_sub_pd(v, by)));
+        // min and max as the plain form has them: xa unless xb is below
+        // (above), a NaN included.
+        const __m128i lo = FloorColumns(_mm_add_pd(_mm_min_pd(xb, xa), half), limit);
+        const __m128i hi = FloorColumns(_mm_sub_pd(_mm_max_pd(xb, xa), half), limit);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(x0 + i), lo);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(x1 + i), hi);
+    }
+    if (i < count) EdgeSpans_Scalar(a, b, width, firstRow + i, count - i, x0 + i, x1 + i);
+}
+
 DiscSpansFunction BestDiscSpans() {
     return CpuHasSse2() ? DiscSpans_Sse2 : DiscSpans_Scalar;
+}
+
+EdgeSpansFunction BestEdgeSpans() {
+    return CpuHasSse2() ? EdgeSpans_Sse2 : EdgeSpans_Scalar;
 }
 
 #else
@@ -82,8 +119,17 @@ void DiscSpans_Sse2(const DiscRows& disc, int32_t firstRow, int32_t count, int32
     DiscSpans_Scalar(disc, firstRow, count, x0, x1);
 }
 
+void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
+                    int32_t count, int32_t* x0, int32_t* x1) {
+    EdgeSpans_Scalar(a, b, width, firstRow, count, x0, x1);
+}
+
 DiscSpansFunction BestDiscSpans() {
     return DiscSpans_Scalar;
+}
+
+EdgeSpansFunction BestEdgeSpans() {
+    return EdgeSpans_Scalar;
 }
 
 #endif

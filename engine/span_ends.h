@@ -1,5 +1,6 @@
-// The row spans of a disc, a batch of rows at a time: a plain form and an
-// SSE2 form that works out two rows per instruction with the same roundings.
+// The row spans of discs and of polygons between two edges, a batch of rows
+// at a time: plain forms and SSE2 forms that work out two rows per
+// instruction with the same roundings.
 #pragma once
 
 #include <cstdint>
@@ -20,8 +21,27 @@ void DiscSpans_Scalar(const DiscRows& disc, int32_t firstRow, int32_t count, int
 void DiscSpans_Sse2(const DiscRows& disc, int32_t firstRow, int32_t count, int32_t* x0,
                     int32_t* x1);
 
-// The fastest this machine runs.
+// One polygon edge's crossing of row centre v, x + slope * (v - y); a
+// horizontal edge (current only on a row centre) has its far end as x and
+// slope 0.
+struct EdgeLine {
+    double x, y, slope;
+};
+
+// Ends of the spans of `count` rows from `firstRow` between two edges that
+// stay current over all of them: floor(min + 0.5) and floor(max - 0.5) of
+// their crossings, clamped as FloorColumn does.
+using EdgeSpansFunction = void (*)(const EdgeLine& a, const EdgeLine& b, int32_t width,
+                                   int32_t firstRow, int32_t count, int32_t* x0, int32_t* x1);
+
+void EdgeSpans_Scalar(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
+                      int32_t count, int32_t* x0, int32_t* x1);
+void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
+                    int32_t count, int32_t* x0, int32_t* x1);
+
+// The fastest forms this machine runs.
 DiscSpansFunction BestDiscSpans();
+EdgeSpansFunction BestEdgeSpans();
 
 // floor(x) as a span end, clamped to -1 ... width (both outside the canvas)
 // while still floating point so far-away coordinates never overflow the
