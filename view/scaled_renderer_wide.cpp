@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "base/cpu_features.h"
 #include "base/numeric.h"
