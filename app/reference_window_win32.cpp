@@ -169,29 +169,35 @@ bool RegisterReferenceClass(HINSTANCE instance) {
     return registered;
 }
 
-// The first place of the window: beside the main window on its monitor (to the
-// right, else to the left, else over its right edge), sized for the picture
-// within a third of the work area's width and the main window's height.
+// The first place of the window: beside the main window on its monitor, on
+// the side with more room, sized for the picture within a third of the work
+// area's width and the main window's height. With less than kNarrowest pixels
+// free on either side it lies over the main window's right edge.
 RECT FirstPlace(HWND owner, uint32_t width, uint32_t height, DWORD style, DWORD exStyle) {
+    constexpr LONG kNarrowest = 200;
     RECT main;
     GetWindowRect(owner, &main);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT work = monitor.rcWork;
-    const LONG boxWidth = std::max<LONG>(160, (work.right - work.left) / 3);
-    const LONG boxHeight =
-        std::max<LONG>(160, std::min(main.bottom - main.top, work.bottom - work.top));
-    PictureRect size = PlacePicture(width, height, boxWidth, boxHeight, true);
-    if (size.width > static_cast<int32_t>(width))
-        size = PlacePicture(width, height, width, height, true);
-    RECT frame = {0, 0, std::max<LONG>(size.width, 120), std::max<LONG>(size.height, 80)};
+    RECT frame = {0, 0, 0, 0};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const LONG w = frame.right - frame.left, h = frame.bottom - frame.top;
-    LONG x = main.right;
-    if (x + w > work.right)
-        x = main.left - w >= work.left ? main.left - w
-                                       : std::max(work.left, std::min(main.right, work.right) - w);
+    const LONG frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
+    const LONG right = work.right - main.right - frameWidth,
+               left = main.left - work.left - frameWidth;
+    const bool beside = std::max(right, left) >= kNarrowest;
+    LONG boxWidth = std::max<LONG>(kNarrowest, (work.right - work.left) / 3);
+    if (beside) boxWidth = std::min(boxWidth, std::max(right, left));
+    const LONG boxHeight = std::max<LONG>(
+        kNarrowest, std::min(main.bottom - main.top, work.bottom - work.top) - frameHeight);
+    PictureRect size = PlacePicture(width, height, boxWidth, boxHeight, true);
+    if (size.width > static_cast<int32_t>(width)) // small pictures open at their own size
+        size = PlacePicture(width, height, width, height, true);
+    const LONG w = std::max<LONG>(size.width, 120) + frameWidth;
+    const LONG h = std::max<LONG>(size.height, 80) + frameHeight;
+    LONG x = std::max(work.left, std::min(main.right, work.right) - w);
+    if (beside) x = right >= left ? main.right : main.left - w;
     const LONG y = std::max(work.top, std::min(main.top, work.bottom - h));
     return RECT{x, y, x + w, y + h};
 }
