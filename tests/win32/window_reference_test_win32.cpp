@@ -64,12 +64,9 @@ class References : public ::testing::Test {
         // A drawing with a recording of three steps.
         const CanvasImage& image = app()->canvas.image;
         harness::DrawPattern(Rect{20, 20, image.width / 3, image.height / 3});
-        StepLog* log = &app()->stepLog;
-        log->canvasWidth = image.width;
-        log->canvasHeight = image.height;
-        log->stepCount = 3;
+        app()->stepLog.stepCount = 3;
         for (int32_t i = 0; i < 3; ++i)
-            log->steps[i] = Step{static_cast<uint32_t>(i), 40 + i, 50, 1};
+            app()->stepLog.steps[i] = Step{static_cast<uint32_t>(i), 40 + i, 50, 1};
         drawing.assign(image.bits,
                        image.bits + static_cast<size_t>(CanvasStride(&image)) * image.height);
         Messages().clear();
