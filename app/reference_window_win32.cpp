@@ -3,6 +3,7 @@
 #include "app/reference_window_win32.h"
 
 #include <shlwapi.h>
+#include <windowsx.h>
 
 #include <memory>
 #include <new>
@@ -30,6 +31,10 @@ struct Reference {
     uint32_t shownLook[3] = {};
     bool shownValid = false;
     bool seeThrough = false;
+    // A picture larger than the window at full size is dragged around.
+    int32_t panX = 0, panY = 0;
+    POINT dragFrom = {0, 0};
+    bool dragging = false;
 };
 Reference reference;
 
@@ -64,12 +69,11 @@ void PrepareShown(int32_t clientWidth, int32_t clientHeight) {
     const PictureRect place = PlacePicture(reference.picture.width, reference.picture.height,
                                            clientWidth, clientHeight, fit);
     const uint32_t look[3] = {twoTone ? 1u : 0u, settings.refColour0, settings.refColour1};
-    if (reference.shownValid && place.width == reference.place.width &&
-        place.height == reference.place.height && std::equal(look, look + 3, reference.shownLook)) {
-        reference.place = place;
-        return;
-    }
-    reference.place = place;
+    const bool same = reference.shownValid && place.width == reference.place.width &&
+                      place.height == reference.place.height &&
+                      std::equal(look, look + 3, reference.shownLook);
+    reference.place = PanPicture(place, clientWidth, clientHeight, reference.panX, reference.panY);
+    if (same) return;
     reference.shown = DecodedPicture{};
     if (place.width <= 0 || place.height <= 0) return;
     const uint32_t width = static_cast<uint32_t>(place.width),
@@ -139,6 +143,27 @@ LRESULT CALLBACK ReferenceWindowProc(HWND window, UINT message, WPARAM wParam, L
         return 0;
     case WM_LBUTTONDBLCLK:
         ToggleFit();
+        return 0;
+    case WM_LBUTTONDOWN:
+        reference.dragFrom = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        reference.dragging = true;
+        SetCapture(window);
+        return 0;
+    case WM_MOUSEMOVE:
+        if (reference.dragging) {
+            const POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            reference.panX += at.x - reference.dragFrom.x;
+            reference.panY += at.y - reference.dragFrom.y;
+            reference.dragFrom = at;
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (reference.dragging) {
+            reference.dragging = false;
+            if (message == WM_LBUTTONUP) ReleaseCapture();
+        }
         return 0;
     case WM_DROPFILES: // a picture dropped here goes where a drop on the drawing goes
         if (HWND owner = GetWindow(window, GW_OWNER)) {
@@ -246,6 +271,7 @@ bool ShowReference(HWND owner, const wchar_t* path) {
     reference.picture = std::move(picture);
     reference.shown = DecodedPicture{};
     reference.shownValid = false;
+    reference.panX = reference.panY = 0;
     if (!EnsureWindow(owner)) {
         reference.picture = DecodedPicture{};
         ShowFailure(path, L"The reference window cannot be created.");

@@ -91,6 +91,27 @@ PictureRect PlacePicture(uint32_t width, uint32_t height, int32_t clientWidth, i
     return place;
 }
 
+namespace {
+
+void PanAxis(int32_t& at, int32_t size, int32_t client, int32_t& pan) {
+    if (size <= client) {
+        pan = 0;
+        return;
+    }
+    const int32_t centred = at; // (client - size) / 2, below 0
+    pan = std::min(std::max(pan, client - size - centred), -centred);
+    at = centred + pan;
+}
+
+} // namespace
+
+PictureRect PanPicture(PictureRect place, int32_t clientWidth, int32_t clientHeight, int32_t& panX,
+                       int32_t& panY) {
+    PanAxis(place.x, place.width, clientWidth, panX);
+    PanAxis(place.y, place.height, clientHeight, panY);
+    return place;
+}
+
 void FlattenOntoPaper(DecodedPicture& picture) {
     const LightTables& t = Tables();
     for (uint32_t& pixel : picture.pixels) {

@@ -18,6 +18,13 @@ struct PictureRect {
 PictureRect PlacePicture(uint32_t width, uint32_t height, int32_t clientWidth, int32_t clientHeight,
                          bool fit);
 
+// The place moved by a pan (a drag of a picture larger than the window),
+// clamped so that the picture still covers the client area on that axis; on
+// an axis where it is not larger it stays centred. The pan is clamped in
+// place, so that dragging back past an edge answers at once.
+PictureRect PanPicture(PictureRect place, int32_t clientWidth, int32_t clientHeight, int32_t& panX,
+                       int32_t& panY);
+
 // Composites every pixel over white paper and makes it opaque.
 void FlattenOntoPaper(DecodedPicture& picture);
 

@@ -89,3 +89,18 @@ TEST(ReferenceLook, ScalingAveragesAreasInLinearLight) {
     EXPECT_EQ(glass.pixels[0], 0xFFFFBBBBu);
     EXPECT_TRUE(ScalePicture(glass, 0, 4).pixels.empty());
 }
+
+TEST(ReferenceLook, APictureLargerThanItsWindowPansOnlyAsFarAsItsEdges) {
+    const PictureRect centred = PlacePicture(400, 100, 200, 300, false); // {-100, 100, 400, 100}
+    int32_t panX = 30, panY = 50;
+    PictureRect moved = PanPicture(centred, 200, 300, panX, panY);
+    EXPECT_EQ(moved.x, -70);
+    EXPECT_EQ(moved.y, 100); // not larger on this axis: stays centred
+    EXPECT_EQ(panY, 0);
+    panX = 500; // past the left edge: the picture's left edge meets the window's
+    EXPECT_EQ(PanPicture(centred, 200, 300, panX, panY).x, 0);
+    EXPECT_EQ(panX, 100);
+    panX = -500;
+    EXPECT_EQ(PanPicture(centred, 200, 300, panX, panY).x, -200);
+    EXPECT_EQ(panX, -100);
+}

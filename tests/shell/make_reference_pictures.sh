@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the pictures that the reference tests decode: one four-colour picture
-# in every format at hand, a truncated JPEG, a PNG that claims 100000 × 100000
+# in every format at hand (and a large PNG of it), a truncated JPEG, a PNG that claims 100000 × 100000
 # pixels and a text file named like a JPEG. Usage: make_reference_pictures.sh FOLDER
 set -euo pipefail
 out=$1
@@ -10,6 +10,8 @@ im=/usr/bin/convert
 # Red, green / blue, white quadrants of 32 × 24 each.
 "$im" \( -size 32x24 xc:'#ff0000' xc:'#00ff00' +append \) \
       \( -size 32x24 xc:'#0000ff' xc:'#ffffff' +append \) -append +repage "$out/quad.png"
+# The same, 14 times larger (896 × 672), for showing at full size.
+"$im" "$out/quad.png" -scale 1400% "$out/large.png"
 for format in jpg bmp gif tif webp; do
   "$im" "$out/quad.png" -quality 95 "$out/quad.$format"
 done

@@ -224,3 +224,40 @@ TEST_F(References, PicturesThatCannotBeShownGiveOneMessageAndChangeNothing) {
         ExpectDrawingUntouched();
     }
 }
+
+TEST_F(References, AtFullSizeALargePictureIsDraggedAsFarAsItsEdges) {
+    harness::DropFiles({Made(L"large.png")}); // 896 × 672, quadrants of 448 × 336
+    HWND shown = ReferenceWindow();
+    ASSERT_TRUE(shown);
+    SetWindowPos(shown, nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOACTIVATE);
+    Command(ID_REFERENCE_FIT);
+    EXPECT_EQ(app()->settings.adjustRefSize, 0u);
+    auto show = [&] {
+        RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return harness::ScreenShot(shown);
+    };
+    auto drag = [&](int dx, int dy) {
+        SendMessageW(shown, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 150));
+        SendMessageW(shown, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200 + dx, 150 + dy));
+        SendMessageW(shown, WM_LBUTTONUP, 0, MAKELPARAM(200 + dx, 150 + dy));
+    };
+    // The centre of the picture (where its quadrants meet) at the window's centre.
+    harness::ScreenShot centred = show();
+    const int cx = centred.width() / 2, cy = centred.height() / 2;
+    EXPECT_TRUE(Near(centred.pixels()[static_cast<size_t>(cy - 5) * centred.width() + cx - 5],
+                     0xFF0000, 0));
+    EXPECT_TRUE(Near(centred.pixels()[static_cast<size_t>(cy + 5) * centred.width() + cx + 5],
+                     0xFFFFFF, 0));
+    // Dragged far right and down: its top-left corner stops at the window's.
+    drag(2000, 2000);
+    harness::ScreenShot corner = show();
+    EXPECT_TRUE(Near(corner.pixels()[0], 0xFF0000, 0));
+    EXPECT_TRUE(Near(corner.pixels()[static_cast<size_t>(corner.height() - 1) * corner.width() +
+                                     corner.width() - 1],
+                     0xFF0000, 0));
+    // Far left: its right edge stops at the window's, in the green quadrant.
+    drag(-3000, 0);
+    EXPECT_TRUE(Near(show().pixels()[static_cast<size_t>(corner.width() - 1)], 0x00FF00, 0));
+    Command(ID_REFERENCE_FIT);
+    EXPECT_EQ(app()->settings.adjustRefSize, 1u);
+}
