@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/language_win32.h"
+#include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "base/report.h"
 #include "canvas/picture_names.h"
@@ -26,6 +27,7 @@ const wchar_t kClassName[] = L"pindoraReferenceClass";
 struct Reference {
     HWND window = nullptr;
     DecodedPicture picture;
+    DecodedPicture reduced; // a large picture at kReducedSide, the source of small fits
     DecodedPicture shown;
     PictureRect place;
     uint32_t shownLook[3] = {};
@@ -37,6 +39,27 @@ struct Reference {
     bool dragging = false;
 };
 Reference reference;
+
+// Longest side of the reduced copy that fitted sizes up to it are scaled from,
+// so that resizing the window does not scale a whole photo each time.
+constexpr uint32_t kReducedSide = 2048;
+
+const DecodedPicture& ScaleSource(int32_t width, int32_t height) {
+    const DecodedPicture& picture = reference.picture;
+    const uint32_t longest = std::max(picture.width, picture.height);
+    if (longest <= 2 * kReducedSide) return picture;
+    if (reference.reduced.pixels.empty()) {
+        const double k = static_cast<double>(kReducedSide) / longest;
+        reference.reduced =
+            ScalePicture(picture, std::max(1u, static_cast<uint32_t>(picture.width * k)),
+                         std::max(1u, static_cast<uint32_t>(picture.height * k)));
+    }
+    const DecodedPicture& reduced = reference.reduced;
+    return static_cast<uint32_t>(width) <= reduced.width &&
+                   static_cast<uint32_t>(height) <= reduced.height
+               ? reduced
+               : picture;
+}
 
 Settings& TheSettings() {
     return TheApp()->settings;
@@ -81,7 +104,7 @@ void PrepareShown(int32_t clientWidth, int32_t clientHeight) {
     try {
         reference.shown = width == reference.picture.width && height == reference.picture.height
                               ? reference.picture
-                              : ScalePicture(reference.picture, width, height);
+                              : ScalePicture(ScaleSource(place.width, place.height), width, height);
     } catch (const std::bad_alloc&) {
         reference.shown = DecodedPicture{}; // the window stays empty, nothing else is hurt
     }
@@ -254,6 +277,7 @@ void Check(HMENU menu, UINT id, bool on) {
 } // namespace
 
 bool ShowReference(HWND owner, const wchar_t* path) {
+    WaitCursor wait;
     DecodedPicture picture;
     std::wstring reason;
     bool decoded = false;
@@ -269,6 +293,7 @@ bool ShowReference(HWND owner, const wchar_t* path) {
         return false;
     }
     reference.picture = std::move(picture);
+    reference.reduced = DecodedPicture{};
     reference.shown = DecodedPicture{};
     reference.shownValid = false;
     reference.panX = reference.panY = 0;
