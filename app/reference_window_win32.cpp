@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>

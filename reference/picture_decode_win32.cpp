@@ -13,6 +13,8 @@
 #include <wincodec.h>
 
 #include <new>
+#include <string>
+#include <vector>
 
 namespace {
 
