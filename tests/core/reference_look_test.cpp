@@ -56,12 +56,9 @@ TEST(ReferenceLook, PicturesFitTheirWindowOrSitCentredAtFullSize) {
     EXPECT_EQ(place(4000, 2000, 300, 500, true), (std::vector<int32_t>{0, 175, 300, 150}));
     EXPECT_EQ(place(600, 900, 800, 300, true), (std::vector<int32_t>{300, 0, 200, 300}));
     EXPECT_EQ(place(10, 10, 200, 100, true), (std::vector<int32_t>{50, 0, 100, 100}));
-    EXPECT_EQ(place(10000, 1, 100, 100, true), (std::vector<int32_t>{0, 49, 100, 1}));
     // 1:1: larger than the window shows its centre.
     EXPECT_EQ(place(400, 100, 200, 300, false), (std::vector<int32_t>{-100, 100, 400, 100}));
-    // Nothing to place.
-    EXPECT_EQ(place(0, 10, 200, 100, true), (std::vector<int32_t>{0, 0, 0, 0}));
-    EXPECT_EQ(place(10, 10, 0, 100, true), (std::vector<int32_t>{0, 0, 0, 0}));
+    EXPECT_EQ(place(10, 10, 0, 100, true), (std::vector<int32_t>{0, 0, 0, 0})); // minimised
 }
 
 TEST(ReferenceLook, ScalingAveragesAreasInLinearLight) {
@@ -88,19 +85,4 @@ TEST(ReferenceLook, ScalingAveragesAreasInLinearLight) {
     FlattenOntoPaper(glass);
     EXPECT_EQ(glass.pixels[0], 0xFFFFBBBBu);
     EXPECT_TRUE(ScalePicture(glass, 0, 4).pixels.empty());
-}
-
-TEST(ReferenceLook, APictureLargerThanItsWindowPansOnlyAsFarAsItsEdges) {
-    const PictureRect centred = PlacePicture(400, 100, 200, 300, false); // {-100, 100, 400, 100}
-    int32_t panX = 30, panY = 50;
-    PictureRect moved = PanPicture(centred, 200, 300, panX, panY);
-    EXPECT_EQ(moved.x, -70);
-    EXPECT_EQ(moved.y, 100); // not larger on this axis: stays centred
-    EXPECT_EQ(panY, 0);
-    panX = 500; // past the left edge: the picture's left edge meets the window's
-    EXPECT_EQ(PanPicture(centred, 200, 300, panX, panY).x, 0);
-    EXPECT_EQ(panX, 100);
-    panX = -500;
-    EXPECT_EQ(PanPicture(centred, 200, 300, panX, panY).x, -200);
-    EXPECT_EQ(panX, -100);
 }

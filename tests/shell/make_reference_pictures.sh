@@ -12,7 +12,7 @@ im=/usr/bin/convert
       \( -size 32x24 xc:'#0000ff' xc:'#ffffff' +append \) -append +repage "$out/quad.png"
 # The same, 14 times larger (896 × 672), for showing at full size.
 "$im" "$out/quad.png" -scale 1400% "$out/large.png"
-for format in jpg bmp gif tif webp; do
+for format in jpg bmp gif tif; do
   "$im" "$out/quad.png" -quality 95 "$out/quad.$format"
 done
 # A photo-like JPEG cut in the middle of its image data.
