@@ -15,5 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (width == 0 || height == 0) std::abort();
         (void)ReferenceSizeAccepted(width, height);
     }
+    const uint16_t orientation = DeclaredOrientation(bytes.data(), bytes.size());
+    if (orientation < 1 || orientation > 8) std::abort();
     return 0;
 }

@@ -2,10 +2,11 @@
 // header declares is checked against the cap before any codec sees the file
 // (some codecs decode everything as they open it); then the codec is found by
 // the contents, frame 0's own size is checked too, and only then are its
-// pixels converted to 32-bit BGRA and copied out.
+// pixels converted to 32-bit BGRA, copied out and turned upright.
 #include "reference/picture_decode_win32.h"
 
 #include "reference/picture_header.h"
+#include "reference/reference_look.h"
 
 #include <windows.h>
 
@@ -199,11 +200,18 @@ bool DecodePictureFile(const wchar_t* path, DecodedPicture& out, std::wstring& r
         reason = SizeReason(width, height);
         return false;
     }
-    head = std::vector<uint8_t>();
     ScopedCom com;
     Stage stage = Stage::kOpening;
-    const HRESULT hr = Decode(path, out, reason, stage);
-    if (SUCCEEDED(hr)) return true;
+    HRESULT hr = Decode(path, out, reason, stage);
+    if (SUCCEEDED(hr)) {
+        // The codecs leave a camera's orientation to the program.
+        try {
+            TurnUpright(out, DeclaredOrientation(head.data(), head.size()));
+            return true;
+        } catch (const std::bad_alloc&) {
+            hr = E_OUTOFMEMORY;
+        }
+    }
     if (reason.empty()) reason = Reason(hr, stage, recognised);
     out = DecodedPicture{};
     return false;

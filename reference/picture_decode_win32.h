@@ -9,6 +9,7 @@
 // Decodes the first frame of a picture file with the system codecs; false with
 // a reason text (file name not included) when it cannot, leaving `out` empty.
 // Frames larger than the cap of decoded_picture.h are refused before their
-// pixels are read. COM is initialised for the call where the thread has not
+// pixels are read; a JPEG from a camera held turned comes back upright (its
+// Exif orientation). COM is initialised for the call where the thread has not
 // done it already.
 bool DecodePictureFile(const wchar_t* path, DecodedPicture& out, std::wstring& reason);

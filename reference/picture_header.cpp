@@ -1,6 +1,7 @@
 // Header readers of the formats whose size sits near the start of the file.
 #include "reference/picture_header.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -33,11 +34,12 @@ bool Found(uint32_t w, uint32_t h, uint32_t& width, uint32_t& height) {
     return true;
 }
 
-// The start-of-frame segment, reached by walking the segments before it.
-bool JpegSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
+// Walks a JPEG's segments up to its image data, handing each segment's marker
+// and bytes (after the length) to `visit` until it answers true.
+template <typename Visit> void WalkJpeg(const uint8_t* data, size_t size, Visit visit) {
     size_t at = 2;
     while (at + 4 <= size) {
-        if (data[at] != 0xFF) return false;
+        if (data[at] != 0xFF) return;
         const uint8_t marker = data[at + 1];
         if (marker == 0xFF) { // fill byte
             ++at;
@@ -47,18 +49,49 @@ bool JpegSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& heigh
             at += 2;
             continue;
         }
+        if (marker == 0xD9 || marker == 0xDA) return; // the image data
         const size_t length = Big16(data + at + 2);
-        if (length < 2) return false;
-        const bool frame =
-            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (frame) {
-            if (at + 9 > size) return false;
-            return Found(Big16(data + at + 7), Big16(data + at + 5), width, height);
-        }
-        if (marker == 0xD9 || marker == 0xDA) return false; // image data before any frame
+        if (length < 2) return;
+        const size_t available = std::min(length - 2, size - (at + 4));
+        if (visit(marker, data + at + 4, available)) return;
         at += 2 + length;
     }
-    return false;
+}
+
+// The start-of-frame segment's size.
+bool JpegSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
+    bool found = false;
+    WalkJpeg(data, size, [&](uint8_t marker, const uint8_t* segment, size_t length) {
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (!frame) return false;
+        found = length >= 5 && Found(Big16(segment + 3), Big16(segment + 1), width, height);
+        return true;
+    });
+    return found;
+}
+
+// Tag 274 of the first directory of an "Exif" segment, in either byte order.
+uint16_t ExifOrientation(const uint8_t* segment, size_t length) {
+    if (length < 14 || std::memcmp(segment, "Exif\0\0", 6) != 0) return 1;
+    const uint8_t* tiff = segment + 6;
+    const size_t tiffSize = length - 6;
+    const bool little = tiff[0] == 'I' && tiff[1] == 'I';
+    if (!little && !(tiff[0] == 'M' && tiff[1] == 'M')) return 1;
+    auto read16 = [&](size_t at) { return little ? Little16(tiff + at) : Big16(tiff + at); };
+    auto read32 = [&](size_t at) { return little ? Little32(tiff + at) : Big32(tiff + at); };
+    const size_t directory = read32(4);
+    if (directory > tiffSize - 2) return 1;
+    const size_t entries = read16(directory);
+    for (size_t i = 0; i < entries; ++i) {
+        const size_t entry = directory + 2 + i * 12;
+        if (entry + 12 > tiffSize) return 1;
+        if (read16(entry) != 0x0112) continue;
+        const uint32_t value = read16(entry + 8);
+        return read16(entry + 2) == 3 && value >= 1 && value <= 8 ? static_cast<uint16_t>(value)
+                                                                  : 1;
+    }
+    return 1;
 }
 
 bool BmpSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height) {
@@ -98,4 +131,15 @@ bool DeclaredPictureSize(const uint8_t* data, size_t size, uint32_t& width, uint
     if (Starts(data, size, "RIFF") && Starts(data, size, "WEBP", 8))
         return WebpSize(data, size, width, height);
     return false;
+}
+
+uint16_t DeclaredOrientation(const uint8_t* data, size_t size) {
+    if (!data || size < 3 || data[0] != 0xFF || data[1] != 0xD8 || data[2] != 0xFF) return 1;
+    uint16_t orientation = 1;
+    WalkJpeg(data, size, [&](uint8_t marker, const uint8_t* segment, size_t length) {
+        if (marker != 0xE1) return false;
+        orientation = ExifOrientation(segment, length);
+        return orientation != 1;
+    });
+    return orientation;
 }

@@ -14,3 +14,8 @@ constexpr size_t kPictureHeaderBytes = 256 * 1024;
 // (an unknown format, a size declared further on, or a broken header): the
 // codec's own frame size is checked then.
 bool DeclaredPictureSize(const uint8_t* data, size_t size, uint32_t& width, uint32_t& height);
+
+// The orientation a camera wrote into a JPEG's Exif segment (1 as stored; 2 …
+// 8 mirrored and turned by quarters, as TurnUpright takes it); 1 for anything
+// else. The system codecs leave it to the program.
+uint16_t DeclaredOrientation(const uint8_t* data, size_t size);

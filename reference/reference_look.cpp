@@ -112,6 +112,53 @@ PictureRect PanPicture(PictureRect place, int32_t clientWidth, int32_t clientHei
     return place;
 }
 
+void TurnUpright(DecodedPicture& picture, uint16_t orientation) {
+    const uint32_t w = picture.width, h = picture.height;
+    if (orientation < 2 || orientation > 8 || picture.pixels.size() != static_cast<size_t>(w) * h)
+        return;
+    const bool across = orientation >= 5; // width and height change places
+    DecodedPicture out;
+    out.width = across ? h : w;
+    out.height = across ? w : h;
+    out.pixels.resize(picture.pixels.size());
+    for (uint32_t y = 0; y < out.height; ++y) {
+        for (uint32_t x = 0; x < out.width; ++x) {
+            uint32_t sx = x, sy = y; // where the output pixel comes from
+            switch (orientation) {
+            case 2:
+                sx = w - 1 - x;
+                break;
+            case 3:
+                sx = w - 1 - x;
+                sy = h - 1 - y;
+                break;
+            case 4:
+                sy = h - 1 - y;
+                break;
+            case 5:
+                sx = y;
+                sy = x;
+                break;
+            case 6:
+                sx = y;
+                sy = h - 1 - x;
+                break;
+            case 7:
+                sx = w - 1 - y;
+                sy = h - 1 - x;
+                break;
+            default:
+                sx = w - 1 - y;
+                sy = x;
+                break; // 8
+            }
+            out.pixels[static_cast<size_t>(y) * out.width + x] =
+                picture.pixels[static_cast<size_t>(sy) * w + sx];
+        }
+    }
+    picture = std::move(out);
+}
+
 void FlattenOntoPaper(DecodedPicture& picture) {
     const LightTables& t = Tables();
     for (uint32_t& pixel : picture.pixels) {

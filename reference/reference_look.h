@@ -25,6 +25,12 @@ PictureRect PlacePicture(uint32_t width, uint32_t height, int32_t clientWidth, i
 PictureRect PanPicture(PictureRect place, int32_t clientWidth, int32_t clientHeight, int32_t& panX,
                        int32_t& panY);
 
+// Turns a camera's picture upright by its orientation tag: 2 mirrored, 3 half
+// a turn, 4 upside down mirrored, 5 transposed, 6 a quarter clockwise, 7
+// transposed the other way, 8 a quarter counter-clockwise; 1 and anything
+// else leave it as it is.
+void TurnUpright(DecodedPicture& picture, uint16_t orientation);
+
 // Composites every pixel over white paper and makes it opaque.
 void FlattenOntoPaper(DecodedPicture& picture);
 

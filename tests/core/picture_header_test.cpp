@@ -64,3 +64,28 @@ TEST(PictureHeader, DeclaredSizesOfEveryKnownFormat) {
     EXPECT_EQ(Declared("This is a letter."), "none");
     EXPECT_EQ(Declared(""), "none");
 }
+
+TEST(PictureHeader, TheCamerasOrientationComesFromTheExifSegment) {
+    auto orientation = [](const std::string& bytes) {
+        return DeclaredOrientation(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    };
+    // One directory entry, tag 274 (SHORT), in Intel and in Motorola order,
+    // after a segment that is not Exif.
+    const std::string intel = "Exif" + Bytes({0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 1,
+                                              3, 0, 1,   0,   0,  0, 6, 0, 0, 0, 0, 0, 0,    0});
+    const std::string motorola = "Exif" + Bytes({0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 1, 0x12,
+                                                 0, 3, 0,   0,   0, 1,  0, 3, 0, 0, 0, 0, 0, 0});
+    auto jpeg = [](const std::string& exif) {
+        return Bytes({0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 'J', 'F', 0xFF, 0xE1, 0,
+                      static_cast<int>(exif.size() + 2)}) +
+               exif + Bytes({0xFF, 0xDA, 0, 2});
+    };
+    EXPECT_EQ(orientation(jpeg(intel)), 6);
+    EXPECT_EQ(orientation(jpeg(motorola)), 3);
+    // A directory pointing past the segment, a cut file, none at all.
+    std::string far = intel;
+    far[10] = 100;
+    EXPECT_EQ(orientation(jpeg(far)), 1);
+    EXPECT_EQ(orientation(jpeg(intel).substr(0, 30)), 1);
+    EXPECT_EQ(orientation(Bytes({0xFF, 0xD8, 0xFF, 0xDA, 0, 2})), 1);
+}

@@ -86,3 +86,24 @@ TEST(ReferenceLook, ScalingAveragesAreasInLinearLight) {
     EXPECT_EQ(glass.pixels[0], 0xFFFFBBBBu);
     EXPECT_TRUE(ScalePicture(glass, 0, 4).pixels.empty());
 }
+
+TEST(ReferenceLook, CameraPicturesAreTurnedUpright) {
+    // 3 × 2: 0 1 2 / 3 4 5. A quarter clockwise gives 2 × 3: 3 0 / 4 1 / 5 2.
+    const DecodedPicture stored = Picture(3, 2, {0, 1, 2, 3, 4, 5});
+    DecodedPicture turned = stored;
+    TurnUpright(turned, 6);
+    EXPECT_EQ(turned.width, 2u);
+    EXPECT_EQ(turned.height, 3u);
+    EXPECT_EQ(turned.pixels, (std::vector<uint32_t>{3, 0, 4, 1, 5, 2}));
+    TurnUpright(turned, 8); // and back
+    EXPECT_EQ(turned.pixels, stored.pixels);
+    // The mirrors and the half turn undo themselves; 1 and unknown tags change nothing.
+    for (uint16_t orientation : {1, 2, 3, 4, 5, 7, 9}) {
+        DecodedPicture twice = stored;
+        TurnUpright(twice, orientation);
+        EXPECT_EQ(twice.width, orientation == 5 || orientation == 7 ? 2u : 3u);
+        TurnUpright(twice, orientation);
+        EXPECT_EQ(twice.width, 3u);
+        EXPECT_EQ(twice.pixels, stored.pixels);
+    }
+}

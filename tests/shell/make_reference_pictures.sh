@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the pictures that the reference tests decode: one four-colour picture
-# in every format at hand (and a large PNG of it), a truncated JPEG, a PNG that claims 100000 × 100000
-# pixels and a text file named like a JPEG. Usage: make_reference_pictures.sh FOLDER
+# in every format at hand (and a large PNG and a turned JPEG of it), a
+# truncated JPEG, a PNG that claims 100000 × 100000 pixels and a text file
+# named like a JPEG. Usage: make_reference_pictures.sh FOLDER
 set -euo pipefail
 out=$1
 mkdir -p "$out"
@@ -28,5 +29,14 @@ header = struct.pack(">IIBBBBB", 100000, 100000, 8, 0, 0, 0, 0)
 with open(sys.argv[1], "wb") as f:
     f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
             chunk(b"IDAT", zlib.compress(b"\0" * 1000)) + chunk(b"IEND", b""))
+PY
+# The JPEG as a camera held turned would store it: orientation 6 (turn a
+# quarter clockwise to show it) in an EXIF segment after the start marker.
+/usr/bin/python3 - "$out/quad.jpg" "$out/turned.jpg" <<'PY'
+import struct, sys
+jpeg = open(sys.argv[1], "rb").read()
+ifd = struct.pack("<H", 1) + struct.pack("<HHIHH", 0x0112, 3, 1, 6, 0) + struct.pack("<I", 0)
+exif = b"Exif\0\0" + b"II*\0" + struct.pack("<I", 8) + ifd
+open(sys.argv[2], "wb").write(jpeg[:2] + b"\xff\xe1" + struct.pack(">H", len(exif) + 2) + exif + jpeg[2:])
 PY
 echo "This is a letter, not a picture." >"$out/letter.jpg"

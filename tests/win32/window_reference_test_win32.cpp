@@ -115,6 +115,17 @@ TEST(ReferenceDecode, TheSystemCodecsDecodeMadePictures) {
         EXPECT_EQ(decoded.pixels[0] >> 24, 255u); // opaque
         ExpectQuadrants(decoded.pixels, 64, 0, 0, 64, 48, picture.tolerance);
     }
+    // A camera's orientation tag turns the picture upright: a quarter
+    // clockwise, so red is now top right.
+    DecodedPicture turned;
+    std::wstring reason;
+    ASSERT_TRUE(DecodePictureFile(Made(L"turned.jpg").c_str(), turned, reason));
+    ASSERT_EQ(turned.width, 48u);
+    ASSERT_EQ(turned.height, 64u);
+    EXPECT_TRUE(Near(turned.pixels[16 * 48 + 12], 0x0000FF, 24));
+    EXPECT_TRUE(Near(turned.pixels[16 * 48 + 36], 0xFF0000, 24));
+    EXPECT_TRUE(Near(turned.pixels[48 * 48 + 12], 0xFFFFFF, 24));
+    EXPECT_TRUE(Near(turned.pixels[48 * 48 + 36], 0x00FF00, 24));
 }
 
 TEST(ReferenceDecode, BrokenAndHostileFilesAreRefusedWithAReason) {
