@@ -117,41 +117,20 @@ void TurnUpright(DecodedPicture& picture, uint16_t orientation) {
     if (orientation < 2 || orientation > 8 || picture.pixels.size() != static_cast<size_t>(w) * h)
         return;
     const bool across = orientation >= 5; // width and height change places
+    // Per orientation, whether the source is read from its right and from its
+    // bottom; from 5 on, the output's rows come from the source's columns.
+    static const bool kMirror[9][2] = {{false, false}, {false, false}, {true, false},
+                                       {true, true},   {false, true},  {false, false},
+                                       {false, true},  {true, true},   {true, false}};
+    const bool fromRight = kMirror[orientation][0], fromBottom = kMirror[orientation][1];
     DecodedPicture out;
     out.width = across ? h : w;
     out.height = across ? w : h;
     out.pixels.resize(picture.pixels.size());
     for (uint32_t y = 0; y < out.height; ++y) {
         for (uint32_t x = 0; x < out.width; ++x) {
-            uint32_t sx = x, sy = y; // where the output pixel comes from
-            switch (orientation) {
-            case 2:
-                sx = w - 1 - x;
-                break;
-            case 3:
-                sx = w - 1 - x;
-                sy = h - 1 - y;
-                break;
-            case 4:
-                sy = h - 1 - y;
-                break;
-            case 5:
-                sx = y;
-                sy = x;
-                break;
-            case 6:
-                sx = y;
-                sy = h - 1 - x;
-                break;
-            case 7:
-                sx = w - 1 - y;
-                sy = h - 1 - x;
-                break;
-            default:
-                sx = w - 1 - y;
-                sy = x;
-                break; // 8
-            }
+            const uint32_t u = across ? y : x, v = across ? x : y;
+            const uint32_t sx = fromRight ? w - 1 - u : u, sy = fromBottom ? h - 1 - v : v;
             out.pixels[static_cast<size_t>(y) * out.width + x] =
                 picture.pixels[static_cast<size_t>(sy) * w + sx];
         }
