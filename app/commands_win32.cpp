@@ -5,6 +5,7 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/reference_window_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "app/undo_win32.h"
@@ -215,6 +216,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     if (OnUndoCommand(app, command)) return 0;
     if (OnFileCommand(app, window, command)) return 0;
     if (OnViewCommand(app, window, command)) return 0;
+    if (OnReferenceCommand(app, command)) return 0;
     OnPenCommand(app, window, command);
     return 0;
 }
