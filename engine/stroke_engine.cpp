@@ -172,6 +172,10 @@ int32_t IsStrokeEnding(const AppState* app) {
     return stroke->previous.pressure != 0 && stroke->current.pressure == 0;
 }
 
+bool IsEraserActive(const AppState* app) {
+    return app->eraserOn != 0 || app->stroke.current.altitude < 0;
+}
+
 int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
     const StrokeHost* host = TheStrokeHost();
     if (host->isShiftDown()) return 0;
@@ -194,6 +198,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
         app->canvas.strokeActive = host->mayStartStroke(app->mainWindow, Point{x, y}) ? 1 : 0;
         if (app->canvas.strokeActive) {
             CloseRecordedStroke(app);
+            app->canvas.erasing = IsEraserActive(app) ? 1 : 0;
             BeginStroke(stroke);
             DrawStrokeStart(app);
         }
