@@ -66,7 +66,8 @@ int UnknownChunk(png_structp png, png_unknown_chunkp chunk) {
         if (TakeStepChunk(chunk->data, chunk->size, target->log)) target->pens.recordingTaken = true;
         return 1;
     }
-    if (std::memcmp(chunk->name, kPenChunkName, 4) == 0) {
+    // An oversized pen chunk is passed over, as the chunk walker passes it over.
+    if (std::memcmp(chunk->name, kPenChunkName, 4) == 0 && chunk->size <= kMaxPenChunkBytes) {
         target->pens.data.assign(chunk->data, chunk->data + chunk->size);
         target->pens.found = true;
         return 1;
