@@ -294,8 +294,7 @@ void LoadDroppedPicture(AppState* app, const wchar_t* path) {
     std::memcpy(static_cast<void*>(&app->stepLog), dropped.get(),
                 (static_cast<size_t>(dropped->stepCount) + 1) * sizeof(Step));
     app->penLog.count = droppedPens->count;
-    std::copy(droppedPens->changes, droppedPens->changes + droppedPens->count,
-              app->penLog.changes);
+    std::copy(droppedPens->changes, droppedPens->changes + droppedPens->count, app->penLog.changes);
     app->loadedWithSteps = 1;
     StartPlayback(app);
 }

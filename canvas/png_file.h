@@ -39,8 +39,7 @@ DibSurface* ReadPngFile(const char16_t* path, StepLog* log, PenLog* pens = nullp
 
 // The same decoder over bytes in memory (the file reader's streaming twin,
 // used by the fuzzer and tests).
-DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log,
-                          PenLog* pens = nullptr);
+DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log, PenLog* pens = nullptr);
 
 // The libpng interface version the reader and writer are written against.
 constexpr char kPngInterfaceVersion[] = "1.6.8";

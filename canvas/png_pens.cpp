@@ -4,7 +4,8 @@
 namespace {
 
 void Put32(std::vector<uint8_t>* out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out->push_back(static_cast<uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out->push_back(static_cast<uint8_t>(value >> shift));
 }
 
 uint32_t Get32(const uint8_t* bytes) {

@@ -63,7 +63,8 @@ struct ChunkTarget {
 int UnknownChunk(png_structp png, png_unknown_chunkp chunk) {
     auto* target = static_cast<ChunkTarget*>(png_get_user_chunk_ptr(png));
     if (std::memcmp(chunk->name, "stEp", 4) == 0) {
-        if (TakeStepChunk(chunk->data, chunk->size, target->log)) target->pens.recordingTaken = true;
+        if (TakeStepChunk(chunk->data, chunk->size, target->log))
+            target->pens.recordingTaken = true;
         return 1;
     }
     // An oversized pen chunk is passed over, as the chunk walker passes it over.

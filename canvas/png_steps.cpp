@@ -1,4 +1,5 @@
-// The recording of a picture without its image: the chunks are walked and only "stEp" and "peNs" are read.
+// The recording of a picture without its image: the chunks are walked and only "stEp" and "peNs"
+// are read.
 #include "canvas/png_steps.h"
 
 #include <cstdio>
@@ -170,8 +171,7 @@ PngStepsResult ReadPngSteps(const char16_t* path, StepLog* log, PenLog* pens) {
     return result;
 }
 
-PngStepsResult ReadPngStepsMemory(const uint8_t* data, size_t size, StepLog* log,
-                                  PenLog* pens) {
+PngStepsResult ReadPngStepsMemory(const uint8_t* data, size_t size, StepLog* log, PenLog* pens) {
     if (!data) return PngStepsResult::kNotAPng;
     MemorySource source(data, size);
     return ReadSteps(&source, log, pens);

@@ -146,8 +146,8 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
     job.bitCount = header->biBitCount;
     job.entryCount = 1 << job.bitCount;
     job.log = log;
-    const std::vector<uint8_t> penChunk = log ? EncodePenChunk(pens, log->stepCount)
-                                              : std::vector<uint8_t>();
+    const std::vector<uint8_t> penChunk =
+        log ? EncodePenChunk(pens, log->stepCount) : std::vector<uint8_t>();
     job.penChunk = &penChunk;
     job.compression = compression;
 

@@ -38,7 +38,8 @@ int32_t RoundBrush(const StrokeEngine* strokeRecord, Canvas* canvas, Rect* segme
     CanvasImage* image = &canvas->image;
     // The eraser is the same brush drawing paper.
     const int32_t colour = canvas->erasing ? 1 : 0;
-    if (shape.hasDab) FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, colour);
+    if (shape.hasDab)
+        FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, colour);
     if (shape.hasLine) {
         DrawThinLine(image, shape.lineFrom.x, shape.lineFrom.y, shape.lineTo.x, shape.lineTo.y,
                      colour);

@@ -16,8 +16,9 @@ bool SamePen(const PenChange& a, const PenChange& b) {
 int32_t FirstFrom(const PenLog* log, int32_t step) {
     const int32_t count = std::clamp(log->count, 0, kMaxSteps);
     const PenChange* end = log->changes + count;
-    const PenChange* at = std::lower_bound(
-        log->changes, end, step, [](const PenChange& change, int32_t s) { return change.step < s; });
+    const PenChange* at =
+        std::lower_bound(log->changes, end, step,
+                         [](const PenChange& change, int32_t s) { return change.step < s; });
     return static_cast<int32_t>(at - log->changes);
 }
 

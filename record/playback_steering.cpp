@@ -11,8 +11,7 @@ namespace {
 
 // Draws steps from playIndex while `more` says so, with one refresh of the
 // area they changed together.
-template <typename More>
-int32_t DrawSteps(AppState* app, More more) {
+template <typename More> int32_t DrawSteps(AppState* app, More more) {
     Rect changed{0, 0, 0, 0};
     const int32_t first = app->playIndex;
     int32_t i = first;
@@ -38,8 +37,8 @@ int32_t DrawSteps(AppState* app, More more) {
 } // namespace
 
 bool HasStepsToPlay(const AppState* app) {
-    return app->playbackMode && HoldsPlayableSteps(app->stepLog.stepCount) &&
-           app->playIndex >= 0 && app->playIndex < app->stepLog.stepCount;
+    return app->playbackMode && HoldsPlayableSteps(app->stepLog.stepCount) && app->playIndex >= 0 &&
+           app->playIndex < app->stepLog.stepCount;
 }
 
 void FinishPlayback(AppState* app) {
@@ -54,8 +53,10 @@ int32_t StepPlayback(AppState* app) {
     const Step* steps = app->stepLog.steps;
     return DrawSteps(app, [&](int32_t i) {
         if (ended) return false;
-        if (steps[i].pressure > 0.0f) inked = true;
-        else if (inked) ended = true;
+        if (steps[i].pressure > 0.0f)
+            inked = true;
+        else if (inked)
+            ended = true;
         return true;
     });
 }

@@ -151,8 +151,9 @@ bool ParseRecord(const uint8_t* bytes, JournalRecord* record) {
     }
     case kJournalPen:
         record->pen = JournalPen{static_cast<int32_t>(a), static_cast<int32_t>(b), c, d};
-        return (d & ~kPenErasing) == 0 && record->pen.penSize >= 0 && record->pen.penSize <= kMaxCanvasSide &&
-               record->pen.penHardness >= -1000000 && record->pen.penHardness <= 1000000;
+        return (d & ~kPenErasing) == 0 && record->pen.penSize >= 0 &&
+               record->pen.penSize <= kMaxCanvasSide && record->pen.penHardness >= -1000000 &&
+               record->pen.penHardness <= 1000000;
     case kJournalLogStart:
         record->logWidth = static_cast<int32_t>(a);
         record->logHeight = static_cast<int32_t>(b);

@@ -3,9 +3,9 @@
 
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
+#include "record/pen_changes.h"
 #include "record/playback.h"
 #include "record/playback_host.h"
-#include "record/pen_changes.h"
 #include "record/playback_schedule.h"
 #include "view/view_paint.h"
 

@@ -8,18 +8,18 @@
 #include <sstream>
 #include <vector>
 
+#include "canvas/png_file.h"
+#include "canvas/png_steps.h"
 #include "engine/brush.h"
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_engine.h"
 #include "engine/stroke_host.h"
-#include "canvas/png_file.h"
-#include "canvas/png_steps.h"
 #include "record/pen_changes.h"
 #include "record/playback.h"
+#include "tests/core/playback_fake_host.h"
 #include "tests/core/png_test_files.h"
 #include "tests/core/test_support.h"
-#include "tests/core/playback_fake_host.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -202,9 +202,8 @@ TEST(ReplayFidelity, SmoothedStrokesReplayBitForBitAtEveryRadius) {
 namespace {
 
 size_t InkBytes(const std::vector<uint8_t>& bits) {
-    return static_cast<size_t>(std::count_if(bits.begin(), bits.end(), [](uint8_t byte) {
-        return byte != 0xFF;
-    }));
+    return static_cast<size_t>(
+        std::count_if(bits.begin(), bits.end(), [](uint8_t byte) { return byte != 0xFF; }));
 }
 
 // A line of samples from (x, y) in n steps of (dx, dy), lifted at both ends.
@@ -294,7 +293,8 @@ TEST(PenChanges, UndoCutsThemAndRedoPutsThemBack) {
     app->eraserOn = 1;
     Line(&studio, 60, 300, 30, 6);
     ASSERT_EQ(app->penLog.count, 3);
-    EXPECT_EQ(app->penLog.changes[1].step, secondStroke); // a change between strokes holds from the next
+    EXPECT_EQ(app->penLog.changes[1].step,
+              secondStroke); // a change between strokes holds from the next
 
     const std::vector<PenChange> removed = PenChangesFrom(&app->penLog, secondStroke);
     DropPenChangesFrom(&app->penLog, secondStroke);
