@@ -54,7 +54,16 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
 struct ChunkTarget {
     StepLog* log;
     PenChunkFinder pens;
+    bool penChunkDamaged;
 };
+
+// A failed CRC of an ancillary chunk is only a warning to libpng, which then
+// still hands the chunk over. A pen chunk that failed it is not taken, so
+// that this reader agrees with the chunk walker.
+void Warning(png_structp png, png_const_charp message) {
+    auto* target = static_cast<ChunkTarget*>(png_get_error_ptr(png));
+    if (target && std::strncmp(message, "peNs: CRC", 9) == 0) target->penChunkDamaged = true;
+}
 
 // Called for every chunk libpng does not know. Ancillary chunks are reported
 // as handled (1), so libpng neither keeps a copy of each (up to 8 MB apiece)
@@ -62,13 +71,16 @@ struct ChunkTarget {
 // (-1: libpng stops with an error).
 int UnknownChunk(png_structp png, png_unknown_chunkp chunk) {
     auto* target = static_cast<ChunkTarget*>(png_get_user_chunk_ptr(png));
+    const bool damaged = target->penChunkDamaged;
+    target->penChunkDamaged = false;
     if (std::memcmp(chunk->name, "stEp", 4) == 0) {
         if (TakeStepChunk(chunk->data, chunk->size, target->log))
             target->pens.recordingTaken = true;
         return 1;
     }
-    // An oversized pen chunk is passed over, as the chunk walker passes it over.
-    if (std::memcmp(chunk->name, kPenChunkName, 4) == 0 && chunk->size <= kMaxPenChunkBytes) {
+    // A damaged or oversized pen chunk is passed over, as the chunk walker passes it over.
+    if (std::memcmp(chunk->name, kPenChunkName, 4) == 0) {
+        if (damaged || chunk->size > kMaxPenChunkBytes) return 1;
         target->pens.data.assign(chunk->data, chunk->data + chunk->size);
         target->pens.found = true;
         return 1;
@@ -139,8 +151,9 @@ DibSurface* DecodePng(png_rw_ptr readData, void* source, StepLog* log, PenLog* p
         return nullptr;
     }
     png_set_read_fn(job.png, source, readData);
-    ChunkTarget target{log, PenChunkFinder{}};
+    ChunkTarget target{log, PenChunkFinder{}, false};
     png_set_read_user_chunk_fn(job.png, &target, UnknownChunk);
+    png_set_error_fn(job.png, &target, nullptr, Warning);
 
     DecodeResult result = RunDecode(&job);
     if (log) FinishPenChunk(target.pens, log->stepCount, pens);
