@@ -130,9 +130,7 @@ TEST(PenChunk, OnlyAWellFormedChunkIsTakenAndThePictureStillLoads) {
     ASSERT_EQ(chunks[at].data.size(), 4u + 2 * 16u);
 
     // Each variant: both readers keep the recording; pens only from a good chunk.
-    auto expect = [&](const std::vector<Chunk>& variant, int32_t penCount, const char* what) {
-        SCOPED_TRACE(what);
-        const std::vector<uint8_t> bytes = AssemblePng(variant);
+    auto expectBytes = [&](const std::vector<uint8_t>& bytes, int32_t penCount) {
         auto log = MakeStepLog(0, 0);
         std::unique_ptr<PenLog> read(new PenLog);
         read->count = 77;
@@ -149,7 +147,17 @@ TEST(PenChunk, OnlyAWellFormedChunkIsTakenAndThePictureStillLoads) {
         ReleaseDibSurface(&surface);
         EXPECT_EQ(read->count, penCount);
     };
+    auto expect = [&](const std::vector<Chunk>& variant, int32_t penCount, const char* what) {
+        SCOPED_TRACE(what);
+        expectBytes(AssemblePng(variant), penCount);
+    };
     expect(chunks, 2, "as written");
+    {
+        SCOPED_TRACE("its CRC failing");
+        std::vector<uint8_t> bytes = AssemblePng(chunks);
+        bytes[bytes.size() - 12 - 4 - 12] ^= 1; // the second pen size: still well formed
+        expectBytes(bytes, 0);
+    }
     auto with = [&](auto change) {
         std::vector<Chunk> variant = chunks;
         change(&variant[at].data);
