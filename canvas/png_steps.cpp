@@ -1,5 +1,4 @@
-// The recording of a picture without its image: the chunks are walked and only "stEp" and "peNs"
-// are read.
+// The recording of a picture without its image: of all its chunks only "stEp" and "peNs" are read.
 #include "canvas/png_steps.h"
 
 #include <cstdio>
