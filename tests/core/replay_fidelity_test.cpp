@@ -263,6 +263,7 @@ TEST(ReplayFidelity, PenChangesAndTheEraserReplayExactlyFromTheSavedPicture) {
               pngtest::LogBytes(&app->stepLog, (app->stepLog.stepCount + 1u) * 16));
     EXPECT_EQ(chunks[static_cast<size_t>(steps) + 1].data.size(), 4u + 16u * 8u);
 
+    StopRefreshThread(app); // one refresh thread per process: the replay's comes next
     Studio replay(Pen{1024, 7, 50});
     AppState* other = replay.app.get();
     ASSERT_EQ(ReadPngSteps(path.c_str(), &other->stepLog, &other->penLog),
