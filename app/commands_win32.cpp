@@ -217,12 +217,14 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     if (OnFileCommand(app, window, command)) return 0;
     if (OnViewCommand(app, window, command)) return 0;
     if (OnReferenceCommand(app, command)) return 0;
+    if (OnReplayCommand(app, window, command)) return 0;
     OnPenCommand(app, window, command);
     return 0;
 }
 
 void MarkOpeningMenu(AppState* app, HMENU menu, UINT position) {
     if (menu == app->popupMenu) MarkUndoItems(app, menu);
+    MarkReplayItems(app);
     UINT checked = 0, first = 0, count = 0;
     // The sub-menus of the pop-up menu, by position.
     enum : UINT { kTimeLimitMenu, kRecordingMenu, kSpeedMenu, kLanguageMenu };

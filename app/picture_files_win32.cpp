@@ -5,6 +5,7 @@
 #include <mmsystem.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -163,7 +164,7 @@ int32_t SavePicture(AppState* app, const wchar_t* path, bool fileStartsAtZero) {
         int32_t code = fileStartsAtZero && !copy
                            ? kPngNoWriteStruct // no memory for the copy
                            : WritePngFile(Narrow16(temporary.c_str()), &image->header,
-                                          image->palette, image->bits, written);
+                                          image->palette, image->bits, written, &app->penLog);
         DWORD error = GetLastError();
         if (code != 0) {
             DeleteFileW(temporary.c_str());
@@ -266,10 +267,11 @@ void ReplayRecording(AppState* app) {
     StartPlayback(app);
 }
 
-int32_t LoadRecording(const wchar_t* path, StepLog* log) {
+int32_t LoadRecording(const wchar_t* path, StepLog* log, PenLog* pens) {
     // Only the recording is wanted: the picture itself is never decoded.
     log->stepCount = 0;
-    return ReadPngSteps(Narrow16(path), log) == PngStepsResult::kNotAPng ? 0 : 1;
+    if (pens) pens->count = 0;
+    return ReadPngSteps(Narrow16(path), log, pens) == PngStepsResult::kNotAPng ? 0 : 1;
 }
 
 void LoadDroppedPicture(AppState* app, const wchar_t* path) {
@@ -277,11 +279,12 @@ void LoadDroppedPicture(AppState* app, const wchar_t* path) {
     // The file's recording is read aside: the one being drawn stays until a
     // recording that can be played replaces it.
     std::unique_ptr<StepLog> dropped(new (std::nothrow) StepLog);
-    if (!dropped) {
+    std::unique_ptr<PenLog> droppedPens(new (std::nothrow) PenLog);
+    if (!dropped || !droppedPens) {
         ShowErrorMessage(u"There is not enough memory to read the picture's recording.");
         return;
     }
-    LoadRecording(path, dropped.get());
+    LoadRecording(path, dropped.get(), droppedPens.get());
     if (dropped->stepCount <= 0) return;
     const std::u16string refusal = RecordingRefusal(dropped.get());
     if (!refusal.empty()) {
@@ -292,6 +295,8 @@ void LoadDroppedPicture(AppState* app, const wchar_t* path) {
     }
     std::memcpy(static_cast<void*>(&app->stepLog), dropped.get(),
                 (static_cast<size_t>(dropped->stepCount) + 1) * sizeof(Step));
+    app->penLog.count = droppedPens->count;
+    std::copy(droppedPens->changes, droppedPens->changes + droppedPens->count, app->penLog.changes);
     app->loadedWithSteps = 1;
     StartPlayback(app);
 }

@@ -28,9 +28,10 @@ void NewDrawing(AppState* app);
 // saved (a log that cannot be played only beeps or is refused, unsaved).
 void ReplayRecording(AppState* app);
 
-// Reads only the recording of a picture file: 1 when the file was a
-// readable PNG (whether or not it carried steps), 0 otherwise.
-int32_t LoadRecording(const wchar_t* path, StepLog* log);
+// Reads only the recording of a picture file (with its pen changes when pens
+// is given): 1 when the file was a readable PNG (whether or not it carried
+// steps), 0 otherwise.
+int32_t LoadRecording(const wchar_t* path, StepLog* log, PenLog* pens = nullptr);
 void LoadDroppedPicture(AppState* app, const wchar_t* path);
 
 // Runs the system save dialog on the record; nonzero when confirmed.

@@ -1,5 +1,5 @@
 // Owners that put back what a scope changed: the cursor, a device context's
-// selected objects, a loaded library, and the apartment's COM and OLE.
+// selected objects, GDI objects made for a scope, and the apartment's COM and OLE.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +31,21 @@ class ScopedSelection {
   private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// A GDI object made for one scope (a pen, a brush) and deleted after it.
+class ScopedGdiObject {
+  public:
+    explicit ScopedGdiObject(HGDIOBJ object) : object_(object) {}
+    ~ScopedGdiObject() {
+        if (object_) DeleteObject(object_);
+    }
+    HGDIOBJ get() const { return object_; }
+    ScopedGdiObject(const ScopedGdiObject&) = delete;
+    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
+
+  private:
+    HGDIOBJ object_;
 };
 
 // COM (apartment-threaded) and OLE for the program's lifetime: each is

@@ -68,6 +68,12 @@ HCURSOR ProgramCursor();
 // Check marks of a pop-up sub-menu as it opens, by its position.
 void MarkOpeningMenu(AppState* app, HMENU menu, UINT position);
 
+// The eraser switch and the playback's finish and step commands; false when
+// the command is none of them.
+bool OnReplayCommand(AppState* app, HWND window, UINT command);
+// The eraser's check mark and which steering items apply, before a menu shows.
+void MarkReplayItems(AppState* app);
+
 // Sets the title bar from the current state.
 
 // Keeps a stored placement visible: off every monitor it moves to the primary.

@@ -30,7 +30,8 @@ LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
 }
 
 // The brush outline: a circle of the pen's displayed diameter, drawn in black
-// inside white so that it shows on paper and on ink. Hidden while panning.
+// inside white so that it shows on paper and on ink; the eraser's circle is
+// dashed black and white. Hidden while panning.
 void DrawBrushOutline(AppState* app, HDC target) {
     if (app->panKeyDown || app->playbackMode) return;
     const ViewState* view = &app->viewHost.view;
@@ -51,7 +52,11 @@ void DrawBrushOutline(AppState* app, HDC target) {
         Ellipse(target, centre.x - half - 1, centre.y - half - 1, centre.x - half + diameter + 1,
                 centre.y - half + diameter + 1);
     }
-    ScopedSelection circle(target, GetStockObject(BLACK_PEN));
+    const bool erasing = IsEraserActive(app);
+    ScopedGdiObject dashes(erasing ? CreatePen(PS_DOT, 1, RGB(0, 0, 0)) : nullptr);
+    ScopedSelection circle(target, dashes.get() ? dashes.get() : GetStockObject(BLACK_PEN));
+    SetBkMode(target, OPAQUE);
+    SetBkColor(target, RGB(255, 255, 255));
     Ellipse(target, centre.x - half, centre.y - half, centre.x - half + diameter,
             centre.y - half + diameter);
 }

@@ -6,6 +6,7 @@
 
 #include "base/canvas_records.h"
 #include "base/device_state.h"
+#include "base/pen_log.h"
 #include "base/pointer_sample.h"
 #include "base/settings_records.h"
 #include "base/step_log.h"
@@ -63,6 +64,11 @@ struct AppState {
     int64_t lastTick;
     double timeBudget;
     int32_t loadedWithSteps;
+    // The recording's pen changes, the pen a playback draws with (the
+    // user's own stays in the settings), and the eraser command's switch.
+    PenLog penLog;
+    BrushParams replayPen;
+    int32_t eraserOn;
 
     // The game pad's last successful reading.
     GamePadReading previousPad;

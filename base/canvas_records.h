@@ -1,6 +1,7 @@
 // The canvas records: the 1-bit master image of the drawing, eight times the
 // window's client size (bottom-up rows padded to 32 bits, most significant
-// bit leftmost, bit 1 = paper, bit 0 = ink), and the brush that draws on it.
+// bit leftmost, bit 1 = paper, bit 0 = ink), and the brush that draws on it
+// (in ink, or in paper while erasing).
 #pragma once
 
 #include "base/bitmap_types.h"
@@ -31,4 +32,5 @@ struct Canvas {
     BrushFunction brush;
     BrushParams* brushParams;
     int32_t* brushIndex;
+    int32_t erasing; // the brush draws paper instead of ink
 };

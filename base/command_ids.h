@@ -54,6 +54,9 @@
 #define ID_SPEED_1X 46303
 #define ID_SPEED_HALF 46304
 #define ID_SPEED_QUARTER 46305
+#define ID_ERASER 47001 /* no default key: the menu reaches it */
+#define ID_PLAYBACK_FINISH 47010
+#define ID_PLAYBACK_STEP 47011
 #define ID_UNDO 47101
 #define ID_REDO 47102
 

@@ -34,6 +34,9 @@ enum CommandId : uint16_t {
     kSetTimeLimit = ID_LIMIT_NONE,      // … ID_LIMIT_30M
     kToggleRecordStep = ID_RECORD_OFF,  // ID_RECORD_OFF, ID_RECORD_ON
     kSetPlaybackSpeed = ID_SPEED_PAUSE, // … ID_SPEED_QUARTER
+    kToggleEraser = ID_ERASER,
+    kFinishPlayback = ID_PLAYBACK_FINISH,
+    kStepPlayback = ID_PLAYBACK_STEP,
     kUndo = ID_UNDO,
     kRedo = ID_REDO,
 };

@@ -28,7 +28,7 @@ void JournalShareOfAStroke(benchmark::State& state) {
     const std::string path = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                              "/pindora-journal-bench.recovery";
     double strokeBest = 1e9, journalBest = 1e9;
-    const JournalPen pen{50, 50, 1024};
+    const JournalPen pen{50, 50, 1024, 0};
     for (auto _ : state) {
         // The stroke, journal off.
         SetJournalPath(u"");

@@ -1,12 +1,14 @@
 // Pictures on disk: a palette PNG of the image plus the drawing's recording in
 // the private ancillary chunk "stEp" (the StepLog block byte for byte, written
-// after the image data). Reading returns the picture as a DibSurface and
-// copies the recording into the caller's log.
+// after the image data) and its pen changes in "peNs" (canvas/png_pens.h).
+// Reading returns the picture as a DibSurface and copies the recording into
+// the caller's logs.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "base/pen_log.h"
 #include "base/step_log.h"
 #include "canvas/canvas_limits.h"
 #include "canvas/dib_surface.h"
@@ -30,12 +32,14 @@ constexpr uint32_t kMaxPngChunkBytes = 8000000;
 // The log receives a "stEp" chunk wherever it stands in the file, but only one
 // whose step count n lies in 0..200000 and whose length is at least
 // (n + 1) * 16 bytes; any other is ignored and the log stays as it was. A
-// later valid chunk replaces an earlier one. The log may be null.
-DibSurface* ReadPngFile(const char16_t* path, StepLog* log);
+// later valid chunk replaces an earlier one. The log may be null. When a
+// recording was taken and pens is not null, pens receives its "peNs" chunk,
+// or is emptied when the file has none that fits the recording.
+DibSurface* ReadPngFile(const char16_t* path, StepLog* log, PenLog* pens = nullptr);
 
 // The same decoder over bytes in memory (the file reader's streaming twin,
 // used by the fuzzer and tests).
-DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log);
+DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log, PenLog* pens = nullptr);
 
 // The libpng interface version the reader and writer are written against.
 constexpr char kPngInterfaceVersion[] = "1.6.8";
@@ -50,13 +54,14 @@ enum : int32_t {
 
 // Writes the bottom-up DIB (bit count 1, 4 or 8, with 2, 16 or 256 colour-table
 // entries) as a palette PNG with the None filter on every row, then the "stEp"
-// chunk of (stepCount + 1) * 16 bytes when log is not null. The file is closed
+// chunk of (stepCount + 1) * 16 bytes when log is not null, followed by the
+// "peNs" chunk when pens holds changes within the log. The file is closed
 // on every path; a file left by a failure is incomplete and not deleted.
 // An unusable image or log (null pointers, other bit counts, a size that is not
 // positive, a step count outside 0..200000) gives kPngWriteFailed before the
 // file is created.
 int32_t WritePngFile(const char16_t* path, const BitmapInfoHeader* header, const RgbQuad* palette,
-                     const uint8_t* bits, const StepLog* log);
+                     const uint8_t* bits, const StepLog* log, const PenLog* pens = nullptr);
 
 // Zlib settings for WritePngFileWith: level -1..9 (-1 = zlib's default),
 // strategy as zlib's (0 = default), bufferBytes 0 = libpng's own buffer size.
@@ -71,4 +76,4 @@ struct PngCompression {
 // strategy (Z_RLE), which keeps a full-canvas save short.
 int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
                          const RgbQuad* palette, const uint8_t* bits, const StepLog* log,
-                         const PngCompression* compression);
+                         const PngCompression* compression, const PenLog* pens = nullptr);

@@ -12,6 +12,7 @@
 #include "base/report.h"
 #include "canvas/heap_block.h"
 #include "canvas/png_file.h"
+#include "canvas/png_pens.h"
 #include "canvas/png_steps.h"
 #include "settings/settings_io.h"
 
@@ -48,14 +49,40 @@ void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
     source->offset += count;
 }
 
-// Called for every chunk libpng does not know; the log comes through the
-// user chunk pointer, so reads share no state. Ancillary chunks are reported
+// Where the recording chunks go, reached through the user chunk pointer so
+// that reads share no state. It lives in DecodePng's frame, not RunDecode's.
+struct ChunkTarget {
+    StepLog* log;
+    PenChunkFinder pens;
+    bool penChunkDamaged;
+};
+
+// A failed CRC of an ancillary chunk is only a warning to libpng, which then
+// still hands the chunk over. A pen chunk that failed it is not taken, so
+// that this reader agrees with the chunk walker.
+void Warning(png_structp png, png_const_charp message) {
+    auto* target = static_cast<ChunkTarget*>(png_get_error_ptr(png));
+    if (target && std::strncmp(message, "peNs: CRC", 9) == 0) target->penChunkDamaged = true;
+}
+
+// Called for every chunk libpng does not know. Ancillary chunks are reported
 // as handled (1), so libpng neither keeps a copy of each (up to 8 MB apiece)
 // nor warns about them; an unknown critical chunk makes the file unreadable
 // (-1: libpng stops with an error).
 int UnknownChunk(png_structp png, png_unknown_chunkp chunk) {
+    auto* target = static_cast<ChunkTarget*>(png_get_user_chunk_ptr(png));
+    const bool damaged = target->penChunkDamaged;
+    target->penChunkDamaged = false;
     if (std::memcmp(chunk->name, "stEp", 4) == 0) {
-        TakeStepChunk(chunk->data, chunk->size, static_cast<StepLog*>(png_get_user_chunk_ptr(png)));
+        if (TakeStepChunk(chunk->data, chunk->size, target->log))
+            target->pens.recordingTaken = true;
+        return 1;
+    }
+    // A damaged or oversized pen chunk is passed over, as the chunk walker passes it over.
+    if (std::memcmp(chunk->name, kPenChunkName, 4) == 0) {
+        if (damaged || chunk->size > kMaxPenChunkBytes) return 1;
+        target->pens.data.assign(chunk->data, chunk->data + chunk->size);
+        target->pens.found = true;
         return 1;
     }
     bool ancillary = (chunk->name[0] & 0x20) != 0;
@@ -114,7 +141,7 @@ DecodeResult RunDecode(PngReadJob* job) {
     return kDecoded;
 }
 
-DibSurface* DecodePng(png_rw_ptr readData, void* source, StepLog* log) {
+DibSurface* DecodePng(png_rw_ptr readData, void* source, StepLog* log, PenLog* pens) {
     PngReadJob job{};
     job.png = png_create_read_struct(kPngInterfaceVersion, nullptr, nullptr, nullptr);
     if (!job.png) return nullptr;
@@ -124,9 +151,12 @@ DibSurface* DecodePng(png_rw_ptr readData, void* source, StepLog* log) {
         return nullptr;
     }
     png_set_read_fn(job.png, source, readData);
-    png_set_read_user_chunk_fn(job.png, log, UnknownChunk);
+    ChunkTarget target{log, PenChunkFinder{}, false};
+    png_set_read_user_chunk_fn(job.png, &target, UnknownChunk);
+    png_set_error_fn(job.png, &target, nullptr, Warning);
 
     DecodeResult result = RunDecode(&job);
+    if (log) FinishPenChunk(target.pens, log->stepCount, pens);
     FreeHeapBlock(job.rows);
     if (result != kDecoded) ReleaseDibSurface(&job.surface);
     png_destroy_read_struct(&job.png, &job.info, nullptr);
@@ -136,7 +166,7 @@ DibSurface* DecodePng(png_rw_ptr readData, void* source, StepLog* log) {
 
 } // namespace
 
-DibSurface* ReadPngFile(const char16_t* path, StepLog* log) {
+DibSurface* ReadPngFile(const char16_t* path, StepLog* log, PenLog* pens) {
     if (!path) return nullptr;
     FILE* file = OpenBinaryFile(std::u16string(path), false);
     if (!file) return nullptr;
@@ -145,16 +175,16 @@ DibSurface* ReadPngFile(const char16_t* path, StepLog* log) {
     DibSurface* surface = nullptr;
     if (std::fread(signature, 1, kSignatureBytes, file) == kSignatureBytes &&
         png_sig_cmp(signature, 0, kSignatureBytes) == 0) {
-        surface = DecodePng(ReadFromFile, file, log);
+        surface = DecodePng(ReadFromFile, file, log, pens);
     }
     std::fclose(file);
     return surface;
 }
 
-DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log) {
+DibSurface* ReadPngMemory(const uint8_t* data, size_t size, StepLog* log, PenLog* pens) {
     if (!data || size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
         return nullptr;
     }
     MemorySource source{data, size, kSignatureBytes};
-    return DecodePng(ReadFromMemory, &source, log);
+    return DecodePng(ReadFromMemory, &source, log, pens);
 }

@@ -1,4 +1,4 @@
-// The recording of a picture without its image: the chunks are walked and only "stEp" is read.
+// The recording of a picture without its image: of all its chunks only "stEp" and "peNs" are read.
 #include "canvas/png_steps.h"
 
 #include <cstdio>
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/png_pens.h"
 #include "settings/settings_io.h"
 
 namespace {
@@ -102,12 +103,18 @@ bool GoodHeader(ChunkSource* source) {
     return depthFits && typeKnown && data[10] == 0 && data[11] == 0 && data[12] <= 1;
 }
 
-PngStepsResult ReadSteps(ChunkSource* source, StepLog* log) {
+// A recording chunk to read: "stEp" or "peNs" of a length that can be taken.
+bool IsRecordingChunk(const uint8_t* type, uint32_t length) {
+    if (std::memcmp(type, "stEp", 4) == 0) return length >= 16 && length <= kMaxStepChunkBytes;
+    return std::memcmp(type, kPenChunkName, 4) == 0 && length <= kMaxPenChunkBytes;
+}
+
+PngStepsResult ReadSteps(ChunkSource* source, StepLog* log, PenLog* pens) {
     uint8_t signature[8];
     if (!source->Read(signature, 8) || std::memcmp(signature, kSignature, 8) != 0)
         return PngStepsResult::kNotAPng;
     if (!GoodHeader(source)) return PngStepsResult::kNotAPng;
-    bool found = false;
+    PenChunkFinder penChunk;
     std::vector<uint8_t> data;
     uint8_t frame[8];
     // A file cut short after its recording keeps the recording.
@@ -115,7 +122,7 @@ PngStepsResult ReadSteps(ChunkSource* source, StepLog* log) {
         const uint32_t length = BigEndian32(frame);
         const uint8_t* type = frame + 4;
         if (length > kLongestChunk || std::memcmp(type, "IEND", 4) == 0) break;
-        if (std::memcmp(type, "stEp", 4) != 0 || length < 16 || length > kMaxStepChunkBytes) {
+        if (!IsRecordingChunk(type, length)) {
             if (!source->Skip(length) || !source->Skip(4)) break;
             continue;
         }
@@ -123,10 +130,16 @@ PngStepsResult ReadSteps(ChunkSource* source, StepLog* log) {
             if (data.size() != length) break; // cut short
             continue;                         // a damaged copy is ignored
         }
-        // A later valid recording replaces an earlier one.
-        if (TakeStepChunk(data.data(), data.size(), log)) found = true;
+        if (std::memcmp(type, kPenChunkName, 4) == 0) {
+            penChunk.data = data;
+            penChunk.found = true;
+        } else if (TakeStepChunk(data.data(), data.size(), log)) {
+            penChunk.recordingTaken = true; // a later valid recording replaces an earlier one
+        }
     }
-    return found ? PngStepsResult::kRecording : PngStepsResult::kNoRecording;
+    if (!penChunk.recordingTaken) return PngStepsResult::kNoRecording;
+    FinishPenChunk(penChunk, log->stepCount, pens);
+    return PngStepsResult::kRecording;
 }
 
 int32_t LittleEndian32(const uint8_t* bytes) {
@@ -147,18 +160,18 @@ bool TakeStepChunk(const uint8_t* data, size_t size, StepLog* log) {
     return true;
 }
 
-PngStepsResult ReadPngSteps(const char16_t* path, StepLog* log) {
+PngStepsResult ReadPngSteps(const char16_t* path, StepLog* log, PenLog* pens) {
     if (!path) return PngStepsResult::kNotAPng;
     FILE* file = OpenBinaryFile(std::u16string(path), false);
     if (!file) return PngStepsResult::kNotAPng;
     FileSource source(file);
-    PngStepsResult result = ReadSteps(&source, log);
+    PngStepsResult result = ReadSteps(&source, log, pens);
     std::fclose(file);
     return result;
 }
 
-PngStepsResult ReadPngStepsMemory(const uint8_t* data, size_t size, StepLog* log) {
+PngStepsResult ReadPngStepsMemory(const uint8_t* data, size_t size, StepLog* log, PenLog* pens) {
     if (!data) return PngStepsResult::kNotAPng;
     MemorySource source(data, size);
-    return ReadSteps(&source, log);
+    return ReadSteps(&source, log, pens);
 }

@@ -1,4 +1,4 @@
-// The PNG writer: a palette PNG of a bottom-up DIB plus the "stEp" chunk.
+// The PNG writer: a palette PNG of a bottom-up DIB plus the "stEp" and "peNs" chunks.
 // libpng reports errors by long-jumping back into RunEncode, so that frame
 // holds no C++ object with a destructor; what must be released lives in a
 // PngWriteJob owned by the caller.
@@ -9,9 +9,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "canvas/heap_block.h"
 #include "canvas/png_file.h"
+#include "canvas/png_pens.h"
 #include "settings/settings_io.h"
 
 namespace {
@@ -27,6 +29,7 @@ struct PngWriteJob {
     int32_t bitCount;
     int32_t entryCount;
     const StepLog* log;
+    const std::vector<uint8_t>* penChunk; // empty: no "peNs" chunk
     const PngCompression* compression;
 };
 
@@ -75,14 +78,23 @@ int RunEncode(PngWriteJob* job) {
     png_write_rows(png, job->rows, static_cast<png_uint_32>(job->height));
 
     if (job->log) {
-        // Safe to copy (lower-case last letter): libpng writes it without any
-        // chunk-keeping setting. The data is the log block exactly as held.
-        png_unknown_chunk chunk{};
-        std::memcpy(chunk.name, "stEp", 5);
-        chunk.data = reinterpret_cast<png_bytep>(const_cast<StepLog*>(job->log));
-        chunk.size = (static_cast<size_t>(job->log->stepCount) + 1) * 16;
-        chunk.location = PNG_AFTER_IDAT;
-        png_set_unknown_chunks(png, info, &chunk, 1);
+        // Safe to copy (lower-case last letter): libpng writes them without
+        // any chunk-keeping setting, in this order. The step data is the log
+        // block exactly as held; the pen changes follow only when there are any.
+        png_unknown_chunk chunks[2]{};
+        std::memcpy(chunks[0].name, "stEp", 5);
+        chunks[0].data = reinterpret_cast<png_bytep>(const_cast<StepLog*>(job->log));
+        chunks[0].size = (static_cast<size_t>(job->log->stepCount) + 1) * 16;
+        chunks[0].location = PNG_AFTER_IDAT;
+        int count = 1;
+        if (!job->penChunk->empty()) {
+            std::memcpy(chunks[1].name, kPenChunkName, 5);
+            chunks[1].data = const_cast<png_bytep>(job->penChunk->data());
+            chunks[1].size = job->penChunk->size();
+            chunks[1].location = PNG_AFTER_IDAT;
+            count = 2;
+        }
+        png_set_unknown_chunks(png, info, chunks, count);
     }
     png_write_end(png, info);
     return 0;
@@ -111,7 +123,7 @@ bool BuildArrays(PngWriteJob* job, const RgbQuad* palette, const uint8_t* bits) 
 
 int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
                          const RgbQuad* palette, const uint8_t* bits, const StepLog* log,
-                         const PngCompression* compression) {
+                         const PngCompression* compression, const PenLog* pens) {
     if (!UsableImage(header, palette, bits, log)) return kPngWriteFailed;
     if (!path) return kPngCannotCreateFile;
 
@@ -134,6 +146,9 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
     job.bitCount = header->biBitCount;
     job.entryCount = 1 << job.bitCount;
     job.log = log;
+    const std::vector<uint8_t> penChunk =
+        log ? EncodePenChunk(pens, log->stepCount) : std::vector<uint8_t>();
+    job.penChunk = &penChunk;
     job.compression = compression;
 
     bool written = BuildArrays(&job, palette, bits) && RunEncode(&job) == 0;
@@ -146,10 +161,10 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
 }
 
 int32_t WritePngFile(const char16_t* path, const BitmapInfoHeader* header, const RgbQuad* palette,
-                     const uint8_t* bits, const StepLog* log) {
+                     const uint8_t* bits, const StepLog* log, const PenLog* pens) {
     // Run-length matching only: a one-bit drawing is long runs of paper and
     // ink, which this finds several times faster than the full match search,
     // for files only a few per cent larger. The level stays libpng's default.
     static const PngCompression save{Z_DEFAULT_COMPRESSION, Z_RLE, 0};
-    return WritePngFileWith(path, header, palette, bits, log, &save);
+    return WritePngFileWith(path, header, palette, bits, log, &save, pens);
 }

@@ -8,5 +8,5 @@
 BrushFunction LookupBrush(int32_t index);
 
 // Prepares the canvas record for (re)creating its images: the window, empty
-// image fields, no active stroke, and the brush of the current index.
+// image fields, no active stroke, and the brush of the current index drawing ink.
 void InstallBrush(GdiHandle window, Canvas* canvas, Settings* settings);

@@ -12,6 +12,7 @@ void InstallBrush(GdiHandle window, Canvas* canvas, Settings* settings) {
     canvas->image = CanvasImage{};
     canvas->prevImage = CanvasImage{};
     canvas->strokeActive = 0;
+    canvas->erasing = 0;
     canvas->brush = LookupBrush(settings->brushIndex);
     canvas->brushParams = settings->brushParams;
     canvas->brushIndex = &settings->brushIndex;

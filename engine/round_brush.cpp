@@ -44,13 +44,15 @@ int32_t RoundBrush(const StrokeEngine* strokeRecord, Canvas* canvas, Rect* segme
     const SegmentEnds ends = EndsOf(*strokeRecord, *canvas);
     SegmentShape shape = ShapeSegment(ends.p0, ends.d0, ends.p1, ends.d1);
     CanvasImage* image = &canvas->image;
-    const int32_t ink = 0;
-    if (shape.hasDab) FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, ink);
+    // The eraser is the same brush drawing paper.
+    const int32_t colour = canvas->erasing ? 1 : 0;
+    if (shape.hasDab)
+        FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, colour);
     if (shape.hasLine) {
         DrawThinLine(image, shape.lineFrom.x, shape.lineFrom.y, shape.lineTo.x, shape.lineTo.y,
-                     ink);
+                     colour);
     }
-    if (shape.hasQuad) FillConvexPolygon(image, shape.quad, 4, ink);
+    if (shape.hasQuad) FillConvexPolygon(image, shape.quad, 4, colour);
 
     if (segment != nullptr) *segment = SegmentRectangle(ends.p0, ends.d0, ends.p1, ends.d1);
     return 1;

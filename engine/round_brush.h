@@ -1,5 +1,5 @@
 // The round pressure brush: one stroke segment from the previous smoothed
-// sample to the current one, drawn in ink into the 1-bit canvas.
+// sample to the current one, drawn in ink (or paper, erasing) into the 1-bit canvas.
 #pragma once
 
 #include "canvas/canvas.h"

@@ -183,6 +183,10 @@ int32_t IsStrokeEnding(const AppState* app) {
     return stroke->previous.pressure != 0 && stroke->current.pressure == 0;
 }
 
+bool IsEraserActive(const AppState* app) {
+    return app->eraserOn != 0 || app->stroke.current.altitude < 0;
+}
+
 int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
     const StrokeHost* host = TheStrokeHost();
     if (host->isShiftDown()) return 0;
@@ -206,6 +210,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
         if (app->canvas.strokeActive) {
             if (keeper && keeper->strokeBegins) keeper->strokeBegins(app);
             CloseRecordedStroke(app);
+            app->canvas.erasing = IsEraserActive(app) ? 1 : 0;
             BeginStroke(stroke);
             DrawStrokeStart(app);
         }

@@ -4,6 +4,7 @@
 #include "base/commands.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
+#include "record/pen_changes.h"
 #include "record/playback_host.h"
 #include "record/playback_schedule.h"
 #include "record/recovery_journal.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-void ReplayStep(AppState* app, const Step& step) {
-    const Rect segment = DrawRecordedStep(app, step);
+void ReplayStep(AppState* app, int32_t index) {
+    const Rect segment = DrawStepWithItsPen(app, index);
     RequestCanvasRefresh(app, &segment);
 }
 
@@ -50,6 +51,18 @@ Rect DrawRecordedStep(AppState* app, const Step& step) {
     return segment;
 }
 
+Rect DrawStepWithItsPen(AppState* app, int32_t index) {
+    ApplyReplayPen(app, index);
+    return DrawRecordedStep(app, app->stepLog.steps[index]);
+}
+
+void EndPlaybackRun(AppState* app) {
+    const PlaybackHost* host = ThePlaybackHost();
+    host->killPlaybackTimer(app->mainWindow);
+    host->beep();
+    EndReplayPen(app);
+}
+
 int32_t StartPlayback(AppState* app) {
     const PlaybackHost* host = ThePlaybackHost();
     StepLog* log = &app->stepLog;
@@ -60,6 +73,7 @@ int32_t StartPlayback(AppState* app) {
     if (!IsPlayableCanvasSize(log->canvasWidth, log->canvasHeight)) return 2;
 
     RebuildCanvas(app, host);
+    BeginReplayPen(app);
     // The drawing shown from now on comes from the log, not from strokes.
     RestartJournal(log->canvasWidth, log->canvasHeight);
     const GdiHandle window = app->mainWindow;
@@ -103,7 +117,7 @@ void PlaybackTick(AppState* app) {
     app->lastTick = now;
 
     for (;;) {
-        ReplayStep(app, log->steps[i]);
+        ReplayStep(app, i);
         ++i;
         if (i >= log->stepCount) break;
         app->timeBudget -= StepDelay(log->steps[i - 1].time, log->steps[i].time, factor);
@@ -114,8 +128,7 @@ void PlaybackTick(AppState* app) {
     app->playIndex = i;
     if (i >= log->stepCount) {
         // Finished; the window stays in playback mode until a new drawing.
-        host->killPlaybackTimer(app->mainWindow);
-        host->beep();
+        EndPlaybackRun(app);
     }
 }
 
@@ -140,6 +153,8 @@ void LeavePlayback(AppState* app) {
     app->playIndex = 0;
     app->lastTick = 0;
     app->stepLog.stepCount = 0;
+    app->penLog.count = 0;
+    EndReplayPen(app);
     host->sendCommand(app->mainWindow, TimeLimitCommand(app->settings.timeLimitIndex));
     app->startTime = host->calendarSeconds();
     host->updateTitle(app);

@@ -9,14 +9,22 @@
 
 #include "base/app_state.h"
 
-// F5, and a dropped picture that brought steps. 0 when playback started;
-// 1 (after a beep) when nothing is recorded; 2 when the recorded canvas size
-// cannot be made (zero, negative or absurd) - nothing changes then.
 // One recorded step through the brush, the way the stroke engine drew it
 // live (nothing is recorded); the canvas rectangle it changed, empty when
 // there is no brush or canvas to draw with.
 Rect DrawRecordedStep(AppState* app, const Step& step);
 
+// A step of the log drawn as playback draws it: the recorded pen change at
+// that step (if any) taken first.
+Rect DrawStepWithItsPen(AppState* app, int32_t index);
+
+// The end of a playback's steps: timer killed, a beep, the user's pen back.
+// The window stays in playback mode until a new drawing.
+void EndPlaybackRun(AppState* app);
+
+// F5, and a dropped picture that brought steps. 0 when playback started;
+// 1 (after a beep) when nothing is recorded; 2 when the recorded canvas size
+// cannot be made (zero, negative or absurd) - nothing changes then.
 int32_t StartPlayback(AppState* app);
 
 // WM_TIMER with id 2: draws the steps that are due, at most a batch of ten,
@@ -27,7 +35,7 @@ void PlaybackTick(AppState* app);
 // restarts the playback clock and delivers a tick at once.
 void SetPlaybackSpeed(AppState* app, int32_t index);
 
-// The new-drawing command's part: out of playback mode, the log emptied, the
+// The new-drawing command's part: out of playback mode, the logs emptied, the
 // limit re-armed, the clock restarted and the title updated.
 void LeavePlayback(AppState* app);
 

@@ -12,7 +12,10 @@
 struct TakenSteps {
     int32_t from = 0;        // the step index they were taken from
     std::vector<Step> steps; // in recorded order
-    size_t Bytes() const { return steps.capacity() * sizeof(Step); }
+    std::vector<PenChange> pens; // the pen changes among them
+    size_t Bytes() const {
+        return steps.capacity() * sizeof(Step) + pens.capacity() * sizeof(PenChange);
+    }
 };
 
 // Removes the steps from stepIndex to the end of the log and hands them back

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <numeric>
 
+#include "base/pen_log.h"
 #include "canvas/canvas_limits.h"
 #include "settings/settings_io.h"
 
@@ -28,7 +29,7 @@ struct Writer {
     uint8_t pending[kBufferBytes];
     size_t used = 0;
     uint32_t lastWrite = 0;
-    JournalPen pen{-1, -1, 0};
+    JournalPen pen{-1, -1, 0, 0};
     uint32_t records = 0;
 };
 
@@ -92,7 +93,8 @@ void PutRecord(const JournalRecord& record) {
     switch (record.kind) {
     case kJournalPen:
         PutRecord(record.kind, static_cast<uint32_t>(record.pen.penSize),
-                  static_cast<uint32_t>(record.pen.penHardness), record.pen.maxPressure, 0);
+                  static_cast<uint32_t>(record.pen.penHardness), record.pen.maxPressure,
+                  record.pen.flags);
         break;
     case kJournalLogStart:
         PutRecord(record.kind, static_cast<uint32_t>(record.logWidth),
@@ -114,7 +116,7 @@ void PutRecord(const JournalRecord& record) {
 
 void StartFile(int32_t width, int32_t height, const std::vector<JournalRecord>* records) {
     CloseFile();
-    writer.pen = JournalPen{-1, -1, 0};
+    writer.pen = JournalPen{-1, -1, 0, 0};
     writer.records = 0;
     if (writer.path.empty()) return;
     // Held privately: a second instance running from the same folder neither
@@ -156,9 +158,10 @@ bool ParseRecord(const uint8_t* bytes, uint32_t index, JournalRecord* record) {
                Near(record->step.y);
     }
     case kJournalPen:
-        record->pen = JournalPen{static_cast<int32_t>(a), static_cast<int32_t>(b), c};
-        return record->pen.penSize >= 0 && record->pen.penSize <= kMaxCanvasSide &&
-               record->pen.penHardness >= -1000000 && record->pen.penHardness <= 1000000;
+        record->pen = JournalPen{static_cast<int32_t>(a), static_cast<int32_t>(b), c, d};
+        return (d & ~kPenErasing) == 0 && record->pen.penSize >= 0 &&
+               record->pen.penSize <= kMaxCanvasSide && record->pen.penHardness >= -1000000 &&
+               record->pen.penHardness <= 1000000;
     case kJournalLogStart:
         record->logWidth = static_cast<int32_t>(a);
         record->logHeight = static_cast<int32_t>(b);
@@ -255,9 +258,9 @@ void AppendJournalStep(uint32_t kind, const Step& step, const JournalPen& pen, u
     if (!writer.file) return;
     if ((kind & kJournalDrawn) &&
         (pen.penSize != writer.pen.penSize || pen.penHardness != writer.pen.penHardness ||
-         pen.maxPressure != writer.pen.maxPressure)) {
+         pen.maxPressure != writer.pen.maxPressure || pen.flags != writer.pen.flags)) {
         PutRecord(kJournalPen, static_cast<uint32_t>(pen.penSize),
-                  static_cast<uint32_t>(pen.penHardness), pen.maxPressure, 0);
+                  static_cast<uint32_t>(pen.penHardness), pen.maxPressure, pen.flags);
         writer.pen = pen;
     }
     PutRecord(kind, step.time, static_cast<uint32_t>(step.x), static_cast<uint32_t>(step.y),

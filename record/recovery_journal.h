@@ -32,7 +32,7 @@ enum JournalKind : uint32_t {
     kJournalDrawn = 1,       // a segment drawn: its end step (time unused)
     kJournalLogged = 2,      // a step of the recording that was not drawn
     kJournalDrawnLogged = 3, // a segment drawn and recorded
-    kJournalPen = 0x10,      // pen size, hardness, maximum pressure
+    kJournalPen = 0x10,      // pen size, hardness, maximum pressure, pen flags
     kJournalLogStart = 0x20, // the recording started: width, height, recordStart
     kJournalSaved = 0x30,    // the drawing was saved as it stands
     kJournalUndo = 0x40,     // the steps of records [first, end) taken back
@@ -43,6 +43,8 @@ struct JournalPen {
     int32_t penSize;
     int32_t penHardness;
     uint32_t maxPressure;
+    // kPenErasing; journals from before the eraser hold 0 in this field.
+    uint32_t flags;
 };
 
 struct JournalRecord {

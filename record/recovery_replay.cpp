@@ -3,6 +3,7 @@
 
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
+#include "record/pen_changes.h"
 #include "record/playback.h"
 #include "record/playback_host.h"
 #include "record/playback_schedule.h"
@@ -11,7 +12,9 @@
 
 namespace {
 
-void TakeIntoLog(StepLog* log, const JournalRecord& record) {
+// The recording's steps and, for the steps that were drawn, their pens.
+void TakeIntoLog(AppState* app, const JournalRecord& record) {
+    StepLog* log = &app->stepLog;
     if (record.kind == kJournalLogStart) {
         log->canvasWidth = record.logWidth;
         log->canvasHeight = record.logHeight;
@@ -20,6 +23,7 @@ void TakeIntoLog(StepLog* log, const JournalRecord& record) {
     } else if ((record.kind & kJournalLogged) && log->stepCount >= 0 &&
                log->stepCount < kMaxSteps) {
         log->steps[log->stepCount++] = record.step;
+        if (record.kind & kJournalDrawn) NotePenAtStep(app, log->stepCount - 1);
     }
 }
 
@@ -39,6 +43,7 @@ int32_t ReplayJournal(AppState* app, const JournalContent& content) {
     const uint32_t deviceMaxPressure = app->stroke.maxPressure;
     app->stroke.smoothed.pressure = 0;
     app->stepLog.stepCount = 0;
+    app->penLog.count = 0;
     const std::vector<uint8_t> takenBack = TakenBackRecords(content);
     for (size_t i = 0; i < content.records.size(); ++i) {
         const JournalRecord& record = content.records[i];
@@ -48,13 +53,15 @@ int32_t ReplayJournal(AppState* app, const JournalContent& content) {
             // The pen the drawing was made with; the last one stays in use.
             app->settings.brushParams[0] = BrushParams{record.pen.penSize, record.pen.penHardness};
             app->stroke.maxPressure = record.pen.maxPressure;
+            app->canvas.erasing = (record.pen.flags & kPenErasing) ? 1 : 0;
         } else if (record.kind & kJournalDrawn) {
             DrawRecordedStep(app, record.step);
         }
-        TakeIntoLog(&app->stepLog, record);
+        TakeIntoLog(app, record);
     }
     app->stroke.maxPressure = deviceMaxPressure;
     app->stroke.smoothed.pressure = 0;
+    app->canvas.erasing = 0;
     app->playbackMode = 0;
     app->loadedWithSteps = 0;
     RefreshView(&app->viewHost.view);

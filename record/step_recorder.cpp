@@ -3,6 +3,7 @@
 
 #include "base/report.h"
 #include "engine/stroke_host.h"
+#include "record/pen_changes.h"
 #include "record/recovery_journal.h"
 
 namespace {
@@ -13,11 +14,8 @@ bool fullReported = false;
 
 // The pen the brush draws with, for the recovery journal.
 JournalPen CurrentPen(const AppState* app) {
-    const Canvas& canvas = app->canvas;
-    BrushParams params{0, 50};
-    if (canvas.brushParams && canvas.brushIndex && *canvas.brushIndex == 0)
-        params = canvas.brushParams[0];
-    return JournalPen{params.penSize, params.penHardness, app->stroke.maxPressure};
+    const PenChange pen = CurrentPenChange(app->canvas, 0);
+    return JournalPen{pen.penSize, pen.penHardness, app->stroke.maxPressure, pen.flags};
 }
 
 // Appends to the log when recording is on and the log has room.
@@ -39,6 +37,7 @@ bool RecordInLog(AppState* app, Step* step, uint32_t now) {
     step->time = now - log->recordStart;
     log->steps[log->stepCount] = *step;
     log->stepCount += 1;
+    NotePenAtStep(app, log->stepCount - 1);
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/refresh_thread.h"
 #include "record/playback.h"
 #include "record/playback_schedule.h"
+#include "record/playback_steering.h"
 #include "tests/core/playback_fake_host.h"
 #include "view/view_paint.h"
 
@@ -251,6 +252,43 @@ TEST(Playback, PenDownAfterALiftDrawsOnlyADab) {
     EXPECT_EQ(rig.from[2].x, 20);
     EXPECT_EQ(rig.from[2].pressure, 1024);
     EXPECT_EQ(rig.from[4].x, 100);
+}
+
+TEST(PlaybackSteering, StepDrawsOneStrokeWhilePausedAndFinishDrawsTheRest) {
+    Rig rig;
+    for (int stroke = 0; stroke < 4; ++stroke) {
+        for (int i = 0; i < 4; ++i)
+            rig.AddStep(1000 * static_cast<uint32_t>(stroke) + 10 * i, 10 * i, stroke, 1.0f);
+        rig.AddStep(1000 * static_cast<uint32_t>(stroke) + 40, 40, stroke, 0.0f);
+    }
+    rig.Start();
+    AppState* app = rig.app.get();
+    EXPECT_EQ(StepPlayback(app), 0); // not paused: nothing
+    rig.TickAfter(0);
+    const int32_t first = rig.Drawn();
+    ASSERT_GT(first, 0);
+    ASSERT_LT(first, 5);
+    SetPlaybackSpeed(app, 0);
+    // The rest of the first stroke, then exactly one stroke per command.
+    EXPECT_EQ(StepPlayback(app), 5 - first);
+    EXPECT_EQ(StepPlayback(app), 5);
+    EXPECT_EQ(rig.Drawn(), 10);
+    EXPECT_EQ(rig.to.back().pressure, 0);
+    EXPECT_EQ(rig.to.back().y, 1);
+    EXPECT_EQ(rig.fake.beeps, 0);
+    // Finishing draws the rest at once and ends as the last tick would.
+    const int killed = rig.fake.timerKills;
+    FinishPlayback(app);
+    EXPECT_EQ(rig.Drawn(), 20);
+    EXPECT_EQ(app->playIndex, 20);
+    EXPECT_EQ(rig.fake.beeps, 1);
+    EXPECT_EQ(rig.fake.timerKills, killed + 1);
+    EXPECT_EQ(app->playbackMode, 1); // the title keeps its playing form
+    // Nothing is left: neither command draws or beeps again.
+    FinishPlayback(app);
+    EXPECT_EQ(StepPlayback(app), 0);
+    EXPECT_EQ(rig.Drawn(), 20);
+    EXPECT_EQ(rig.fake.beeps, 1);
 }
 
 TEST(Playback, TimesAcrossTheClockWrapPlayInOrder) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "canvas/png_file.h"
 #include "settings/settings.h"
@@ -41,6 +42,20 @@ TEST(PngSeeds, WriteFuzzSeeds) {
                   Raw{"rgb-8bit.png", 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE}}) {
         WriteWholeFile(base + r.name,
                        MakeRawPng(PatternedRawPng(6, 5, r.depth, r.colourType, r.interlace)));
+    }
+
+    // A recording with its pen changes: first pen, larger, the eraser.
+    {
+        TestImage image = MakeTestImage(24, 4, 1);
+        auto log = MakeStepLog(5);
+        std::unique_ptr<PenLog> pens(new PenLog);
+        pens->count = 3;
+        pens->changes[0] = PenChange{0, 50, 50, 0};
+        pens->changes[1] = PenChange{2, 80, 50, 0};
+        pens->changes[2] = PenChange{4, 80, 50, kPenErasing};
+        ASSERT_EQ(WritePngFile(Utf8ToUtf16(base + "canvas-1bit-pens.png").c_str(), &image.header,
+                               image.palette.data(), image.bits.data(), log.get(), pens.get()),
+                  kPngWritten);
     }
 
     // The recording ahead of the image data.

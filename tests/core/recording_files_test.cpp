@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "canvas/canvas_format.h"
 #include "canvas/canvas_limits.h"
@@ -108,4 +109,85 @@ TEST(RecordingCheck, SaysWhyARecordingCannotBePlayed) {
     log->canvasWidth = 640;
     log->stepCount = kMaxSteps + 1;
     EXPECT_NE(RecordingRefusal(log.get()), u"");
+}
+
+TEST(PenChunk, OnlyAWellFormedChunkIsTakenAndThePictureStillLoads) {
+    const std::string dir = MakeTempDir();
+    const std::u16string path = Utf8ToUtf16(dir + "/pens.png");
+    TestImage image = MakeTestImage(40, 3, 1);
+    auto recorded = MakeStepLog(3);
+    std::unique_ptr<PenLog> pens(new PenLog);
+    pens->count = 3;
+    pens->changes[0] = PenChange{0, 50, 50, 0};
+    pens->changes[1] = PenChange{2, 90, 10, kPenErasing};
+    pens->changes[2] = PenChange{3, 9, 9, 0}; // after the last step: not written
+    ASSERT_EQ(WritePngFile(path.c_str(), &image.header, image.palette.data(), image.bits.data(),
+                           recorded.get(), pens.get()),
+              kPngWritten);
+    std::vector<Chunk> chunks;
+    ASSERT_TRUE(ParseChunks(ReadWholeFile(dir + "/pens.png"), &chunks));
+    const size_t at = static_cast<size_t>(FindChunk(chunks, "peNs"));
+    ASSERT_EQ(chunks[at].data.size(), 4u + 2 * 16u);
+
+    // Each variant: both readers keep the recording; pens only from a good chunk.
+    auto expectBytes = [&](const std::vector<uint8_t>& bytes, int32_t penCount) {
+        auto log = MakeStepLog(0, 0);
+        std::unique_ptr<PenLog> read(new PenLog);
+        read->count = 77;
+        EXPECT_EQ(ReadPngStepsMemory(bytes.data(), bytes.size(), log.get(), read.get()),
+                  PngStepsResult::kRecording);
+        EXPECT_EQ(log->stepCount, 3);
+        EXPECT_EQ(read->count, penCount);
+        if (penCount == 2) {
+            EXPECT_EQ(read->changes[1].flags, kPenErasing);
+        }
+        read->count = 77;
+        DibSurface* surface = ReadPngMemory(bytes.data(), bytes.size(), log.get(), read.get());
+        EXPECT_NE(surface, nullptr);
+        ReleaseDibSurface(&surface);
+        EXPECT_EQ(read->count, penCount);
+    };
+    auto expect = [&](const std::vector<Chunk>& variant, int32_t penCount, const char* what) {
+        SCOPED_TRACE(what);
+        expectBytes(AssemblePng(variant), penCount);
+    };
+    expect(chunks, 2, "as written");
+    {
+        SCOPED_TRACE("its CRC failing");
+        std::vector<uint8_t> bytes = AssemblePng(chunks);
+        bytes[bytes.size() - 12 - 4 - 12] ^= 1; // the second pen size: still well formed
+        expectBytes(bytes, 0);
+    }
+    auto with = [&](auto change) {
+        std::vector<Chunk> variant = chunks;
+        change(&variant[at].data);
+        return variant;
+    };
+    expect(with([](std::vector<uint8_t>* d) { d->pop_back(); }), 0, "one byte short");
+    expect(with([](std::vector<uint8_t>* d) { d->push_back(0); }), 0, "one byte over");
+    expect(with([](std::vector<uint8_t>* d) { d->resize(2); }), 0, "no count");
+    expect(with([](std::vector<uint8_t>* d) { (*d)[0] = 0xFF; }), 0, "count past the data");
+    expect(with([](std::vector<uint8_t>* d) { (*d)[20] = 3; }), 0, "step past the recording");
+    expect(with([](std::vector<uint8_t>* d) { (*d)[20] = 0; }), 0, "steps not increasing");
+    expect(with([](std::vector<uint8_t>* d) { (*d)[7] = 0x80; }), 0, "negative step");
+    expect(with([](std::vector<uint8_t>* d) { (*d)[32] = 2; }), 0, "unknown flag");
+    std::vector<Chunk> moved = chunks; // ahead of the steps it belongs to: still taken
+    moved.insert(moved.begin() + FindChunk(moved, "IDAT"), moved[at]);
+    moved.erase(moved.begin() + FindChunk(moved, "IEND") - 1);
+    expect(moved, 2, "ahead of the image data");
+    std::vector<Chunk> none = chunks;
+    none.erase(none.begin() + static_cast<std::ptrdiff_t>(at));
+    expect(none, 0, "no pen chunk");
+
+    // Without a recording the pen chunk alone changes nothing.
+    std::vector<Chunk> alone = chunks;
+    alone.erase(alone.begin() + FindChunk(alone, "stEp"));
+    const std::vector<uint8_t> bytes = AssemblePng(alone);
+    std::unique_ptr<PenLog> kept(new PenLog);
+    kept->count = 1;
+    auto log = MakeStepLog(0, 0);
+    EXPECT_EQ(ReadPngStepsMemory(bytes.data(), bytes.size(), log.get(), kept.get()),
+              PngStepsResult::kNoRecording);
+    EXPECT_EQ(kept->count, 1);
+    RemoveTree(dir);
 }

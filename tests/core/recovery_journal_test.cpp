@@ -12,6 +12,7 @@
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
+#include "record/pen_changes.h"
 #include "record/recovery_replay.h"
 #include "record/undo_history.h"
 #include "settings/settings.h"
@@ -39,6 +40,7 @@ TEST(RecoveryJournal, ADrawingThatWasNeverClosedComesBackWithItsRecording) {
     SetJournalPath(Utf8ToUtf16(dir + "/pindora.recovery"));
     std::vector<uint8_t> live;
     std::vector<uint8_t> liveLog;
+    std::vector<PenChange> livePens;
     {
         Desk desk;
         RestartJournal(960, 720);
@@ -47,9 +49,14 @@ TEST(RecoveryJournal, ADrawingThatWasNeverClosedComesBackWithItsRecording) {
         desk.Stroke(500, 80, -20, 40, 300);
         desk.app->settings.brushParams[0].penSize = 90; // a pen change
         desk.Stroke(120, 600, 50, -20, 1000);
+        desk.app->eraserOn = 1; // erasing across the last stroke
+        desk.Stroke(100, 640, 50, -20, 600);
+        desk.app->eraserOn = 0;
         desk.app->settings.smoothingRadius = 3;
         desk.Stroke(700, 300, 10, 20, 500);
         live = desk.Bits();
+        livePens = PenChangesFrom(&desk.app->penLog, 0);
+        ASSERT_EQ(livePens.size(), 4u); // first pen, larger, eraser, ink again
         const StepLog& log = desk.app->stepLog;
         ASSERT_GT(log.stepCount, 20);
         const auto* begin = reinterpret_cast<const uint8_t*>(&log);
@@ -67,6 +74,10 @@ TEST(RecoveryJournal, ADrawingThatWasNeverClosedComesBackWithItsRecording) {
     const auto* begin = reinterpret_cast<const uint8_t*>(&fresh.app->stepLog);
     EXPECT_EQ(std::vector<uint8_t>(begin, begin + liveLog.size()), liveLog);
     EXPECT_EQ(fresh.app->settings.brushParams[0].penSize, 90);
+    const std::vector<PenChange> pens = PenChangesFrom(&fresh.app->penLog, 0);
+    ASSERT_EQ(pens.size(), livePens.size());
+    EXPECT_EQ(0, std::memcmp(pens.data(), livePens.data(), pens.size() * sizeof(PenChange)));
+    EXPECT_EQ(fresh.app->canvas.erasing, 0);
     EXPECT_EQ(fresh.app->stroke.maxPressure, 1024u);
 
     // The journal goes on from the drawing brought back; a save marks it,

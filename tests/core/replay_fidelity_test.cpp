@@ -8,13 +8,18 @@
 #include <sstream>
 #include <vector>
 
+#include "canvas/png_file.h"
+#include "canvas/png_steps.h"
 #include "engine/brush.h"
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_engine.h"
 #include "engine/stroke_host.h"
+#include "record/pen_changes.h"
 #include "record/playback.h"
 #include "tests/core/playback_fake_host.h"
+#include "tests/core/png_test_files.h"
+#include "tests/core/test_support.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -71,12 +76,14 @@ struct Studio {
         SetStrokeHost(nullptr);
     }
 
-    void Sample(int32_t x, int32_t y, int32_t pressure) {
+    // A negative altitude is the pen held the other way round (its eraser).
+    void Sample(int32_t x, int32_t y, int32_t pressure, int32_t altitude = 550) {
         fake.milliseconds += 3 + random() % 14;
         PointerSample sample{};
         sample.x = 2 * x;
         sample.y = 2 * y;
         sample.pressure = pressure;
+        sample.altitude = altitude;
         HandlePointerSample(app.get(), &sample);
     }
 
@@ -190,4 +197,112 @@ TEST(ReplayFidelity, SmoothedStrokesReplayBitForBitAtEveryRadius) {
         EXPECT_TRUE(played == live)
             << FirstDifferences(live, played, CanvasStride(&studio.app->canvas.image), 720);
     }
+}
+
+namespace {
+
+size_t InkBytes(const std::vector<uint8_t>& bits) {
+    return static_cast<size_t>(
+        std::count_if(bits.begin(), bits.end(), [](uint8_t byte) { return byte != 0xFF; }));
+}
+
+// A line of samples from (x, y) in n steps of (dx, dy), lifted at both ends.
+void Line(Studio* studio, int32_t x, int32_t y, int32_t dx, int32_t dy, int32_t altitude = 550) {
+    const int32_t full = static_cast<int32_t>(studio->app->stroke.maxPressure);
+    studio->Sample(x, y, 0, altitude);
+    for (int i = 0; i <= 24; ++i)
+        studio->Sample(x + dx * i, y + dy * i, full * (8 + i % 5) / 12, altitude);
+    studio->Sample(x + dx * 24, y + dy * 24, 0, altitude);
+}
+
+} // namespace
+
+TEST(ReplayFidelity, PenChangesAndTheEraserReplayExactlyFromTheSavedPicture) {
+    Studio live(Pen{1024, 24, 30});
+    AppState* app = live.app.get();
+    Line(&live, 60, 100, 30, 4);
+    for (int i = 0; i < 5; ++i) // Pen larger five times
+        app->settings.brushParams[0].penSize = PenLargerSize(app->settings.brushParams[0].penSize);
+    Line(&live, 60, 200, 30, 6);
+    app->settings.brushParams[0].penHardness = 90;
+    Line(&live, 60, 320, 30, -2);
+    const size_t inkBeforeErasing = InkBytes(live.CanvasBits());
+    app->eraserOn = 1; // the eraser command, across all three strokes
+    Line(&live, 200, 60, 4, 12);
+    app->eraserOn = 0;
+    EXPECT_LT(InkBytes(live.CanvasBits()), inkBeforeErasing);
+    Line(&live, 300, 400, 20, 5);
+    const size_t inkBeforeTurning = InkBytes(live.CanvasBits());
+    Line(&live, 500, 60, 4, 12, -550); // the pen turned over erases too
+    EXPECT_LT(InkBytes(live.CanvasBits()), inkBeforeTurning);
+    for (int i = 0; i < 8; ++i) // Pen smaller eight times, the last one mid-stroke
+        app->settings.brushParams[0].penSize = PenSmallerSize(app->settings.brushParams[0].penSize);
+    live.Sample(100, 600, 0);
+    for (int i = 0; i < 30; ++i) {
+        if (i == 15) app->settings.brushParams[0].penSize = 70;
+        live.Sample(100 + 25 * i, 600 - 3 * i, 700);
+    }
+    live.Sample(850, 510, 0);
+    const std::vector<uint8_t> drawn = live.CanvasBits();
+    // First pen, larger, harder, eraser, ink, eraser, smaller and ink, mid-stroke.
+    ASSERT_EQ(app->penLog.count, 8);
+
+    // Saved, then read back into another program state whose user has a pen
+    // of their own; the steps chunk is exactly as without pen changes.
+    const std::string dir = MakeTempDir();
+    const std::u16string path = Utf8ToUtf16(dir + "/pens.png");
+    const CanvasImage& image = app->canvas.image;
+    ASSERT_EQ(WritePngFile(path.c_str(), &image.header, image.palette, image.bits, &app->stepLog,
+                           &app->penLog),
+              kPngWritten);
+    std::vector<pngtest::Chunk> chunks;
+    ASSERT_TRUE(pngtest::ParseChunks(pngtest::ReadWholeFile(dir + "/pens.png"), &chunks));
+    const int steps = pngtest::FindChunk(chunks, "stEp");
+    ASSERT_EQ(pngtest::FindChunk(chunks, "peNs"), steps + 1);
+    EXPECT_EQ(chunks[static_cast<size_t>(steps)].data,
+              pngtest::LogBytes(&app->stepLog, (app->stepLog.stepCount + 1u) * 16));
+    EXPECT_EQ(chunks[static_cast<size_t>(steps) + 1].data.size(), 4u + 16u * 8u);
+
+    StopRefreshThread(app); // one refresh thread per process: the replay's comes next
+    Studio replay(Pen{1024, 7, 50});
+    AppState* other = replay.app.get();
+    ASSERT_EQ(ReadPngSteps(path.c_str(), &other->stepLog, &other->penLog),
+              PngStepsResult::kRecording);
+    replay.PlayBack();
+    const std::vector<uint8_t> played = replay.CanvasBits();
+    EXPECT_TRUE(played == drawn) << FirstDifferences(drawn, played, CanvasStride(&image), 720);
+    // The user's pen is theirs again, drawing ink.
+    EXPECT_EQ(other->settings.brushParams[0].penSize, 7);
+    EXPECT_EQ(other->settings.brushParams[0].penHardness, 50);
+    EXPECT_EQ(other->canvas.brushParams, other->settings.brushParams);
+    EXPECT_EQ(other->canvas.erasing, 0);
+
+    // Without its pen changes (an older file) the same steps give another picture.
+    other->penLog.count = 0;
+    replay.PlayBack();
+    EXPECT_FALSE(replay.CanvasBits() == drawn);
+    RemoveTree(dir);
+}
+
+TEST(PenChanges, UndoCutsThemAndRedoPutsThemBack) {
+    Studio studio(Pen{1024, 24, 30});
+    AppState* app = studio.app.get();
+    Line(&studio, 60, 100, 30, 4);
+    const int32_t secondStroke = app->stepLog.stepCount;
+    app->settings.brushParams[0].penSize = 80;
+    Line(&studio, 60, 200, 30, 6);
+    app->eraserOn = 1;
+    Line(&studio, 60, 300, 30, 6);
+    ASSERT_EQ(app->penLog.count, 3);
+    EXPECT_EQ(app->penLog.changes[1].step,
+              secondStroke); // a change between strokes holds from the next
+
+    const std::vector<PenChange> removed = PenChangesFrom(&app->penLog, secondStroke);
+    DropPenChangesFrom(&app->penLog, secondStroke);
+    EXPECT_EQ(app->penLog.count, 1);
+    EXPECT_FALSE(RestorePenChanges(&app->penLog, {removed[1], removed[0]})); // out of order
+    EXPECT_EQ(app->penLog.count, 1);
+    ASSERT_TRUE(RestorePenChanges(&app->penLog, removed));
+    EXPECT_EQ(app->penLog.count, 3);
+    EXPECT_EQ(app->penLog.changes[2].flags, kPenErasing);
 }

@@ -167,7 +167,7 @@ TEST_F(Recordings, ASaveRemovesWhatKilledSavesLeftBehind) {
 TEST_F(Recordings, AStartAfterACrashOffersTheDrawingBackAndReplaysIt) {
     // What a run that was killed left behind: strokes on a canvas of its own size.
     RestartJournal(800, 600);
-    const JournalPen pen{40, 50, 1024};
+    const JournalPen pen{40, 50, 1024, 0};
     for (int32_t i = 0; i < 30; ++i)
         AppendJournalStep(kJournalDrawn, Step{0, 100 + 10 * i, 200, i < 29 ? 1.0f : 0.0f}, pen, 0);
     harness::AnswerQuestionsWith(IDYES);
