@@ -10,8 +10,8 @@
 #include "base/app_state.h"
 
 struct TakenSteps {
-    int32_t from = 0;        // the step index they were taken from
-    std::vector<Step> steps; // in recorded order
+    int32_t from = 0;            // the step index they were taken from
+    std::vector<Step> steps;     // in recorded order
     std::vector<PenChange> pens; // the pen changes among them
     size_t Bytes() const {
         return steps.capacity() * sizeof(Step) + pens.capacity() * sizeof(PenChange);

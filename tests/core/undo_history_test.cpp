@@ -43,8 +43,10 @@ struct UndoDesk : Desk {
     bool Save(const std::string& path) {
         const CanvasImage& image = app->canvas.image;
         return WritePngFile(Utf8ToUtf16(path).c_str(), &image.header, image.palette, image.bits,
-                            &app->stepLog) == 0;
+                            &app->stepLog, &app->penLog) == 0;
     }
+    void Pen(int32_t size) { app->settings.brushParams[0].penSize = size; }
+    void Eraser(bool on) { app->eraserOn = on ? 1 : 0; }
 };
 
 // The positions and pressures of the recorded steps (times follow the clock).
@@ -118,15 +120,20 @@ TEST(UndoHistory, SavedRecordingsReplayTheCanvasAsItStoodAtEachSave) {
         UndoDesk desk;
         desk.A();
         withA = desk.Bits();
+        desk.Pen(120); // pens changed within undone and redone strokes go and come with them
         desk.B();
         ASSERT_TRUE(desk.Save(dir + "/both.png"));
         ASSERT_TRUE(UndoStroke(desk.app.get()));
         ASSERT_TRUE(desk.Save(dir + "/undone.png")); // a save after undo: A alone
         ASSERT_TRUE(RedoStroke(desk.app.get()));
         ASSERT_TRUE(UndoStroke(desk.app.get()));
+        desk.Pen(20);
+        desk.Eraser(true);
         desk.C();
+        desk.Eraser(false);
         ASSERT_TRUE(UndoStroke(desk.app.get()));
         ASSERT_TRUE(RedoStroke(desk.app.get()));
+        desk.Pen(200);
         desk.D();
         live = desk.Bits();
         ASSERT_TRUE(desk.Save(dir + "/last.png"));
@@ -138,7 +145,8 @@ TEST(UndoHistory, SavedRecordingsReplayTheCanvasAsItStoodAtEachSave) {
     for (const auto& save : saves) {
         SCOPED_TRACE(save.file);
         UndoDesk fresh;
-        ASSERT_EQ(ReadPngSteps(Utf8ToUtf16(dir + save.file).c_str(), &fresh.app->stepLog),
+        ASSERT_EQ(ReadPngSteps(Utf8ToUtf16(dir + save.file).c_str(), &fresh.app->stepLog,
+                               &fresh.app->penLog),
                   PngStepsResult::kRecording);
         EXPECT_TRUE(fresh.Replayed() == *save.canvas);
     }
