@@ -3,7 +3,7 @@
 # itself and from folders on a lower floor (see the README's Layout).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-declare -A floor=([base]=0 [settings]=1 [worker]=1 [canvas]=2 [view]=3 [engine]=4
+declare -A floor=([base]=0 [settings]=1 [worker]=1 [canvas]=2 [view]=3 [reference]=3 [engine]=4
     [record]=5 [input]=5 [app]=6)
 # Practice sessions sit on the floor of record/ and input/, below the shell.
 floor[practice]=5

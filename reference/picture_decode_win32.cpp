@@ -1,0 +1,162 @@
+// The Windows Imaging Component behind DecodePictureFile: the file's codec is
+// found by its contents, frame 0 is sized, checked against the cap and only
+// then converted to 32-bit BGRA and copied out.
+#include "reference/picture_decode_win32.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <new>
+
+namespace {
+
+// The factory and the pixel format, declared here so that no GUID library is needed.
+const CLSID kImagingFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+const IID kImagingFactoryInterface = {
+    0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+const GUID kFormat32bppBgra = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+
+// One counted reference to a COM object, released with its scope.
+template <typename T> class ComRef {
+  public:
+    ComRef() = default;
+    ~ComRef() {
+        if (object_) object_->Release();
+    }
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    T** Receive() { return &object_; }
+    void** ReceiveVoid() { return reinterpret_cast<void**>(&object_); }
+    T* operator->() const { return object_; }
+    T* get() const { return object_; }
+
+  private:
+    T* object_ = nullptr;
+};
+
+// COM on this thread for one call: uninitialised only when this call started it.
+class ScopedCom {
+  public:
+    ScopedCom() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ScopedCom() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ScopedCom(const ScopedCom&) = delete;
+    ScopedCom& operator=(const ScopedCom&) = delete;
+
+  private:
+    HRESULT hr_;
+};
+
+// A read past the end of a truncated file, as the codecs report it.
+constexpr HRESULT kEndOfFile = static_cast<HRESULT>(0x80070026);
+
+std::wstring SystemText(HRESULT hr) {
+    wchar_t* text = nullptr;
+    FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring reason;
+    if (text) {
+        reason = text;
+        LocalFree(text);
+    }
+    while (!reason.empty() &&
+           (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '))
+        reason.pop_back();
+    if (reason.empty()) {
+        wchar_t code[16];
+        wsprintfW(code, L"0x%08X", static_cast<unsigned>(hr));
+        reason = std::wstring(L"The system's imaging codecs failed (error ") + code + L").";
+    }
+    return reason;
+}
+
+std::wstring Reason(HRESULT hr) {
+    switch (hr) {
+    case WINCODEC_ERR_COMPONENTNOTFOUND:
+    case WINCODEC_ERR_UNKNOWNIMAGEFORMAT:
+        return L"This is not a picture that the system's codecs can read.";
+    case WINCODEC_ERR_BADHEADER:
+    case WINCODEC_ERR_BADIMAGE:
+    case WINCODEC_ERR_BADSTREAMDATA:
+    case WINCODEC_ERR_STREAMREAD:
+    case WINCODEC_ERR_STREAMNOTAVAILABLE:
+    case WINCODEC_ERR_FRAMEMISSING:
+    case WINCODEC_ERR_UNEXPECTEDSIZE:
+    case kEndOfFile:
+        return L"The picture is damaged or incomplete.";
+    case WINCODEC_ERR_IMAGESIZEOUTOFRANGE:
+        return L"The picture is too large to be shown.";
+    case E_OUTOFMEMORY:
+        return L"There is not enough memory to read the picture.";
+    default:
+        return SystemText(hr);
+    }
+}
+
+std::wstring SizeReason(UINT width, UINT height) {
+    return L"The picture is " + std::to_wstring(width) + L" \u00d7 " + std::to_wstring(height) +
+           L" pixels; pictures up to " + std::to_wstring(kMaxReferencePixels / 1000000) +
+           L" million pixels and " + std::to_wstring(kMaxReferenceSide) +
+           L" pixels a side can be shown.";
+}
+
+// The decoding itself; `out` is filled only on success.
+HRESULT Decode(const wchar_t* path, DecodedPicture& out, std::wstring& reason) {
+    ComRef<IWICImagingFactory> factory;
+    HRESULT hr = CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  kImagingFactoryInterface, factory.ReceiveVoid());
+    if (FAILED(hr)) return hr;
+    ComRef<IWICBitmapDecoder> decoder;
+    hr = factory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ,
+                                            WICDecodeMetadataCacheOnDemand, decoder.Receive());
+    if (FAILED(hr)) return hr;
+    ComRef<IWICBitmapFrameDecode> frame;
+    hr = decoder->GetFrame(0, frame.Receive());
+    if (FAILED(hr)) return hr;
+    UINT width = 0, height = 0;
+    hr = frame->GetSize(&width, &height);
+    if (FAILED(hr)) return hr;
+    if (!ReferenceSizeAccepted(width, height)) {
+        reason = SizeReason(width, height);
+        return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
+    }
+    ComRef<IWICFormatConverter> converter;
+    hr = factory->CreateFormatConverter(converter.Receive());
+    if (FAILED(hr)) return hr;
+    hr = converter->Initialize(frame.get(), kFormat32bppBgra, WICBitmapDitherTypeNone, nullptr, 0.0,
+                               WICBitmapPaletteTypeCustom);
+    if (FAILED(hr)) return hr;
+    std::vector<uint32_t> pixels;
+    try {
+        pixels.resize(static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    const UINT stride = width * 4;
+    hr = converter->CopyPixels(nullptr, stride, stride * height,
+                               reinterpret_cast<BYTE*>(pixels.data()));
+    if (FAILED(hr)) return hr;
+    out.width = width;
+    out.height = height;
+    out.pixels.swap(pixels);
+    return S_OK;
+}
+
+} // namespace
+
+bool DecodePictureFile(const wchar_t* path, DecodedPicture& out, std::wstring& reason) {
+    out = DecodedPicture{};
+    reason.clear();
+    ScopedCom com;
+    const HRESULT hr = Decode(path, out, reason);
+    if (SUCCEEDED(hr)) return true;
+    if (reason.empty()) reason = Reason(hr);
+    out = DecodedPicture{};
+    return false;
+}
