@@ -7,6 +7,7 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/practice_win32.h"
 #include "app/recovery_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
@@ -22,7 +23,10 @@ HCURSOR ProgramCursor() {
 }
 
 LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
-    if (timerId == ID_TIMER_CLOCK) ClockTick(app);
+    if (timerId == ID_TIMER_CLOCK) {
+        PracticeClockTick(app);
+        ClockTick(app);
+    }
     if (timerId == ID_TIMER_PLAYBACK) PlaybackTick(app);
     if (timerId == kRecoveryTimer) OfferRecovery(app, MainWindow(app));
     return 0;
@@ -71,6 +75,7 @@ LRESULT OnPaint(AppState* app, HWND window) {
 }
 
 void OnDropFiles(AppState* app, HWND, HDROP drop) {
+    if (TakePracticeDrop(app, drop)) return;
     wchar_t path[521] = L"";
     DragQueryFileW(drop, 0, path, 521);
     DragFinish(drop);

@@ -55,6 +55,12 @@
 #define ID_SPEED_HALF 46304
 #define ID_SPEED_QUARTER 46305
 
+/* Practice sessions: 47300-47399. */
+#define ID_SESSION_CHOOSE_FOLDER 47301
+#define ID_SESSION_END 47302
+#define ID_SESSION_PAUSE 47303
+#define ID_SESSION_SKIP 47304
+
 /* Strings of the language libraries. */
 #define ID_TEXT_NOT_A_FOLDER 2
 #define ID_TEXT_TIME_IS_UP 14

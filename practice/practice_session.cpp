@@ -49,6 +49,11 @@ bool PracticeSession::Next() {
     return true;
 }
 
+PracticeSession& ThePracticeSession() {
+    static PracticeSession session;
+    return session;
+}
+
 std::u16string PracticeSession::Progress() const {
     if (!active_) return std::u16string();
     std::u16string text =

@@ -60,6 +60,9 @@ class PracticeSession {
     bool paused_ = false;
 };
 
+// The program's one session.
+PracticeSession& ThePracticeSession();
+
 // The per-picture time for a time limit in seconds (0: no limit).
 constexpr int64_t PracticeSecondsFor(int64_t timeLimitSeconds) {
     return timeLimitSeconds > 0 ? timeLimitSeconds : kDefaultPracticeSeconds;

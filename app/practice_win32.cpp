@@ -1,0 +1,275 @@
+// The course of a practice session: showing each picture, the time-up moment,
+// pause, skip and the end with its sheet. The session's recording is on for
+// its duration; the user's own choice comes back at the end.
+#include "app/practice_win32.h"
+
+#include <utility>
+
+#include "app/folder_picker_win32.h"
+#include "app/picture_files_win32.h"
+#include "app/practice_files_win32.h"
+#include "app/reference_window_win32.h"
+#include "app/shell_win32.h"
+#include "base/commands.h"
+#include "base/report.h"
+#include "canvas/canvas_blank.h"
+#include "practice/session_sheet.h"
+#include "record/playback.h"
+#include "record/playback_host.h"
+#include "reference/picture_decode_win32.h"
+
+namespace {
+
+struct Course {
+    PracticeResult current;     // the reference being drawn and its thumbnail
+    int32_t userRecordStep = 0; // the recording choice before the session
+    int64_t pausedElapsed = 0;  // the drawing time held while paused
+    bool due = false;           // the time ran out during a stroke
+};
+Course course;
+
+PracticeSession& Session() {
+    return ThePracticeSession();
+}
+
+int64_t Now() {
+    return ThePlaybackHost()->calendarSeconds();
+}
+
+int64_t Elapsed(const AppState* app) {
+    return Session().paused() ? course.pausedElapsed : Now() - app->startTime;
+}
+
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+// The button (or pen) is down on the canvas: a stroke is being drawn.
+bool StrokeOpen(const AppState* app) {
+    return GetCapture() == MainWindow(app);
+}
+
+// The picture's clock from `elapsed` on, with the session's time as its limit.
+void RunClock(AppState* app, int64_t elapsed) {
+    app->startTime = Now() - elapsed;
+    app->elapsedSeconds = elapsed;
+    app->timeLimitSeconds = Session().secondsPerPicture();
+    UpdateTitle(app);
+}
+
+void Pause(AppState* app) {
+    course.pausedElapsed = Elapsed(app);
+    Session().setPaused(true);
+    app->timeLimitSeconds = 0;
+    UpdateTitle(app);
+}
+
+// Shows the current picture as the reference; a picture the codecs cannot
+// read is passed over without a message (it is counted for the end). False
+// when no picture is left.
+bool ShowCurrent(AppState* app) {
+    for (;;) {
+        const std::u16string path = Session().current();
+        DecodedPicture picture;
+        std::wstring reason;
+        if (DecodePictureFile(Wide(path), picture, reason) &&
+            ShowReference(MainWindow(app), Wide(path))) {
+            course.current = PracticeResult();
+            course.current.reference = path;
+            course.current.referenceThumb = ReducePicture(
+                picture.pixels.data(), static_cast<int32_t>(picture.width),
+                static_cast<int32_t>(picture.height), kSheetThumbSide, kSheetThumbSide);
+            RunClock(app, 0);
+            return true;
+        }
+        Session().CountUnreadable();
+        if (!Session().Next()) return false;
+    }
+}
+
+// Saves the drawing of the current picture under its session name and
+// keeps it for the sheet. A blank canvas has nothing to keep. False when the
+// save failed: the drawing stays and the session pauses.
+bool KeepCurrentDrawing(AppState* app, int64_t seconds) {
+    if (IsCanvasBlank(&app->canvas) || app->loadedWithSteps) return true;
+    std::wstring saved;
+    if (SavePracticeDrawing(app, course.current.reference, saved) != 0) {
+        Pause(app);
+        return false;
+    }
+    const CanvasImage& image = app->canvas.image;
+    course.current.drawing = reinterpret_cast<const char16_t*>(saved.c_str());
+    course.current.seconds = seconds;
+    course.current.drawingThumb = ReduceOneBitImage(
+        static_cast<const uint8_t*>(image.bits), DibStride(image.width, 1), image.width,
+        image.height, image.palette, kSheetThumbSide, kSheetThumbSide);
+    Session().Record(std::move(course.current));
+    course.current = PracticeResult();
+    // Saved already: the clearing that follows must not save it again.
+    app->loadedWithSteps = 1;
+    return true;
+}
+
+// The end: the reference closes, recording and the time limit return to the
+// user's choice, and the sheet is written and announced.
+void Finish(AppState* app, bool announce) {
+    const std::vector<PracticeResult> results = Session().results();
+    const size_t unreadable = Session().unreadable();
+    Session().End();
+    SetTimeUpHandler(nullptr);
+    CloseReference();
+    course.due = false;
+    // Turned off during the session: that was the user's own choice.
+    if (app->settings.recordStep == 1) app->settings.recordStep = course.userRecordStep;
+    SetTimeLimit(app, app->settings.timeLimitIndex);
+    app->startTime = Now();
+    UpdateTitle(app);
+
+    std::wstring text;
+    if (!results.empty()) {
+        std::wstring path, problem;
+        if (WritePracticeSheet(app, results, path, problem)) {
+            if (announce)
+                text = L"The practice session is over: " + std::to_wstring(results.size()) +
+                       L" drawings.\n\nTheir sheet is saved as\n" + path;
+        } else {
+            ShowErrorMessage(reinterpret_cast<const char16_t*>(
+                (L"The session sheet could not be saved as\n" + path + L"\n\n" + problem).c_str()));
+        }
+    } else if (announce) {
+        text = L"The practice session is over. Nothing was drawn, so there is no sheet.";
+    }
+    if (unreadable > 0 && !text.empty())
+        text += L"\n\n" + std::to_wstring(unreadable) +
+                L" pictures could not be read and were passed over.";
+    if (!text.empty())
+        MessageBoxW(MainWindow(app), text.c_str(), L"pindora", MB_OK | MB_ICONINFORMATION);
+}
+
+// Keeps the drawing, starts a new one and shows the next picture, or ends
+// the session after the last.
+void MoveOn(AppState* app, int64_t seconds) {
+    course.due = false;
+    if (!KeepCurrentDrawing(app, seconds)) return;
+    Session().setPaused(false);
+    NewDrawing(app);
+    if (Session().Next() && ShowCurrent(app)) return;
+    Finish(app, true);
+}
+
+void End(AppState* app, bool announce) {
+    if (!KeepCurrentDrawing(app, Elapsed(app))) return;
+    NewDrawing(app);
+    Finish(app, announce);
+}
+
+// Where the "Time is up." message would appear: no message in a session.
+bool OnTimeUp(AppState* app) {
+    if (!Session().active()) return false;
+    if (StrokeOpen(app))
+        course.due = true;
+    else
+        MoveOn(app, Session().secondsPerPicture());
+    return true;
+}
+
+std::vector<std::wstring> DroppedPaths(HDROP drop) {
+    std::vector<std::wstring> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring path(length + 1, L'\0');
+        DragQueryFileW(drop, i, &path[0], length + 1);
+        path.resize(length);
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+} // namespace
+
+bool TakePracticeDrop(AppState* app, HDROP drop) {
+    const std::vector<std::wstring> paths = DroppedPaths(drop);
+    const bool folder = paths.size() == 1 &&
+                        (GetFileAttributesW(paths[0].c_str()) & FILE_ATTRIBUTE_DIRECTORY) &&
+                        GetFileAttributesW(paths[0].c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (paths.size() < 2 && !folder) return false;
+    DragFinish(drop);
+    StartPracticeSession(app, paths);
+    return true;
+}
+
+void StartPracticeSession(AppState* app, const std::vector<std::wstring>& paths) {
+    std::vector<std::u16string> pictures = CollectPracticePictures(paths);
+    if (pictures.empty()) {
+        ShowErrorMessage(u"There are no pictures to practise from in what was given.\n\n"
+                         u"Pictures are JPEG, PNG, BMP, GIF, TIFF or WebP files.");
+        return;
+    }
+    if (Session().active()) {
+        End(app, true);
+        if (Session().active()) return; // its drawing could not be saved
+    }
+    // The drawing on the canvas is saved, as before any new drawing.
+    NewDrawing(app);
+    if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas)) return;
+    const int64_t seconds = PracticeSecondsFor(TimeLimitSecondsFor(app->settings.timeLimitIndex));
+    const auto seed = static_cast<uint32_t>(GetTickCount()) ^ GetCurrentProcessId();
+    Session().Start(std::move(pictures), seed, seconds);
+    course = Course();
+    course.userRecordStep = app->settings.recordStep;
+    app->settings.recordStep = 1;
+    SetTimeUpHandler(OnTimeUp);
+    if (!ShowCurrent(app)) Finish(app, true);
+}
+
+bool OnPracticeCommand(AppState* app, UINT command) {
+    switch (command) {
+    case ID_SESSION_CHOOSE_FOLDER: {
+        std::wstring folder;
+        if (PickFolder(MainWindow(app), L"The folder of pictures to practise from", folder))
+            StartPracticeSession(app, {folder});
+        return true;
+    }
+    case ID_SESSION_PAUSE:
+        if (!Session().active()) return true;
+        if (!Session().paused()) {
+            Pause(app);
+        } else {
+            Session().setPaused(false);
+            RunClock(app, course.pausedElapsed);
+        }
+        return true;
+    case ID_SESSION_SKIP:
+        if (Session().active()) MoveOn(app, Elapsed(app));
+        return true;
+    case ID_SESSION_END:
+        if (Session().active()) End(app, true);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MarkPracticeItems(HMENU menu) {
+    const UINT state = Session().active() ? MF_ENABLED : MF_GRAYED;
+    for (UINT id : {ID_SESSION_PAUSE, ID_SESSION_SKIP, ID_SESSION_END})
+        EnableMenuItem(menu, id, MF_BYCOMMAND | state);
+    CheckMenuItem(menu, ID_SESSION_PAUSE,
+                  MF_BYCOMMAND | (Session().paused() ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void PracticeClockTick(AppState* app) {
+    if (!Session().active()) return;
+    if (Session().paused())
+        app->startTime = Now() - course.pausedElapsed;
+    else if (course.due && !StrokeOpen(app))
+        MoveOn(app, Session().secondsPerPicture());
+}
+
+void EndPracticeSessionForClose(AppState* app) {
+    if (!Session().active()) return;
+    // A failed save leaves the drawing to the close's own save and question.
+    KeepCurrentDrawing(app, Elapsed(app));
+    Finish(app, false);
+}
