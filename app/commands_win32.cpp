@@ -6,6 +6,7 @@
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
 #include "app/practice_win32.h"
+#include "app/reference_window_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "base/commands.h"
@@ -215,6 +216,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     if (OnFileCommand(app, window, command)) return 0;
     if (OnPracticeCommand(app, command)) return 0;
     if (OnViewCommand(app, window, command)) return 0;
+    if (OnReferenceCommand(app, command)) return 0;
     OnPenCommand(app, window, command);
     return 0;
 }

@@ -50,6 +50,8 @@ const wchar_t* FallbackText(UINT id) {
         return L"The default save folder is not a folder:";
     case ID_TEXT_TIME_IS_UP:
         return L"Time is up.";
+    case ID_TEXT_REFERENCE_FAILED:
+        return L"This picture cannot be shown as the reference:";
     default:
         return L"(missing text)";
     }

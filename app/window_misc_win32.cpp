@@ -9,6 +9,7 @@
 #include "app/picture_files_win32.h"
 #include "app/practice_win32.h"
 #include "app/recovery_win32.h"
+#include "app/reference_window_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
 #include "app/title_text.h"
@@ -74,16 +75,20 @@ LRESULT OnPaint(AppState* app, HWND window) {
     return 0;
 }
 
-void OnDropFiles(AppState* app, HWND, HDROP drop) {
+void OnDropFiles(AppState* app, HWND window, HDROP drop) {
     if (TakePracticeDrop(app, drop)) return;
     wchar_t path[521] = L"";
     DragQueryFileW(drop, 0, path, 521);
     DragFinish(drop);
-    if (!HasPngExtension(reinterpret_cast<const char16_t*>(path))) return;
     // The program's own drop copy only beeps.
     std::wstring dropCopy = ProgramFolder() + reinterpret_cast<const wchar_t*>(kDropCopyName);
     if (lstrcmpiW(path, dropCopy.c_str()) == 0) {
         MessageBeep(0);
+        return;
+    }
+    // Any picture but a recording becomes the reference; the drawing stays.
+    if (IsReferenceDrop(path)) {
+        ShowReference(window, path);
         return;
     }
     LoadDroppedPicture(app, path);

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "app/reference_window_win32.h"
 #include "app/shell_win32.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
@@ -140,6 +141,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_INITMENUPOPUP:
         MarkOpeningMenu(app, reinterpret_cast<HMENU>(wParam), LOWORD(lParam));
+        MarkReferenceItems(app, reinterpret_cast<HMENU>(wParam));
         return 0;
     case kFrameReadyMessage:
         ConsumeReadyFrame(app);

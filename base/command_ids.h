@@ -77,3 +77,11 @@
    the first message of the tablet's range. */
 #define ID_MESSAGE_FRAME_READY 0x800B
 #define ID_MESSAGE_TABLET_FIRST 0x7FF0
+
+/* Reference pictures: the window shown or hidden, fitted to its window,
+   two-tone, see-through; the message of a picture that cannot be shown. */
+#define ID_REFERENCE_SHOW 47201
+#define ID_REFERENCE_FIT 47202
+#define ID_REFERENCE_TWO_TONE 47203
+#define ID_REFERENCE_SEE_THROUGH 47204
+#define ID_TEXT_REFERENCE_FAILED 100

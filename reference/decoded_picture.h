@@ -12,10 +12,10 @@ struct DecodedPicture {
     std::vector<uint32_t> pixels;
 };
 
-// Largest picture taken: 64 million pixels (256 MiB decoded), more than a
+// Largest picture taken: 64 million pixels (256 MB decoded), more than a
 // 60-megapixel camera gives; a picture with either side above kMaxReferenceSide
 // is refused as well, whatever its pixel count.
-constexpr uint64_t kMaxReferencePixels = 64ull * 1024 * 1024;
+constexpr uint64_t kMaxReferencePixels = 64000000;
 constexpr uint32_t kMaxReferenceSide = 65535;
 
 // Whether a frame of that declared size may be decoded.

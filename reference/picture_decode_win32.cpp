@@ -1,7 +1,11 @@
-// The Windows Imaging Component behind DecodePictureFile: the file's codec is
-// found by its contents, frame 0 is sized, checked against the cap and only
-// then converted to 32-bit BGRA and copied out.
+// The Windows Imaging Component behind DecodePictureFile. The size the file's
+// header declares is checked against the cap before any codec sees the file
+// (some codecs decode everything as they open it); then the codec is found by
+// the contents, frame 0's own size is checked too, and only then are its
+// pixels converted to 32-bit BGRA and copied out.
 #include "reference/picture_decode_win32.h"
+
+#include "reference/picture_header.h"
 
 #include <windows.h>
 
@@ -76,11 +80,19 @@ std::wstring SystemText(HRESULT hr) {
     return reason;
 }
 
-std::wstring Reason(HRESULT hr) {
+// Where decoding stopped: opening the file with a codec, or reading its
+// pixels; a file whose header was recognised is a damaged picture when it
+// fails to open.
+enum class Stage { kOpening, kReading };
+
+std::wstring Reason(HRESULT hr, Stage stage, bool recognised) {
+    const bool damaged = stage == Stage::kReading || recognised;
     switch (hr) {
     case WINCODEC_ERR_COMPONENTNOTFOUND:
     case WINCODEC_ERR_UNKNOWNIMAGEFORMAT:
-        return L"This is not a picture that the system's codecs can read.";
+    case E_FAIL:
+        return damaged ? L"The picture is damaged or incomplete."
+                       : L"This is not a picture that the system's codecs can read.";
     case WINCODEC_ERR_BADHEADER:
     case WINCODEC_ERR_BADIMAGE:
     case WINCODEC_ERR_BADSTREAMDATA:
@@ -99,6 +111,28 @@ std::wstring Reason(HRESULT hr) {
     }
 }
 
+// The first bytes of the file, for its declared size; false with a reason
+// when the file cannot be read at all.
+bool ReadHead(const wchar_t* path, std::vector<uint8_t>& head, std::wstring& reason) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = SystemText(HRESULT_FROM_WIN32(GetLastError()));
+        return false;
+    }
+    head.resize(kPictureHeaderBytes);
+    DWORD read = 0;
+    const BOOL done = ReadFile(file, head.data(), static_cast<DWORD>(head.size()), &read, nullptr);
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    if (!done) {
+        reason = SystemText(HRESULT_FROM_WIN32(error));
+        return false;
+    }
+    head.resize(read);
+    return true;
+}
+
 std::wstring SizeReason(UINT width, UINT height) {
     return L"The picture is " + std::to_wstring(width) + L" \u00d7 " + std::to_wstring(height) +
            L" pixels; pictures up to " + std::to_wstring(kMaxReferencePixels / 1000000) +
@@ -107,7 +141,8 @@ std::wstring SizeReason(UINT width, UINT height) {
 }
 
 // The decoding itself; `out` is filled only on success.
-HRESULT Decode(const wchar_t* path, DecodedPicture& out, std::wstring& reason) {
+HRESULT Decode(const wchar_t* path, DecodedPicture& out, std::wstring& reason, Stage& stage) {
+    stage = Stage::kOpening;
     ComRef<IWICImagingFactory> factory;
     HRESULT hr = CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                   kImagingFactoryInterface, factory.ReceiveVoid());
@@ -126,6 +161,7 @@ HRESULT Decode(const wchar_t* path, DecodedPicture& out, std::wstring& reason) {
         reason = SizeReason(width, height);
         return WINCODEC_ERR_IMAGESIZEOUTOFRANGE;
     }
+    stage = Stage::kReading;
     ComRef<IWICFormatConverter> converter;
     hr = factory->CreateFormatConverter(converter.Receive());
     if (FAILED(hr)) return hr;
@@ -153,10 +189,20 @@ HRESULT Decode(const wchar_t* path, DecodedPicture& out, std::wstring& reason) {
 bool DecodePictureFile(const wchar_t* path, DecodedPicture& out, std::wstring& reason) {
     out = DecodedPicture{};
     reason.clear();
+    std::vector<uint8_t> head;
+    if (!ReadHead(path, head, reason)) return false;
+    uint32_t width = 0, height = 0;
+    const bool recognised = DeclaredPictureSize(head.data(), head.size(), width, height);
+    if (recognised && !ReferenceSizeAccepted(width, height)) {
+        reason = SizeReason(width, height);
+        return false;
+    }
+    head = std::vector<uint8_t>();
     ScopedCom com;
-    const HRESULT hr = Decode(path, out, reason);
+    Stage stage = Stage::kOpening;
+    const HRESULT hr = Decode(path, out, reason, stage);
     if (SUCCEEDED(hr)) return true;
-    if (reason.empty()) reason = Reason(hr);
+    if (reason.empty()) reason = Reason(hr, stage, recognised);
     out = DecodedPicture{};
     return false;
 }

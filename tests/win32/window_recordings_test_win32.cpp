@@ -10,6 +10,7 @@
 
 #include "app/picture_files_win32.h"
 #include "app/recovery_win32.h"
+#include "app/reference_window_win32.h"
 #include "base/commands.h"
 #include "base/report.h"
 #include "canvas/canvas_blank.h"
@@ -107,7 +108,11 @@ TEST_F(Recordings, ADroppedPictureWithoutARecordingKeepsTheOneBeingDrawn) {
     Draw(5);
     const size_t before = Pictures();
     harness::DropFiles({plain});
-    EXPECT_EQ(Pictures(), before + 1); // the drawing was saved first
+    // It becomes the reference: the drawing is neither saved nor replaced.
+    ASSERT_TRUE(ReferenceWindow());
+    EXPECT_TRUE(IsWindowVisible(ReferenceWindow()));
+    CloseReference();
+    EXPECT_EQ(Pictures(), before);
     EXPECT_EQ(app()->stepLog.stepCount, 5);
     EXPECT_EQ(app()->stepLog.steps[4].x, 24);
     EXPECT_EQ(app()->loadedWithSteps, 0);
