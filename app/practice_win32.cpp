@@ -193,7 +193,9 @@ bool TakePracticeDrop(AppState* app, HDROP drop) {
     const bool folder = paths.size() == 1 &&
                         (GetFileAttributesW(paths[0].c_str()) & FILE_ATTRIBUTE_DIRECTORY) &&
                         GetFileAttributesW(paths[0].c_str()) != INVALID_FILE_ATTRIBUTES;
-    if (paths.size() < 2 && !folder) return false;
+    // Several files make a session when at least two of them are pictures
+    // to practise from; otherwise the first file is taken as a single drop.
+    if (!folder && (paths.size() < 2 || CollectPracticePictures(paths).size() < 2)) return false;
     DragFinish(drop);
     StartPracticeSession(app, paths);
     return true;

@@ -13,8 +13,9 @@
 
 #include "base/app_state.h"
 
-// Takes a drop of several files or of a folder as a session (and finishes
-// the drop): true then. A drop of one file is left to the caller, untouched.
+// Takes a drop of a folder, or of several files of which at least two are
+// pictures to practise from, as a session (and finishes the drop): true
+// then. Any other drop is left to the caller, untouched.
 bool TakePracticeDrop(AppState* app, HDROP drop);
 
 // Starts a session with the pictures in these files and folders. The drawing

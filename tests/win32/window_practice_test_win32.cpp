@@ -157,7 +157,9 @@ TEST_F(Practice, AFolderSessionSavesEachDrawingWithItsRecordingAndEndsWithTheShe
     EXPECT_EQ(session.count(), 4u) << "three pictures and the broken one";
     EXPECT_EQ(session.secondsPerPicture(), 60) << "no time limit set";
     EXPECT_EQ(app()->settings.recordStep, 1);
-    EXPECT_NE(Title().find(L" - 1/4 "), std::wstring::npos) << Title().c_str();
+    // The broken picture, when it comes first, is passed over at once.
+    const std::wstring progress = std::to_wstring(session.position() + 1) + L"/4 - ";
+    EXPECT_NE(Title().find(L"1/8.000 - " + progress), std::wstring::npos) << Title().c_str();
 
     for (int drawn = 0; session.active() && drawn < 5; ++drawn) {
         Stroke(100 + 20 * drawn);
@@ -241,7 +243,7 @@ TEST_F(Practice, PauseHoldsTheClockAndAFailedSaveKeepsTheDrawingUntilResumed) {
     Command(ID_SESSION_PAUSE);
     SendMessageW(window, WM_TIMER, ID_TIMER_CLOCK, 0);
     EXPECT_EQ(session.position(), 1u);
-    EXPECT_EQ(harness::FilesIn(out, L"*_one.png").size(), 1u);
+    EXPECT_EQ(harness::FilesIn(out, L"*.png").size(), 1u) << "the drawing, saved at last";
 
     Command(ID_SESSION_SKIP); // nothing drawn on the last: it just ends
     EXPECT_FALSE(session.active());
