@@ -5,44 +5,15 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "base/com_scope_win32.h"
+
 namespace {
-
-// Releases a COM interface pointer when it goes out of scope.
-template <typename T> class ComRef {
-  public:
-    ComRef() = default;
-    ~ComRef() {
-        if (pointer_) pointer_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T** Out() { return &pointer_; }
-    T* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-
-  private:
-    T* pointer_ = nullptr;
-};
-
-// COM for the dialog, where the thread has not initialised it already.
-class ComForCall {
-  public:
-    ComForCall() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComForCall() {
-        if (SUCCEEDED(result_)) CoUninitialize();
-    }
-    ComForCall(const ComForCall&) = delete;
-    ComForCall& operator=(const ComForCall&) = delete;
-
-  private:
-    HRESULT result_;
-};
 
 // S_OK chosen, S_FALSE cancelled, an error when the dialog is not available.
 HRESULT AskWithItemDialog(HWND owner, const wchar_t* title, std::wstring& folder) {
     ComRef<IFileOpenDialog> dialog;
     HRESULT result = CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_PPV_ARGS(dialog.Out()));
+                                      IID_PPV_ARGS(dialog.Receive()));
     if (FAILED(result)) return result;
     DWORD options = 0;
     dialog->GetOptions(&options);
@@ -53,7 +24,7 @@ HRESULT AskWithItemDialog(HWND owner, const wchar_t* title, std::wstring& folder
     if (result == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return S_FALSE;
     if (FAILED(result)) return result;
     ComRef<IShellItem> item;
-    result = dialog->GetResult(item.Out());
+    result = dialog->GetResult(item.Receive());
     if (FAILED(result)) return result;
     wchar_t* path = nullptr;
     result = item->GetDisplayName(SIGDN_FILESYSPATH, &path);
@@ -78,7 +49,7 @@ bool AskWithFolderBrowser(HWND owner, const wchar_t* title, std::wstring& folder
 }
 
 bool AskTheSystem(HWND owner, const wchar_t* title, std::wstring& folder) {
-    ComForCall com;
+    ScopedCom com;
     const HRESULT result = AskWithItemDialog(owner, title, folder);
     if (result == S_OK) return true;
     if (result == S_FALSE) return false;

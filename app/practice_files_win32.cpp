@@ -102,7 +102,13 @@ bool WritePracticeSheet(AppState* app, const std::vector<PracticeResult>& result
     path = FreePath(app, PracticeSheetName(Stamp()));
     const int32_t code =
         WriteRgbPngFile(Narrow16(path).c_str(), sheet.width, sheet.height, sheet.rgb.data());
-    if (code == kPngWritten) return true;
+    if (code == kPngWritten) {
+        // Said in full: the default folder may be empty (the current one).
+        wchar_t full[MAX_PATH];
+        const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+        if (length > 0 && length < MAX_PATH) path = full;
+        return true;
+    }
     DeleteFileW(path.c_str());
     problem = code == kPngCannotCreateFile ? L"The file cannot be created."
                                            : L"Writing the picture failed (the disk may be full).";

@@ -263,10 +263,15 @@ void MarkPracticeItems(HMENU menu) {
 
 void PracticeClockTick(AppState* app) {
     if (!Session().active()) return;
-    if (Session().paused())
+    if (Session().paused()) {
         app->startTime = Now() - course.pausedElapsed;
-    else if (course.due && !StrokeOpen(app))
-        MoveOn(app, Session().secondsPerPicture());
+    } else if (course.due) {
+        if (!StrokeOpen(app)) MoveOn(app, Session().secondsPerPicture());
+    } else {
+        // A new drawing started by hand (or a new time limit chosen) set the
+        // user's limit: the picture keeps the session's time.
+        app->timeLimitSeconds = Session().secondsPerPicture();
+    }
 }
 
 void EndPracticeSessionForClose(AppState* app) {

@@ -11,6 +11,8 @@ namespace {
 
 constexpr int32_t kDot = 3;
 constexpr uint8_t kFrameGrey = 200;
+// Behind the pictures, so that white paper shows its extent.
+constexpr uint8_t kBoxGrey = 236;
 constexpr uint8_t kTextGrey = 40;
 
 void FillRect(RgbImage& image, int32_t left, int32_t top, int32_t width, int32_t height,
@@ -35,8 +37,8 @@ void PlaceInBox(RgbImage& sheet, const RgbImage& picture, int32_t left, int32_t 
     FillRect(sheet, left - 1, top + side, side + 2, 1, kFrameGrey);
     FillRect(sheet, left - 1, top, 1, side, kFrameGrey);
     FillRect(sheet, left + side, top, 1, side, kFrameGrey);
+    FillRect(sheet, left, top, side, side, kBoxGrey);
     if (picture.empty() || picture.width > side || picture.height > side) {
-        FillRect(sheet, left, top, side, side, 230);
         for (int32_t i = 0; i < side; ++i) {
             FillRect(sheet, left + i, top + i, 1, 1, kFrameGrey);
             FillRect(sheet, left + side - 1 - i, top + i, 1, 1, kFrameGrey);

@@ -155,6 +155,7 @@ TEST(PracticeSheet, PairsInOrderWithTheirTimesWrittenAsAnRgbPng) {
             EXPECT_EQ(reference[1], 200) << "unreadable: crossed-out grey box";
         else
             EXPECT_EQ(reference[0], 10 * i);
+        EXPECT_EQ(at(Point{cell.x + 2, middle})[0], 236) << "the box behind a narrow picture";
         // The label's first digit is the pair's number: some dark dots in it.
         int dark = 0;
         for (int32_t y = cell.y; y < cell.y + kSheetLabelHeight; ++y)
