@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/folder_picker_win32.h"
+#include "app/language_win32.h"
 #include "app/picture_files_win32.h"
 #include "app/practice_files_win32.h"
 #include "app/reference_window_win32.h"
@@ -110,6 +111,26 @@ bool KeepCurrentDrawing(AppState* app, int64_t seconds) {
     return true;
 }
 
+// The end's one message: how many drawings, where their sheet is, and how
+// many pictures were passed over. The language texts share one buffer: each
+// is copied before the next is loaded.
+std::wstring EndText(AppState* app, size_t drawings, const std::wstring& sheet, size_t unreadable) {
+    std::wstring text = LoadText(app, ID_TEXT_SESSION_OVER);
+    text += L" " + std::to_wstring(drawings) + L"\n\n";
+    if (drawings == 0) {
+        text += LoadText(app, ID_TEXT_SESSION_NOTHING);
+    } else {
+        text += LoadText(app, ID_TEXT_SESSION_SHEET);
+        text += L"\n" + sheet;
+    }
+    if (unreadable > 0) {
+        text += L"\n\n";
+        text += LoadText(app, ID_TEXT_SESSION_UNREADABLE);
+        text += L" " + std::to_wstring(unreadable);
+    }
+    return text;
+}
+
 // The end: the reference closes, recording and the time limit return to the
 // user's choice, and the sheet is written and announced.
 void Finish(AppState* app, bool announce) {
@@ -125,25 +146,15 @@ void Finish(AppState* app, bool announce) {
     app->startTime = Now();
     UpdateTitle(app);
 
-    std::wstring text;
-    if (!results.empty()) {
-        std::wstring path, problem;
-        if (WritePracticeSheet(app, results, path, problem)) {
-            if (announce)
-                text = L"The practice session is over: " + std::to_wstring(results.size()) +
-                       L" drawings.\n\nTheir sheet is saved as\n" + path;
-        } else {
-            ShowErrorMessage(reinterpret_cast<const char16_t*>(
-                (L"The session sheet could not be saved as\n" + path + L"\n\n" + problem).c_str()));
-        }
-    } else if (announce) {
-        text = L"The practice session is over. Nothing was drawn, so there is no sheet.";
+    std::wstring sheet, problem;
+    if (!results.empty() && !WritePracticeSheet(app, results, sheet, problem)) {
+        ShowErrorMessage(reinterpret_cast<const char16_t*>(
+            (L"The session sheet could not be saved as\n" + sheet + L"\n\n" + problem).c_str()));
+        return;
     }
-    if (unreadable > 0 && !text.empty())
-        text += L"\n\n" + std::to_wstring(unreadable) +
-                L" pictures could not be read and were passed over.";
-    if (!text.empty())
-        MessageBoxW(MainWindow(app), text.c_str(), L"pindora", MB_OK | MB_ICONINFORMATION);
+    if (announce)
+        MessageBoxW(MainWindow(app), EndText(app, results.size(), sheet, unreadable).c_str(),
+                    L"pindora", MB_OK | MB_ICONINFORMATION);
 }
 
 // Keeps the drawing, starts a new one and shows the next picture, or ends
@@ -204,8 +215,8 @@ bool TakePracticeDrop(AppState* app, HDROP drop) {
 void StartPracticeSession(AppState* app, const std::vector<std::wstring>& paths) {
     std::vector<std::u16string> pictures = CollectPracticePictures(paths);
     if (pictures.empty()) {
-        ShowErrorMessage(u"There are no pictures to practise from in what was given.\n\n"
-                         u"Pictures are JPEG, PNG, BMP, GIF, TIFF or WebP files.");
+        ShowErrorMessage(
+            reinterpret_cast<const char16_t*>(LoadText(app, ID_TEXT_SESSION_NO_PICTURES)));
         return;
     }
     if (Session().active()) {
@@ -229,7 +240,7 @@ bool OnPracticeCommand(AppState* app, UINT command) {
     switch (command) {
     case ID_SESSION_CHOOSE_FOLDER: {
         std::wstring folder;
-        if (PickFolder(MainWindow(app), L"The folder of pictures to practise from", folder))
+        if (PickFolder(MainWindow(app), LoadText(app, ID_TEXT_SESSION_FOLDER), folder))
             StartPracticeSession(app, {folder});
         return true;
     }

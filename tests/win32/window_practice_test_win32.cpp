@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/folder_picker_win32.h"
+#include "app/language_win32.h"
 #include "app/picture_files_win32.h"
 #include "base/commands.h"
 #include "canvas/canvas_blank.h"
@@ -171,8 +172,9 @@ TEST_F(Practice, AFolderSessionSavesEachDrawingWithItsRecordingAndEndsWithTheShe
     EXPECT_EQ(app()->settings.recordStep, 0) << "the user's choice is back";
     EXPECT_TRUE(IsCanvasBlank(&app()->canvas));
     ASSERT_EQ(Messages().size(), 1u) << "no box until the end";
-    EXPECT_NE(Messages()[0].find(L"3 drawings"), std::wstring::npos) << Messages()[0].c_str();
-    EXPECT_NE(Messages()[0].find(L"1 pictures could not be read"), std::wstring::npos);
+    EXPECT_NE(Messages()[0].find(L"Drawings: 3\n"), std::wstring::npos) << Messages()[0].c_str();
+    EXPECT_NE(Messages()[0].find(L"_practice-sheet.png"), std::wstring::npos);
+    EXPECT_NE(Messages()[0].find(L"passed over: 1"), std::wstring::npos);
 
     const std::vector<PracticeResult>& results = session.results();
     ASSERT_EQ(results.size(), 3u);
@@ -260,7 +262,7 @@ TEST_F(Practice, TheMenuPicksAFolderAndOneWithoutPicturesStartsNothing) {
     Command(ID_SESSION_CHOOSE_FOLDER);
     EXPECT_FALSE(ThePracticeSession().active());
     ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find(L"no pictures"), std::wstring::npos);
+    EXPECT_EQ(Messages()[0], LoadText(app(), ID_TEXT_SESSION_NO_PICTURES));
 
     MakePicture(L"only.png", 10, 10, 10);
     Command(ID_SESSION_CHOOSE_FOLDER);
