@@ -45,9 +45,10 @@ const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-// The button (or pen) is down on the canvas: a stroke is being drawn.
+// A stroke is being drawn: the mouse button is held on the canvas, or the
+// last pen sample still pressed.
 bool StrokeOpen(const AppState* app) {
-    return GetCapture() == MainWindow(app);
+    return GetCapture() == MainWindow(app) || app->stroke.current.pressure != 0;
 }
 
 // The picture's clock from `elapsed` on, with the session's time as its limit.

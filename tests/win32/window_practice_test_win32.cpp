@@ -108,8 +108,9 @@ class Practice : public ::testing::Test {
         WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
         CloseHandle(file);
     }
-    // A stroke drawn with the real mouse, so that it is recorded.
-    void Stroke(int y) {
+    // A stroke drawn with the real mouse, so that it is recorded; `lift`
+    // false leaves the button down.
+    void Stroke(int y, bool lift = true) {
         SetForegroundWindow(window);
         harness::Pump(30);
         POINT p{60, y};
@@ -124,6 +125,7 @@ class Practice : public ::testing::Test {
             Mouse(MOUSEEVENTF_MOVE);
             harness::Pump(20);
         }
+        if (!lift) return;
         Mouse(MOUSEEVENTF_LEFTUP);
         harness::Pump(60);
     }
@@ -270,4 +272,20 @@ TEST_F(Practice, TheMenuPicksAFolderAndOneWithoutPicturesStartsNothing) {
     EXPECT_EQ(ThePracticeSession().count(), 1u);
     Command(ID_SESSION_END);
     EXPECT_FALSE(ThePracticeSession().active());
+}
+
+TEST_F(Practice, TimeRunningOutMidStrokeWaitsForTheButtonToLift) {
+    harness::DropFiles({MakePicture(L"a.png", 1, 2, 3), MakePicture(L"b.png", 4, 5, 6)});
+    const PracticeSession& session = ThePracticeSession();
+    ASSERT_TRUE(session.active());
+    Stroke(150, false);
+    RunOutOfTime();
+    EXPECT_EQ(session.position(), 0u) << "the stroke is not cut";
+    EXPECT_TRUE(Messages().empty());
+    Mouse(MOUSEEVENTF_LEFTUP);
+    harness::Pump(60);
+    SendMessageW(window, WM_TIMER, ID_TIMER_CLOCK, 0);
+    EXPECT_EQ(session.position(), 1u);
+    EXPECT_EQ(harness::FilesIn(out, L"*.png").size(), 1u);
+    EXPECT_TRUE(IsCanvasBlank(&app()->canvas));
 }
