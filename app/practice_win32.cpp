@@ -25,6 +25,7 @@ struct Course {
     PracticeResult current;     // the reference being drawn and its thumbnail
     int32_t userRecordStep = 0; // the recording choice before the session
     int64_t pausedElapsed = 0;  // the drawing time held while paused
+    int32_t limitIndex = 0;     // the time limit the session's time follows
     bool due = false;           // the time ran out during a stroke
 };
 Course course;
@@ -232,6 +233,7 @@ void StartPracticeSession(AppState* app, const std::vector<std::wstring>& paths)
     Session().Start(std::move(pictures), seed, seconds);
     course = Course();
     course.userRecordStep = app->settings.recordStep;
+    course.limitIndex = app->settings.timeLimitIndex;
     app->settings.recordStep = 1;
     SetTimeUpHandler(OnTimeUp);
     if (!ShowCurrent(app)) Finish(app, true);
@@ -280,8 +282,13 @@ void PracticeClockTick(AppState* app) {
     } else if (course.due) {
         if (!StrokeOpen(app)) MoveOn(app, Session().secondsPerPicture());
     } else {
-        // A new drawing started by hand (or a new time limit chosen) set the
-        // user's limit: the picture keeps the session's time.
+        // A time limit chosen during the session is the time of its pictures
+        // from now on; a new drawing started by hand set the plain limit.
+        if (app->settings.timeLimitIndex != course.limitIndex) {
+            course.limitIndex = app->settings.timeLimitIndex;
+            Session().setSecondsPerPicture(
+                PracticeSecondsFor(TimeLimitSecondsFor(course.limitIndex)));
+        }
         app->timeLimitSeconds = Session().secondsPerPicture();
     }
 }

@@ -28,7 +28,7 @@ bool PracticeSession::Start(std::vector<std::u16string> pictures, uint32_t seed,
         const size_t j = NextRandom(state) % (i + 1);
         std::swap(order_[i], order_[j]);
     }
-    secondsPerPicture_ = secondsPerPicture > 0 ? secondsPerPicture : kDefaultPracticeSeconds;
+    setSecondsPerPicture(secondsPerPicture);
     active_ = true;
     return true;
 }

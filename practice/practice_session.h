@@ -32,6 +32,9 @@ class PracticeSession {
     bool paused() const { return paused_; }
     void setPaused(bool paused) { paused_ = active_ && paused; }
     int64_t secondsPerPicture() const { return secondsPerPicture_; }
+    void setSecondsPerPicture(int64_t seconds) {
+        secondsPerPicture_ = seconds > 0 ? seconds : kDefaultPracticeSeconds;
+    }
     size_t count() const { return order_.size(); }
     // 0-based position of the picture being drawn.
     size_t position() const { return position_; }

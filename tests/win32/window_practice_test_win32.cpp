@@ -249,6 +249,12 @@ TEST_F(Practice, PauseHoldsTheClockAndAFailedSaveKeepsTheDrawingUntilResumed) {
     EXPECT_EQ(session.position(), 1u);
     EXPECT_EQ(harness::FilesIn(out, L"*.png").size(), 1u) << "the drawing, saved at last";
 
+    Command(kSetTimeLimit + 2); // one minute from now on
+    SendMessageW(window, WM_TIMER, ID_TIMER_CLOCK, 0);
+    EXPECT_EQ(session.secondsPerPicture(), 60);
+    EXPECT_EQ(app()->timeLimitSeconds, 60);
+    Command(kSetTimeLimit + 1);
+
     Command(ID_SESSION_SKIP); // nothing drawn on the last: it just ends
     EXPECT_FALSE(session.active());
     EXPECT_EQ(session.results().size(), 1u);
