@@ -9,6 +9,7 @@
 #include "app/reference_window_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
+#include "app/undo_win32.h"
 #include "base/commands.h"
 #include "engine/brush.h"
 #include "engine/refresh_thread.h"
@@ -213,6 +214,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     WaitForRefreshIdle(app);
     if (HandleLanguageChoice(app, command)) return 0;
     if (OnRangeCommand(app, window, command)) return 0;
+    if (OnUndoCommand(app, command)) return 0;
     if (OnFileCommand(app, window, command)) return 0;
     if (OnPracticeCommand(app, command)) return 0;
     if (OnViewCommand(app, window, command)) return 0;
@@ -222,6 +224,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
 }
 
 void MarkOpeningMenu(AppState* app, HMENU menu, UINT position) {
+    if (menu == app->popupMenu) MarkUndoItems(app, menu);
     UINT checked = 0, first = 0, count = 0;
     // The sub-menus of the pop-up menu, by position.
     enum : UINT { kTimeLimitMenu, kRecordingMenu, kSpeedMenu, kLanguageMenu };

@@ -1,6 +1,7 @@
 // Keyboard: the gesture modifier keys (Space, Ctrl, Shift), F5, and focus.
 #include "app/picture_files_win32.h"
 #include "app/shell_win32.h"
+#include "app/undo_win32.h"
 
 namespace {
 
@@ -15,6 +16,8 @@ bool OnKeyMessage(AppState* app, HWND window, UINT message, WPARAM wParam, LPARA
     *result = 0;
     switch (message) {
     case WM_KEYDOWN:
+        // Undo and redo repeat while their keys are held.
+        if ((wParam == 'Z' || wParam == 'Y') && OnUndoKey(window, wParam)) return true;
         if (IsRepeat(lParam)) return true;
         switch (wParam) {
         case VK_SHIFT:

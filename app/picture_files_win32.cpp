@@ -26,6 +26,7 @@
 #include "record/playback.h"
 #include "record/recording_check.h"
 #include "record/recovery_journal.h"
+#include "record/undo_history.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -97,6 +98,7 @@ void RemoveStaleSaves(const std::wstring& target) {
 void ReplaceCanvas(AppState* app, int32_t width, int32_t height) {
     // Nothing may render from the old canvas while it is replaced.
     WaitForRefreshIdle(app);
+    ClearUndoHistory();
     FreeCanvas(&app->canvas);
     ReleaseViewBitmaps(&app->viewHost.view);
     InstallBrush(app->mainWindow, &app->canvas, &app->settings);

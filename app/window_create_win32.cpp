@@ -19,6 +19,7 @@
 #include "input/tablet.h"
 #include "record/playback_host.h"
 #include "record/step_recorder.h"
+#include "record/undo_history.h"
 #include "settings/settings_win32.h"
 #include "view/view_paint.h"
 
@@ -51,6 +52,7 @@ LRESULT OnCreate(AppState* app, HWND window, const CREATESTRUCTW* create) {
     const CreateParams* params = static_cast<const CreateParams*>(create->lpCreateParams);
 
     SetStrokeRecorder(&kStepRecorder);
+    SetStrokeKeeper(&kUndoKeeper);
     app->user32Module = ModuleFrom(LoadLibraryW(L"User32.dll"));
     app->devices = DeviceState{};
     app->tabletInProximity = 0;

@@ -54,6 +54,8 @@
 #define ID_SPEED_1X 46303
 #define ID_SPEED_HALF 46304
 #define ID_SPEED_QUARTER 46305
+#define ID_UNDO 47101
+#define ID_REDO 47102
 
 /* Practice sessions: 47300-47399. */
 #define ID_SESSION_CHOOSE_FOLDER 47301

@@ -34,6 +34,8 @@ enum CommandId : uint16_t {
     kSetTimeLimit = ID_LIMIT_NONE,      // … ID_LIMIT_30M
     kToggleRecordStep = ID_RECORD_OFF,  // ID_RECORD_OFF, ID_RECORD_ON
     kSetPlaybackSpeed = ID_SPEED_PAUSE, // … ID_SPEED_QUARTER
+    kUndo = ID_UNDO,
+    kRedo = ID_REDO,
 };
 static_assert(ID_ZOOM_EIGHTH == kZoomTo + 7 && ID_ROTATE_270 == kRotateTo + 3 &&
                   ID_LIMIT_30M == kSetTimeLimit + 7 && ID_RECORD_ON == kToggleRecordStep + 1 &&

@@ -23,6 +23,17 @@ using CanvasRectTransform = void (*)(const Canvas* canvas, const ViewState* view
 using BitmapPointTransform = void (*)(const ViewState* view, int32_t* x, int32_t* y);
 using BitmapRectTransform = void (*)(const ViewState* view, Rect* rect);
 
+// The six coordinate transforms of one display mode; a set is installed into
+// the view as a whole.
+struct ViewTransforms {
+    CanvasPointTransform canvasToClient;
+    CanvasRectTransform canvasRectToClient;
+    CanvasPointTransform canvasToBitmap;
+    CanvasRectTransform canvasRectToBitmap;
+    BitmapPointTransform bitmapToCanvas;
+    BitmapRectTransform bitmapRectToCanvas;
+};
+
 struct ViewState {
     GdiHandle window;
     DibSurface* screen; // the screen bitmap: 32 bits per pixel, client-sized
@@ -40,12 +51,7 @@ struct ViewState {
     int32_t freeRotation;
     PixelRenderer pixelRenderer;
     RegionRenderer renderRegion;
-    CanvasPointTransform canvasToClient;
-    CanvasRectTransform canvasRectToClient;
-    CanvasPointTransform canvasToBitmap;
-    CanvasRectTransform canvasRectToBitmap;
-    BitmapPointTransform bitmapToCanvas;
-    BitmapRectTransform bitmapRectToCanvas;
+    ViewTransforms transforms; // the installed set: right-angle or free
     int32_t* subPixel;
     Canvas* canvas;
     ViewLock lock;

@@ -12,6 +12,7 @@
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
 #include "record/step_recorder.h"
+#include "record/undo_history.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -110,7 +111,8 @@ const StrokeHost quietHost{
 } // namespace
 
 std::unique_ptr<AppState> OpenDrawingDesk() {
-    SetStrokeRecorder(&kStepRecorder); // as the shell installs it
+    SetStrokeRecorder(&kStepRecorder); // as the shell installs them
+    SetStrokeKeeper(&kUndoKeeper);
     SetStrokeHost(&quietHost);
     std::unique_ptr<AppState> app(new AppState());
     app->settings.bgColour = 0xFFFFFF;
@@ -127,6 +129,7 @@ std::unique_ptr<AppState> OpenDrawingDesk() {
 void CloseDrawingDesk(AppState* app) {
     StopRefreshThread(app);
     ReleaseView(&app->viewHost.view);
+    ClearUndoHistory();
     FreeCanvas(&app->canvas);
     DeleteViewLock(&app->viewHost.view.lock);
     SetStrokeHost(nullptr);

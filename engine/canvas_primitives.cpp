@@ -5,68 +5,76 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/span_ends.h"
+
 namespace {
 
 bool Drawable(const CanvasImage* image) {
     return image != nullptr && image->bits != nullptr && image->width > 0 && image->height > 0;
 }
 
-// Masks are built with pixel 0 in the top bit of the word because a row's
-// bytes are most significant bit first; the word then has to be stored with
-// its top byte first, which on a little-endian host means a byte swap.
-inline uint32_t ToMemoryOrder(uint32_t pixelOrderWord) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    return __builtin_bswap32(pixelOrderWord);
-#else
-    return pixelOrderWord;
-#endif
+// The pixels of mask take the value of fill (0x00 or 0xFF), without a branch.
+inline void ApplyMask(uint8_t* byte, uint32_t mask, uint32_t fill) {
+    *byte = static_cast<uint8_t>((*byte & ~mask) | (fill & mask));
 }
 
-inline void ApplyMask(uint8_t* word, uint32_t pixelOrderMask, int32_t colour) {
-    uint32_t value;
-    std::memcpy(&value, word, sizeof value);
-    uint32_t mask = ToMemoryOrder(pixelOrderMask);
-    value = colour != 0 ? (value | mask) : (value & ~mask);
-    std::memcpy(word, &value, sizeof value);
+// Sixteen bytes of one value in a vector register where the target has one.
+using Bytes16 = uint8_t __attribute__((vector_size(16)));
+
+template <typename T> inline void StoreAt(uint8_t* at, T value) {
+    std::memcpy(at, &value, sizeof value);
+}
+
+// Spans longer than this many bytes go to the library's fill, whose wider
+// stores win over its call.
+constexpr int32_t kInlineFillBytes = 128;
+
+// n whole bytes of one value: most brush spans are a few dozen bytes, where a
+// call and its size dispatch cost more than the stores, so those are stored
+// here. The last store of each size may overlap the one before it.
+[[gnu::always_inline]] inline void FillBytes(uint8_t* at, int32_t n, uint8_t value) {
+    const uint64_t word = value * 0x0101010101010101ull;
+    if (n > kInlineFillBytes) {
+        std::memset(at, value, static_cast<size_t>(n));
+    } else if (n >= 16) {
+        const Bytes16 wide = value - Bytes16{};
+        for (int32_t i = 0; i < n - 16; i += 16) StoreAt(at + i, wide);
+        StoreAt(at + n - 16, wide);
+    } else if (n >= 8) {
+        StoreAt(at, word);
+        StoreAt(at + n - 8, word);
+    } else if (n >= 4) {
+        StoreAt(at, static_cast<uint32_t>(word));
+        StoreAt(at + n - 4, static_cast<uint32_t>(word));
+    } else {
+        for (int32_t i = 0; i < n; ++i) at[i] = value;
+    }
 }
 
 // Pixels x0 to x1 of one stored row, both already within 0 ... width - 1:
-// the partial words at either end by mask, the whole words between at once.
+// the partial bytes at either end by mask (a row's bytes keep their leftmost
+// pixel in the top bit), the whole bytes between at once.
 [[gnu::always_inline]] inline void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1,
                                                int32_t colour) {
-    int32_t firstWord = x0 >> 5;
-    int32_t lastWord = x1 >> 5;
-    uint32_t headMask = 0xFFFFFFFFu >> (x0 & 31);
-    uint32_t tailMask = 0xFFFFFFFFu << (31 - (x1 & 31));
-    if (firstWord == lastWord) {
-        ApplyMask(row + 4 * firstWord, headMask & tailMask, colour);
+    const uint32_t fill = colour != 0 ? 0xFFu : 0x00u;
+    const int32_t firstByte = x0 >> 3, lastByte = x1 >> 3;
+    const uint32_t headMask = 0xFFu >> (x0 & 7);
+    const uint32_t tailMask = (0xFF00u >> (1 + (x1 & 7))) & 0xFFu;
+    if (firstByte == lastByte) {
+        ApplyMask(row + firstByte, headMask & tailMask, fill);
         return;
     }
-    ApplyMask(row + 4 * firstWord, headMask, colour);
-    int32_t wholeWords = lastWord - firstWord - 1;
-    if (wholeWords > 0) {
-        std::memset(row + 4 * (firstWord + 1), colour != 0 ? 0xFF : 0x00,
-                    static_cast<size_t>(wholeWords) * 4);
-    }
-    ApplyMask(row + 4 * lastWord, tailMask, colour);
+    ApplyMask(row + firstByte, headMask, fill);
+    FillBytes(row + firstByte + 1, lastByte - firstByte - 1, static_cast<uint8_t>(fill));
+    ApplyMask(row + lastByte, tailMask, fill);
 }
 
 // A span whose ends come from FloorColumn (-1 ... width) on a canvas row.
-inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t width, int32_t colour) {
+[[gnu::always_inline]] inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1,
+                                                   int32_t width, int32_t colour) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, width - 1);
     if (x0 <= x1) FillRowSpan(row, x0, x1, colour);
-}
-
-// floor(x) as a span end, clamped to -1 ... width (both outside the canvas)
-// while still floating point so far-away coordinates never overflow the
-// conversion. The argument order of max sends NaN to -1.
-inline int32_t FloorColumn(double x, int32_t width) {
-    x = std::min(std::max(-1.0, x), static_cast<double>(width));
-    // On this range floor is truncation, except that every x below 0 lies in
-    // [-1, 0) and gives -1: exact, and far shorter than the general floor
-    // without SSE4.1.
-    return x < 0.0 ? -1 : static_cast<int32_t>(x);
 }
 
 inline bool Finite(float a, float b) {
@@ -123,6 +131,11 @@ EdgeChain StartChain(const FloatPoint* points, int32_t count, int32_t top, int32
     return chain;
 }
 
+// Whether the chain leaves its current edge at row centre v.
+inline bool ChainMovesOn(const EdgeChain& chain, const FloatPoint* points, double v) {
+    return points[chain.to].y < v && chain.stepsLeft > 0;
+}
+
 // Moves the chain on until its current edge ends at or below row centre v.
 void MoveChainOn(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
     while (points[chain->to].y < v && chain->stepsLeft > 0) {
@@ -135,15 +148,17 @@ void MoveChainOn(EdgeChain* chain, const FloatPoint* points, int32_t count, doub
 
 // Most rows stay on the current edges: that test alone is inline.
 inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
-    if (points[chain->to].y < v && chain->stepsLeft > 0) MoveChainOn(chain, points, count, v);
+    if (ChainMovesOn(*chain, points, v)) MoveChainOn(chain, points, count, v);
 }
 
-double CrossingX(const EdgeChain& chain, const FloatPoint* points, double v) {
+
+// The current edge's crossing of row centres. A horizontal edge can only be
+// current when it lies on the row centre: its far end is the crossing.
+EdgeLine LineOf(const EdgeChain& chain, const FloatPoint* points) {
     const FloatPoint& a = points[chain.from];
     const FloatPoint& b = points[chain.to];
-    // A horizontal edge can only be current when it lies on the row centre.
-    if (a.y == b.y) return b.x;
-    return a.x + chain.slope * (v - a.y);
+    if (a.y == b.y) return EdgeLine{b.x, a.y, 0.0};
+    return EdgeLine{a.x, a.y, chain.slope};
 }
 
 // The walk along the longer axis ("major"); the other coordinate ("minor")
@@ -219,7 +234,8 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     first = std::max(first, 0.0);
     last = std::min(last, static_cast<double>(image->height - 1));
     if (first > last) return;
-    double rr = static_cast<double>(r) * r;
+    static const DiscSpansFunction discSpans = BestDiscSpans();
+    const DiscRows disc{cx, cy, static_cast<double>(r) * r, image->width};
     // Rows are stored bottom-up: the next canvas row is one stride lower.
     const ptrdiff_t stride = CanvasStride(image);
     uint8_t* row = CanvasRow(image, static_cast<int32_t>(first));
@@ -227,14 +243,7 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     const int32_t end = static_cast<int32_t>(last) + 1;
     for (int32_t y0 = static_cast<int32_t>(first); y0 < end; y0 += kSpanBatch) {
         const int32_t count = std::min(kSpanBatch, end - y0);
-        for (int32_t i = 0; i < count; ++i) {
-            float v = static_cast<float>(y0 + i) + 0.5f;
-            double dy = static_cast<double>(cy) - v;
-            // Rounding can leave the outermost rows a hair outside the circle.
-            double w = std::sqrt(std::max(rr - dy * dy, 0.0));
-            spans.x0[i] = FloorColumn(cx - w + 0.5, image->width);
-            spans.x1[i] = FloorColumn(cx + w - 0.5, image->width);
-        }
+        discSpans(disc, y0, count, spans.x0, spans.x1);
         FillSpanBatch(row, stride, spans, count, image->width, colour);
         row -= stride * count;
     }
@@ -283,6 +292,7 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
     double rowTo = std::min(yLast, static_cast<double>(image->height - 1));
     if (rowFrom > rowTo) return;
 
+    static const EdgeSpansFunction edgeSpans = BestEdgeSpans();
     EdgeChain down = StartChain(points, count, top, -1);
     EdgeChain up = StartChain(points, count, top, +1);
     const ptrdiff_t stride = CanvasStride(image);
@@ -291,13 +301,18 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
     const int32_t end = static_cast<int32_t>(rowTo) + 1;
     for (int32_t y0 = static_cast<int32_t>(rowFrom); y0 < end; y0 += kSpanBatch) {
         const int32_t rows = std::min(kSpanBatch, end - y0);
-        for (int32_t i = 0; i < rows; ++i) {
-            double v = y0 + i + 0.5;
+        // Rows on which neither chain moves on share their two edges.
+        for (int32_t i = 0; i < rows;) {
+            const double v = y0 + i + 0.5;
             AdvanceChain(&down, points, count, v);
             AdvanceChain(&up, points, count, v);
-            double xa = CrossingX(down, points, v), xb = CrossingX(up, points, v);
-            spans.x0[i] = FloorColumn(std::min(xa, xb) + 0.5, image->width);
-            spans.x1[i] = FloorColumn(std::max(xa, xb) - 0.5, image->width);
+            int32_t n = 1;
+            while (i + n < rows && !ChainMovesOn(down, points, y0 + i + n + 0.5) &&
+                   !ChainMovesOn(up, points, y0 + i + n + 0.5))
+                ++n;
+            edgeSpans(LineOf(down, points), LineOf(up, points), image->width, y0 + i, n,
+                      spans.x0 + i, spans.x1 + i);
+            i += n;
         }
         FillSpanBatch(row, stride, spans, rows, image->width, colour);
         row -= stride * rows;

@@ -20,21 +20,29 @@ BrushParams CurrentParams(const Canvas& canvas) {
     return canvas.brushParams[index];
 }
 
+// The segment's two ends and their diameters.
+struct SegmentEnds {
+    Point p0, p1;
+    float d0, d1;
+};
+
+SegmentEnds EndsOf(const StrokeEngine& stroke, const Canvas& canvas) {
+    BrushParams params = CurrentParams(canvas);
+    float exponent = PressureExponent(params.penHardness);
+    // Pressures are read as unsigned, like the device reports them.
+    return SegmentEnds{Point{stroke.prevSmoothed.x, stroke.prevSmoothed.y},
+                       Point{stroke.smoothed.x, stroke.smoothed.y},
+                       PressureDiameter(static_cast<uint32_t>(stroke.prevSmoothed.pressure),
+                                        stroke.maxPressure, exponent, params.penSize),
+                       PressureDiameter(static_cast<uint32_t>(stroke.smoothed.pressure),
+                                        stroke.maxPressure, exponent, params.penSize)};
+}
+
 } // namespace
 
 int32_t RoundBrush(const StrokeEngine* strokeRecord, Canvas* canvas, Rect* segment) {
-    const StrokeEngine& stroke = *strokeRecord;
-    BrushParams params = CurrentParams(*canvas);
-    float exponent = PressureExponent(params.penHardness);
-    // Pressures are read as unsigned, like the device reports them.
-    float d0 = PressureDiameter(static_cast<uint32_t>(stroke.prevSmoothed.pressure),
-                                stroke.maxPressure, exponent, params.penSize);
-    float d1 = PressureDiameter(static_cast<uint32_t>(stroke.smoothed.pressure), stroke.maxPressure,
-                                exponent, params.penSize);
-    Point p0{stroke.prevSmoothed.x, stroke.prevSmoothed.y};
-    Point p1{stroke.smoothed.x, stroke.smoothed.y};
-
-    SegmentShape shape = ShapeSegment(p0, d0, p1, d1);
+    const SegmentEnds ends = EndsOf(*strokeRecord, *canvas);
+    SegmentShape shape = ShapeSegment(ends.p0, ends.d0, ends.p1, ends.d1);
     CanvasImage* image = &canvas->image;
     const int32_t ink = 0;
     if (shape.hasDab) FillDisc(image, shape.dabCentre.x, shape.dabCentre.y, shape.dabRadius, ink);
@@ -44,6 +52,11 @@ int32_t RoundBrush(const StrokeEngine* strokeRecord, Canvas* canvas, Rect* segme
     }
     if (shape.hasQuad) FillConvexPolygon(image, shape.quad, 4, ink);
 
-    if (segment != nullptr) *segment = SegmentRectangle(p0, d0, p1, d1);
+    if (segment != nullptr) *segment = SegmentRectangle(ends.p0, ends.d0, ends.p1, ends.d1);
     return 1;
+}
+
+Rect RoundBrushReach(const StrokeEngine* stroke, const Canvas* canvas) {
+    const SegmentEnds ends = EndsOf(*stroke, *canvas);
+    return SegmentRectangle(ends.p0, ends.d0, ends.p1, ends.d1);
 }

@@ -7,13 +7,22 @@
 #include "base/numeric.h"
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
+#include "engine/round_brush.h"
 #include "engine/screen_to_canvas.h"
 #include "engine/stroke_host.h"
+#include "engine/stroke_keeper.h"
 #include "engine/stroke_recorder.h"
 
 namespace {
 
 const StrokeRecorder* recorder = nullptr;
+const StrokeKeeper* keeper = nullptr;
+
+// What the segment about to be drawn may change goes to the keeper first.
+void KeepSegmentReach(AppState* app) {
+    if (keeper && keeper->segmentReaches)
+        keeper->segmentReaches(app, RoundBrushReach(&app->stroke, &app->canvas));
+}
 
 void RecordSegment(AppState* app) {
     if (recorder && recorder->appendStep) recorder->appendStep(app);
@@ -48,6 +57,7 @@ void KeepPlaybackPenDownRule(StrokeEngine* stroke) {
 int32_t DrawSegment(AppState* app) {
     if (!app->canvas.brush) return 0;
     KeepPlaybackPenDownRule(&app->stroke);
+    KeepSegmentReach(app);
     Rect segment{0, 0, 0, 0};
     int32_t drawn = app->canvas.brush(&app->stroke, &app->canvas, &segment);
     if (drawn) {
@@ -79,6 +89,7 @@ void DrainHistory(AppState* app) {
         }
         if (app->canvas.brush) {
             KeepPlaybackPenDownRule(stroke);
+            KeepSegmentReach(app);
             Rect segment{0, 0, 0, 0};
             app->canvas.brush(&app->stroke, &app->canvas, &segment);
             RecordSegment(app);
@@ -96,7 +107,7 @@ void MoveOutline(AppState* app) {
     const int32_t penSize = app->canvas.brushParams ? app->canvas.brushParams[0].penSize : 0;
     const int32_t size = OutlineDiameter(penSize, view->scale);
     int32_t x = app->stroke.current.x, y = app->stroke.current.y;
-    view->canvasToClient(view->canvas, view, &x, &y);
+    view->transforms.canvasToClient(view->canvas, view, &x, &y);
     x = SaturateToInt32(static_cast<float>(x) + 0.5f / view->scale);
     y = SaturateToInt32(static_cast<float>(y) + 0.5f / view->scale);
     if (x != lastOutlinePos.x || y != lastOutlinePos.y) {
@@ -177,7 +188,7 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
     if (host->isShiftDown()) return 0;
     StrokeEngine* stroke = &app->stroke;
     ViewState* view = &app->viewHost.view;
-    if (!view->canvas || !view->canvasToClient) return 0;
+    if (!view->canvas || !view->transforms.canvasToClient) return 0;
     stroke->previous = stroke->current;
     stroke->current = *sample;
     const Point origin = host->clientOriginOnScreen(app->mainWindow);
@@ -190,9 +201,10 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
 
     if (stroke->previous.pressure == 0 && stroke->current.pressure != 0) {
         int32_t x = stroke->current.x, y = stroke->current.y;
-        view->canvasToClient(view->canvas, view, &x, &y);
+        view->transforms.canvasToClient(view->canvas, view, &x, &y);
         app->canvas.strokeActive = host->mayStartStroke(app->mainWindow, Point{x, y}) ? 1 : 0;
         if (app->canvas.strokeActive) {
+            if (keeper && keeper->strokeBegins) keeper->strokeBegins(app);
             CloseRecordedStroke(app);
             BeginStroke(stroke);
             DrawStrokeStart(app);
@@ -208,7 +220,10 @@ int32_t HandlePointerSample(AppState* app, const PointerSample* sample) {
             DrainHistory(app);
     }
     MoveOutline(app);
-    if (IsStrokeEnding(app)) app->canvas.strokeActive = 0;
+    if (IsStrokeEnding(app)) {
+        if (app->canvas.strokeActive && keeper && keeper->strokeEnds) keeper->strokeEnds(app);
+        app->canvas.strokeActive = 0;
+    }
     return 0;
 }
 
@@ -218,4 +233,12 @@ void SetStrokeRecorder(const StrokeRecorder* installed) {
 
 const StrokeRecorder* TheStrokeRecorder() {
     return recorder;
+}
+
+void SetStrokeKeeper(const StrokeKeeper* installed) {
+    keeper = installed;
+}
+
+const StrokeKeeper* TheStrokeKeeper() {
+    return keeper;
 }

@@ -27,5 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             Check(std::isfinite(record.step.pressure) && record.step.pressure >= 0.0f);
     }
     content.HasUnsavedDrawing();
+    // Undo and redo records name only records before them.
+    Check(TakenBackRecords(content).size() == content.records.size());
     return 0;
 }

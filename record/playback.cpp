@@ -7,6 +7,7 @@
 #include "record/playback_host.h"
 #include "record/playback_schedule.h"
 #include "record/recovery_journal.h"
+#include "record/undo_history.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -21,6 +22,7 @@ void RebuildCanvas(AppState* app, const PlaybackHost* host) {
     // The refresh thread may still be rendering from the old canvas into the
     // old view bitmaps.
     WaitForRefreshIdle(app);
+    ClearUndoHistory();
     FreeCanvas(&app->canvas);
     ReleaseViewBitmaps(&app->viewHost.view);
     InstallBrush(app->mainWindow, &app->canvas, &app->settings);

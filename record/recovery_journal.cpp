@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 
 #include "canvas/canvas_limits.h"
 #include "settings/settings_io.h"
@@ -28,6 +29,7 @@ struct Writer {
     size_t used = 0;
     uint32_t lastWrite = 0;
     JournalPen pen{-1, -1, 0};
+    uint32_t records = 0;
 };
 
 Writer writer;
@@ -83,6 +85,7 @@ void PutRecord(uint32_t kind, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     Store32(record + 12, c);
     Store32(record + 16, d);
     writer.used += kRecordBytes;
+    writer.records += 1;
 }
 
 void PutRecord(const JournalRecord& record) {
@@ -98,6 +101,10 @@ void PutRecord(const JournalRecord& record) {
     case kJournalSaved:
         PutRecord(record.kind, 0, 0, 0, 0);
         break;
+    case kJournalUndo:
+    case kJournalRedo:
+        PutRecord(record.kind, record.first, record.end, 0, 0);
+        break;
     default:
         PutRecord(record.kind, record.step.time, static_cast<uint32_t>(record.step.x),
                   static_cast<uint32_t>(record.step.y), FloatBits(record.step.pressure));
@@ -108,6 +115,7 @@ void PutRecord(const JournalRecord& record) {
 void StartFile(int32_t width, int32_t height, const std::vector<JournalRecord>* records) {
     CloseFile();
     writer.pen = JournalPen{-1, -1, 0};
+    writer.records = 0;
     if (writer.path.empty()) return;
     // Held privately: a second instance running from the same folder neither
     // writes into this journal nor offers it back as a crash.
@@ -131,8 +139,8 @@ bool Near(int32_t coordinate) {
     return coordinate >= -kFarthestCoordinate && coordinate <= kFarthestCoordinate;
 }
 
-// One record, checked; false ends the journal there.
-bool ParseRecord(const uint8_t* bytes, JournalRecord* record) {
+// Record number `index`, checked; false ends the journal there.
+bool ParseRecord(const uint8_t* bytes, uint32_t index, JournalRecord* record) {
     *record = JournalRecord{};
     record->kind = Get32(bytes);
     const uint32_t a = Get32(bytes + 4), b = Get32(bytes + 8), c = Get32(bytes + 12),
@@ -158,6 +166,12 @@ bool ParseRecord(const uint8_t* bytes, JournalRecord* record) {
         return IsCanvasSizeWithinLimits(record->logWidth, record->logHeight);
     case kJournalSaved:
         return true;
+    case kJournalUndo:
+    case kJournalRedo:
+        // Only records before this one can be taken back or put back.
+        record->first = a;
+        record->end = b;
+        return a <= b && b <= index;
     default:
         return false;
     }
@@ -167,8 +181,9 @@ bool ParseRecord(const uint8_t* bytes, JournalRecord* record) {
 
 bool JournalContent::HasUnsavedDrawing() const {
     for (size_t i = records.size(); i-- > 0;) {
-        if (records[i].kind == kJournalSaved) return false;
-        if (records[i].kind & kJournalDrawn) return true;
+        const uint32_t kind = records[i].kind;
+        if (kind == kJournalSaved) return false;
+        if ((kind & kJournalDrawn) || kind == kJournalUndo || kind == kJournalRedo) return true;
     }
     return false;
 }
@@ -187,10 +202,36 @@ bool ParseJournal(const std::string& bytes, JournalContent* content) {
     content->records.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         JournalRecord record;
-        if (!ParseRecord(data + kHeaderBytes + i * kRecordBytes, &record)) break;
+        if (!ParseRecord(data + kHeaderBytes + i * kRecordBytes, static_cast<uint32_t>(i), &record))
+            break;
         content->records.push_back(record);
     }
     return true;
+}
+
+std::vector<uint8_t> TakenBackRecords(const JournalContent& content) {
+    const size_t count = content.records.size();
+    std::vector<uint8_t> takenBack(count, 0);
+    // A record's state is the one the last undo or redo naming it left. Going
+    // from the last backwards, each record is settled once: `next` skips the
+    // settled ones, so even a hostile journal of overlapping ranges costs
+    // about one step per record.
+    std::vector<uint32_t> next(count + 1);
+    std::iota(next.begin(), next.end(), 0u);
+    auto unsettled = [&next](uint32_t i) {
+        while (next[i] != i) i = next[i] = next[next[i]];
+        return i;
+    };
+    for (size_t k = count; k-- > 0;) {
+        const JournalRecord& record = content.records[k];
+        if (record.kind != kJournalUndo && record.kind != kJournalRedo) continue;
+        for (uint32_t i = unsettled(record.first); i < record.end; i = unsettled(i)) {
+            if (content.records[i].kind & (kJournalDrawn | kJournalLogged))
+                takenBack[i] = record.kind == kJournalUndo ? 1 : 0;
+            next[i] = i + 1;
+        }
+    }
+    return takenBack;
 }
 
 void SetJournalPath(const std::u16string& path) {
@@ -234,6 +275,16 @@ void AppendJournalLogStart(const StepLog* log) {
 void MarkJournalSaved(uint32_t nowMs) {
     if (!writer.file) return;
     PutRecord(kJournalSaved, 0, 0, 0, 0);
+    WritePending(nowMs);
+}
+
+uint32_t JournalRecordCount() {
+    return writer.records;
+}
+
+void AppendJournalUndo(uint32_t kind, uint32_t first, uint32_t end, uint32_t nowMs) {
+    if (!writer.file) return;
+    PutRecord(kind, first, end, 0, 0);
     WritePending(nowMs);
 }
 

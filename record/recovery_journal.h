@@ -5,6 +5,13 @@
 //
 // File: a 16-byte header ("pdJ1", version 1, canvas width, canvas height,
 // little-endian) and records of 20 bytes: a 32-bit kind and 16 bytes.
+//
+// Undo and redo are appended as records naming the stroke's records by their
+// numbers (counted from 0 after the header), so that a drawing brought back
+// leaves out the strokes taken back. Rewriting the journal at every undo
+// would cost a write of the whole file; a reader from before undo existed
+// stops at the first such record and brings back the drawing as it stood
+// there, as it does at any record it cannot read.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +35,8 @@ enum JournalKind : uint32_t {
     kJournalPen = 0x10,      // pen size, hardness, maximum pressure
     kJournalLogStart = 0x20, // the recording started: width, height, recordStart
     kJournalSaved = 0x30,    // the drawing was saved as it stands
+    kJournalUndo = 0x40,     // the steps of records [first, end) taken back
+    kJournalRedo = 0x50,     // the same steps put back
 };
 
 struct JournalPen {
@@ -41,7 +50,8 @@ struct JournalRecord {
     Step step;      // steps
     JournalPen pen; // pen records
     int32_t logWidth, logHeight;
-    uint32_t logStart; // log starts
+    uint32_t logStart;   // log starts
+    uint32_t first, end; // undo and redo
 };
 
 // A journal read back and checked.
@@ -60,6 +70,9 @@ struct JournalContent {
 // below 0 or not a number, coordinates or pen sizes far outside any canvas).
 bool ParseJournal(const std::string& bytes, JournalContent* content);
 
+// Per record: 1 where its step was taken back by an undo and not put back.
+std::vector<uint8_t> TakenBackRecords(const JournalContent& content);
+
 // The writer, one per process. Without a path (SetJournalPath not called, or
 // an empty one) every call does nothing.
 void SetJournalPath(const std::u16string& path);
@@ -73,6 +86,10 @@ void RestartJournalWith(const JournalContent& content);
 void AppendJournalStep(uint32_t kind, const Step& step, const JournalPen& pen, uint32_t nowMs);
 void AppendJournalLogStart(const StepLog* log);
 void MarkJournalSaved(uint32_t nowMs);
+// The number of records written so far (the next record's number).
+uint32_t JournalRecordCount();
+// An undo or redo (kind) of the records [first, end), written through.
+void AppendJournalUndo(uint32_t kind, uint32_t first, uint32_t end, uint32_t nowMs);
 // Hands what is buffered to the system (timer 1 calls this every second).
 void FlushJournal(uint32_t nowMs);
 // A clean close: the journal is removed.

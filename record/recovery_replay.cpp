@@ -6,6 +6,7 @@
 #include "record/playback.h"
 #include "record/playback_host.h"
 #include "record/playback_schedule.h"
+#include "record/undo_history.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -26,6 +27,7 @@ void TakeIntoLog(StepLog* log, const JournalRecord& record) {
 
 int32_t ReplayJournal(AppState* app, const JournalContent& content) {
     WaitForRefreshIdle(app);
+    ClearUndoHistory();
     FreeCanvas(&app->canvas);
     ReleaseViewBitmaps(&app->viewHost.view);
     InstallBrush(app->mainWindow, &app->canvas, &app->settings);
@@ -37,7 +39,11 @@ int32_t ReplayJournal(AppState* app, const JournalContent& content) {
     const uint32_t deviceMaxPressure = app->stroke.maxPressure;
     app->stroke.smoothed.pressure = 0;
     app->stepLog.stepCount = 0;
-    for (const JournalRecord& record : content.records) {
+    const std::vector<uint8_t> takenBack = TakenBackRecords(content);
+    for (size_t i = 0; i < content.records.size(); ++i) {
+        const JournalRecord& record = content.records[i];
+        // Strokes taken back stay out of the canvas and the recording.
+        if (takenBack[i]) continue;
         if (record.kind == kJournalPen) {
             // The pen the drawing was made with; the last one stays in use.
             app->settings.brushParams[0] = BrushParams{record.pen.penSize, record.pen.penHardness};

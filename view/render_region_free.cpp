@@ -21,7 +21,7 @@ Rect UpdatedCanvasRect(const ViewState* view, Rect rect) {
 
 Rect UpdatedClientRect(const ViewState* view, Rect rect) {
     Rect client = UpdatedCanvasRect(view, rect);
-    view->canvasRectToClient(view->canvas, view, &client);
+    view->transforms.canvasRectToClient(view->canvas, view, &client);
     return client;
 }
 

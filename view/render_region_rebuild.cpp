@@ -15,26 +15,51 @@ int32_t RoundUp32(int32_t value) {
     return static_cast<int32_t>((static_cast<int64_t>(value) + 31) & ~int64_t{31});
 }
 
+// At 0 degrees unmirrored, a canvas of whole 32-pixel blocks has the very
+// layout of its whole-canvas region (rows of whole words, bottom-up), so the
+// reducer can read the canvas in place instead of a copy of it.
+bool CanvasIsItsOwnRegion(const CanvasImage* image, int32_t mirror, int32_t angle,
+                          CanvasRegion* region) {
+    if (mirror != 0 || angle % 360 != 0 || image->width % 32 != 0 || image->height % 32 != 0)
+        return false;
+    std::memset(region, 0, sizeof *region);
+    region->bits = image->bits;
+    region->header.biSize = sizeof(BitmapInfoHeader);
+    region->header.biWidth = image->width;
+    region->header.biHeight = image->height;
+    region->header.biPlanes = 1;
+    region->header.biBitCount = 1;
+    region->palette[0] = image->palette[0];
+    region->palette[1] = image->palette[1];
+    return true;
+}
+
 // Right-angle mode: extract the canvas turned and mirrored, reduce it to
 // display pixels and cut the canvas's own part out of the 32-aligned result.
 // The scale is raised to 1 on a copy of the view: the refresh thread reads
 // the real one meanwhile.
 DibSurface* RebuildRightAngle(const ViewState* view, const Canvas* canvas) {
-    if (!view->pixelRenderer || !view->canvasRectToBitmap) return nullptr;
+    if (!view->pixelRenderer || !view->transforms.canvasRectToBitmap) return nullptr;
     ViewState atScale;
     CopyViewFields(&atScale, view);
     if (atScale.scale < 1.0f) atScale.scale = 1.0f;
     const CanvasImage* image = &canvas->image;
     Rect r{0, 0, image->width, image->height};
     Rect r32{0, 0, RoundUp32(image->width), RoundUp32(image->height)};
-    CanvasRegion* region =
-        ExtractCanvasRegion(image, r32, view->mirror, SaturateToInt32(view->rotation));
-    if (!region) return nullptr;
-    DibSurface* converted = view->pixelRenderer(region);
-    ReleaseCanvasRegion(region);
+    const int32_t angle = SaturateToInt32(view->rotation);
+    CanvasRegion inPlace;
+    DibSurface* converted = nullptr;
+    if (CanvasIsItsOwnRegion(image, view->mirror, angle, &inPlace)) {
+        converted = view->pixelRenderer(&inPlace);
+    } else {
+        CanvasRegion* region = ExtractCanvasRegion(image, r32, view->mirror, angle);
+        if (!region) return nullptr;
+        converted = view->pixelRenderer(region);
+        ReleaseCanvasRegion(region);
+    }
     if (!converted) return nullptr;
-    atScale.canvasRectToBitmap(canvas, &atScale, &r32);
-    atScale.canvasRectToBitmap(canvas, &atScale, &r);
+    atScale.transforms.canvasRectToBitmap(canvas, &atScale, &r32);
+    atScale.transforms.canvasRectToBitmap(canvas, &atScale, &r);
     const int32_t width = r.right - r.left, height = r.bottom - r.top;
     const int32_t sx = r.left - r32.left, sy = r.top - r32.top;
     const int32_t fullWidth = converted->header.biWidth, fullHeight = converted->header.biHeight;

@@ -57,7 +57,7 @@ void WidenForSubPixel(const CanvasImage* image, Rect* rect, Rect* e) {
 int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
                                int32_t /*threadsAllowed*/) {
     if (!view || !canvas || !canvas->image.bits || MissesCanvas(rect, canvas)) return 0;
-    if (!view->pixelRenderer || !view->canvasRectToBitmap) return 0;
+    if (!view->pixelRenderer || !view->transforms.canvasRectToBitmap) return 0;
     // Parts beyond the canvas have no view pixels; trimming them first keeps
     // the block arithmetic far from overflow and copies the same pixels.
     rect.left = std::max(rect.left, 0);
@@ -83,8 +83,8 @@ int32_t RenderRegionRightAngle(ViewState* view, const Canvas* canvas, Rect rect,
     CopyViewFields(&atScale, view);
     if (atScale.scale < 1.0f) atScale.scale = 1.0f;
     Rect o = rect;
-    atScale.canvasRectToBitmap(canvas, &atScale, &e);
-    atScale.canvasRectToBitmap(canvas, &atScale, &o);
+    atScale.transforms.canvasRectToBitmap(canvas, &atScale, &e);
+    atScale.transforms.canvasRectToBitmap(canvas, &atScale, &o);
     int32_t sx = o.left - e.left, sy = o.top - e.top;
     if (o.left < 0) sx -= o.left, o.left = 0;
     if (o.top < 0) sy -= o.top, o.top = 0;

@@ -167,10 +167,10 @@ void SetViewAngle(ViewState* view, float angle) {
 
 void ToggleViewMirror(ViewState* view) {
     int32_t x = view->centreX, y = view->centreY;
-    view->bitmapToCanvas(view, &x, &y);
+    view->transforms.bitmapToCanvas(view, &x, &y);
     view->mirror = view->mirror ? 0 : 1;
     RebuildViewBitmap(view);
-    view->canvasToBitmap(view->canvas, view, &x, &y);
+    view->transforms.canvasToBitmap(view->canvas, view, &x, &y);
     view->centreX = x;
     view->centreY = y;
     PlaceCentre(view);

@@ -3,16 +3,7 @@
 
 namespace {
 
-struct TransformSet {
-    CanvasPointTransform canvasToClient;
-    CanvasRectTransform canvasRectToClient;
-    CanvasPointTransform canvasToBitmap;
-    CanvasRectTransform canvasRectToBitmap;
-    BitmapPointTransform bitmapToCanvas;
-    BitmapRectTransform bitmapRectToCanvas;
-};
-
-const TransformSet kTransformSets[2] = {
+const ViewTransforms kTransformSets[2] = {
     {RightCanvasToClient, RightCanvasRectToClient, RightCanvasToBitmap, RightCanvasRectToBitmap,
      RightBitmapToCanvas, RightBitmapRectToCanvas},
     {FreeCanvasToClient, FreeCanvasRectToClient, FreeCanvasToBitmap, FreeCanvasRectToBitmap,
@@ -23,12 +14,6 @@ const TransformSet kTransformSets[2] = {
 
 void InstallTransforms(ViewState* view, int32_t free) {
     if (!view) return;
-    const TransformSet& set = kTransformSets[free ? 1 : 0];
-    view->canvasToClient = set.canvasToClient;
-    view->canvasRectToClient = set.canvasRectToClient;
-    view->canvasToBitmap = set.canvasToBitmap;
-    view->canvasRectToBitmap = set.canvasRectToBitmap;
-    view->bitmapToCanvas = set.bitmapToCanvas;
-    view->bitmapRectToCanvas = set.bitmapRectToCanvas;
+    view->transforms = kTransformSets[free ? 1 : 0];
     view->freeRotation = free ? 1 : 0;
 }

@@ -3,7 +3,6 @@
 #include "worker/row_band.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "base/cpu_features.h"
 #include "base/numeric.h"
@@ -20,8 +19,8 @@ constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
 
 // A row whose 16.16 positions may overflow: the plain pixel walk with
 // wrapping arithmetic and atomic adds, exactly as the pass is defined.
-void AccumulateWrappingRow(const BandWalk& walk, const uint8_t* row, int32_t j, int32_t end,
-                           uint32_t X, uint32_t Y) {
+void AccumulateWrappingRow(const BandWalk<uint8_t>& walk, const uint8_t* row, int32_t j,
+                           int32_t end, uint32_t X, uint32_t Y) {
     for (; j < end; ++j, X += walk.dx, Y += walk.dy) {
         int32_t cx = Cell(X), cy = Cell(Y);
         if (cx < 0 || cy < 0 || cx >= walk.W || cy >= walk.H) continue;
@@ -44,7 +43,7 @@ bool StaysInRange(int32_t start, int32_t step, int64_t first, int64_t last) {
 
 // Everything the row loop needs, gathered once per band.
 struct BandRows {
-    BandWalk walk;
+    BandWalk<uint8_t> walk;
     const CrossingMasks* xMasks; // null: the general walk only
     const CrossingMasks* yMasks;
     const uint8_t* sourceBits;
@@ -55,26 +54,9 @@ struct BandRows {
     int64_t skipped;                // columns from columnBegin to firstColumn
     int32_t rowBegin, rowEnd;       // the band's own edges
     int64_t margin;
-    int64_t stripColumns; // columns per strip (see AccumulateRows)
+    int64_t stripColumns;
     int32_t xPerRow, yPerRow, xPerColumn, yPerColumn;
     double xOrigin, yOrigin, rowOrigin;
-};
-
-template <bool kShared>
-TESSARUB_INLINE void AccumulateInside(const BandRows& band, const uint8_t* row, int32_t from,
-                                      int32_t to, uint32_t X, uint32_t Y) {
-    if (band.xMasks != nullptr)
-        AccumulateStretches<kShared>(band.walk, *band.xMasks, *band.yMasks, row, from, to, X, Y);
-    else
-        AccumulateRuns<kShared>(band.walk, row, from, to, X, Y);
-}
-
-// The columns of one canvas row that fall inside the output.
-struct RowSpan {
-    const uint8_t* row;
-    int32_t from, to; // canvas columns
-    uint32_t X, Y;    // 16.16 position of column from
-    bool shared;      // near a band edge: adds must be atomic
 };
 
 // False when no column of row i lands inside. A row whose positions could
@@ -111,13 +93,7 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     return true;
 }
 
-// Rows are taken in blocks and each block in vertical strips, so that the
-// count and sum cells a strip touches stay in the first-level cache while the
-// block's rows pass over them (a whole row crosses thousands of cells).
-constexpr int kBlockRows = 32;
-
 TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
-    const uint32_t dx = band.walk.dx, dy = band.walk.dy;
     for (int32_t block = band.firstRow; block < band.endRow; block += kBlockRows) {
         RowSpan spans[kBlockRows];
         int count = 0;
@@ -130,26 +106,8 @@ TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
             right = std::max<int64_t>(right, spans[count].to);
             ++count;
         }
-        for (int64_t strip = left; strip < right; strip += band.stripColumns) {
-            const int64_t stripEnd = strip + band.stripColumns;
-            for (int k = 0; k < count; ++k) {
-                RowSpan& span = spans[k];
-                if (span.from >= span.to || span.from >= stripEnd) continue;
-                // Whole stretches past the strip's edge, so only a row's last
-                // piece ends in a partial stretch.
-                const int64_t stretches = (stripEnd - span.from + kStretch - 1) / kStretch;
-                const int32_t to = static_cast<int32_t>(
-                    std::min<int64_t>(span.to, span.from + stretches * kStretch));
-                if (span.shared)
-                    AccumulateInside<true>(band, span.row, span.from, to, span.X, span.Y);
-                else
-                    AccumulateInside<false>(band, span.row, span.from, to, span.X, span.Y);
-                const uint32_t done = static_cast<uint32_t>(to - span.from);
-                span.X += done * dx;
-                span.Y += done * dy;
-                span.from = to;
-            }
-        }
+        AccumulateBlock(band.walk, band.xMasks, band.yMasks, band.stripColumns, spans, count, left,
+                        right);
     }
 }
 
@@ -160,24 +118,11 @@ void AccumulateRows_Scalar(const BandRows& band) {
 }
 
 #if PINDORA_X86
+
 __attribute__((target("popcnt,bmi,bmi2"))) void AccumulateRows_BitScan(const BandRows& band) {
     AccumulateRows(band);
 }
 #endif
-
-// Reciprocal walk of one axis (see BandWalk).
-void SetAxisRun(int32_t step, uint32_t* mask, uint32_t* add, uint64_t* reciprocal) {
-    if (step == 0) {
-        *mask = 0, *add = 65536, *reciprocal = uint64_t{1} << 46;
-        return;
-    }
-    uint64_t size =
-        step > 0 ? static_cast<uint64_t>(step) : uint64_t{0} - static_cast<uint64_t>(step);
-    *reciprocal = ((uint64_t{1} << 47) + size - 1) / size;
-    // Rising positions leave at the top of the cell, falling ones at the bottom.
-    *mask = step > 0 ? 0xFFFFu : 0u;
-    *add = 1;
-}
 
 } // namespace
 
@@ -214,30 +159,13 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     rows.xPerColumn = band->xPerColumn, rows.yPerColumn = band->yPerColumn;
     rows.xOrigin = band->xOrigin, rows.yOrigin = band->yOrigin;
     rows.rowOrigin = band->rowOrigin;
-    // About 128 cells per row and strip.
-    const uint64_t reach = static_cast<uint64_t>(std::abs(static_cast<int64_t>(rows.xPerColumn))) +
-                           static_cast<uint64_t>(std::abs(static_cast<int64_t>(rows.yPerColumn)));
-    rows.stripColumns =
-        reach == 0 ? 16384 : std::clamp<int64_t>((uint64_t{128} << 16) / reach, 512, 16384);
+    rows.stripColumns = StripColumns(rows.xPerColumn, rows.yPerColumn);
     rows.margin = SeamMargin(rows.xPerRow, rows.yPerRow, rows.xPerColumn, rows.yPerColumn);
 
-    BandWalk& walk = rows.walk;
-    walk.counts = band->counts;
-    walk.sumTop = output->bits + static_cast<ptrdiff_t>((H - 1) * outStride);
-    walk.outStride = static_cast<ptrdiff_t>(outStride);
-    walk.W = W;
-    walk.H = H;
-    walk.dx = static_cast<uint32_t>(rows.xPerColumn);
-    walk.dy = static_cast<uint32_t>(rows.yPerColumn);
-    walk.windowEnd = static_cast<int32_t>(std::max<int64_t>(0, (rows.sourceStride - 7) * 8));
-    SetAxisRun(rows.xPerColumn, &walk.xMask, &walk.xAdd, &walk.xReciprocal);
-    SetAxisRun(rows.yPerColumn, &walk.yMask, &walk.yAdd, &walk.yReciprocal);
-    const ptrdiff_t xMove = rows.xPerColumn < 0 ? -1 : 1, yMove = rows.yPerColumn < 0 ? -1 : 1;
-    walk.countMove[0] = 0, walk.sumMove[0] = 0;
-    walk.countMove[1] = xMove, walk.sumMove[1] = xMove;
-    walk.countMove[2] = yMove * walk.W, walk.sumMove[2] = -yMove * walk.outStride;
-    walk.countMove[3] = walk.countMove[1] + walk.countMove[2];
-    walk.sumMove[3] = walk.sumMove[1] + walk.sumMove[2];
+    SetUpBandWalk(&rows.walk, band->counts,
+                  output->bits + static_cast<ptrdiff_t>((H - 1) * outStride),
+                  static_cast<ptrdiff_t>(outStride), W, H, rows.xPerColumn, rows.yPerColumn,
+                  static_cast<int32_t>(std::max<int64_t>(0, (rows.sourceStride - 7) * 8)));
 
     // Big bands walk whole stretches of 56 columns when no step skips a cell.
     CrossingMasks xMasks, yMasks;

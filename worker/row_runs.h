@@ -1,9 +1,11 @@
-// The inner loops of the accumulate pass. Each walks columns [j, end) of one
-// canvas row whose pixels all fall inside the output, cutting the row into
-// runs of pixels that share a cell and adding each run with one update of its
-// count and sum cells. Cells add modulo 256, so where a run is cut into
-// pieces does not change the totals. Everything here is forced inline so the
-// caller can compile it once per instruction set.
+// The inner loops of the accumulate passes. Each walks columns [j, end) of
+// one canvas row whose pixels all fall inside the output, cutting the row
+// into runs of pixels that share a cell and adding each run with one update
+// of its count and sum cells. The walks take the cell type as a parameter:
+// 8-bit cells for the row-band worker, 16-bit ones for the wide pass of the
+// renderers. Cells add modulo their width, so where a run is cut into pieces
+// does not change the totals. Everything here is forced inline so the caller
+// can compile it once per instruction set.
 #pragma once
 
 #include <cstddef>
@@ -15,9 +17,9 @@
 #define TESSARUB_INLINE inline __attribute__((always_inline))
 
 // What every row of a band shares.
-struct BandWalk {
-    uint8_t* counts;
-    uint8_t* sumTop; // sum cell (0, 0); cell row y lies y strides below it
+template <typename CellType> struct BandWalk {
+    CellType* counts;
+    CellType* sumTop; // sum cell (0, 0); cell row y lies y strides below it
     ptrdiff_t outStride;
     ptrdiff_t W;
     int32_t H;
@@ -36,6 +38,44 @@ struct BandWalk {
     ptrdiff_t countMove[4];
     ptrdiff_t sumMove[4];
 };
+
+// Reciprocal walk of one axis (see BandWalk).
+inline void SetAxisRun(int32_t step, uint32_t* mask, uint32_t* add, uint64_t* reciprocal) {
+    if (step == 0) {
+        *mask = 0, *add = 65536, *reciprocal = uint64_t{1} << 46;
+        return;
+    }
+    uint64_t size =
+        step > 0 ? static_cast<uint64_t>(step) : uint64_t{0} - static_cast<uint64_t>(step);
+    *reciprocal = ((uint64_t{1} << 47) + size - 1) / size;
+    // Rising positions leave at the top of the cell, falling ones at the bottom.
+    *mask = step > 0 ? 0xFFFFu : 0u;
+    *add = 1;
+}
+
+// Fills a walk over W x H cells: counts row-major from the top, sums from
+// sumTop with outStride elements between rows (negative: top row first).
+template <typename CellType>
+void SetUpBandWalk(BandWalk<CellType>* walk, CellType* counts, CellType* sumTop,
+                   ptrdiff_t outStride, int32_t W, int32_t H, int32_t xPerColumn,
+                   int32_t yPerColumn, int32_t windowEnd) {
+    walk->counts = counts;
+    walk->sumTop = sumTop;
+    walk->outStride = outStride;
+    walk->W = W;
+    walk->H = H;
+    walk->dx = static_cast<uint32_t>(xPerColumn);
+    walk->dy = static_cast<uint32_t>(yPerColumn);
+    walk->windowEnd = windowEnd;
+    SetAxisRun(xPerColumn, &walk->xMask, &walk->xAdd, &walk->xReciprocal);
+    SetAxisRun(yPerColumn, &walk->yMask, &walk->yAdd, &walk->yReciprocal);
+    const ptrdiff_t xMove = xPerColumn < 0 ? -1 : 1, yMove = yPerColumn < 0 ? -1 : 1;
+    walk->countMove[0] = 0, walk->sumMove[0] = 0;
+    walk->countMove[1] = xMove, walk->sumMove[1] = xMove;
+    walk->countMove[2] = yMove * walk->W, walk->sumMove[2] = -yMove * outStride;
+    walk->countMove[3] = walk->countMove[1] + walk->countMove[2];
+    walk->sumMove[3] = walk->sumMove[1] + walk->sumMove[2];
+}
 
 // Longest run a 64-bit window can count after a shift of up to 7 bits.
 constexpr uint32_t kMaxWindowRun = 57;
@@ -75,21 +115,22 @@ TESSARUB_INLINE uint32_t PixelOnes(const uint8_t* row, int32_t j, uint32_t n) {
     return ones;
 }
 
-template <bool kShared> TESSARUB_INLINE void AddToCell(uint8_t* cell, uint32_t amount) {
+template <bool kShared, typename CellType>
+TESSARUB_INLINE void AddToCell(CellType* cell, uint32_t amount) {
     if (kShared)
-        __atomic_fetch_add(cell, static_cast<uint8_t>(amount), __ATOMIC_RELAXED);
+        __atomic_fetch_add(cell, static_cast<CellType>(amount), __ATOMIC_RELAXED);
     else
-        *cell = static_cast<uint8_t>(*cell + amount);
+        *cell = static_cast<CellType>(*cell + amount);
 }
 
 // Any steps: each run's length comes from the reciprocals, its cell from the
 // position itself.
-template <bool kShared>
-TESSARUB_INLINE void AccumulateRuns(const BandWalk& walk, const uint8_t* row, int32_t j,
+template <bool kShared, typename CellType>
+TESSARUB_INLINE void AccumulateRuns(const BandWalk<CellType>& walk, const uint8_t* row, int32_t j,
                                     int32_t end, uint32_t X, uint32_t Y) {
     // Locals, so the byte stores below cannot force reloads of the record.
-    uint8_t* const counts = walk.counts;
-    uint8_t* const sumTop = walk.sumTop;
+    CellType* const counts = walk.counts;
+    CellType* const sumTop = walk.sumTop;
     const ptrdiff_t outStride = walk.outStride, W = walk.W;
     const uint32_t dx = walk.dx, dy = walk.dy;
     const uint32_t xMask = walk.xMask, xAdd = walk.xAdd, yMask = walk.yMask, yAdd = walk.yAdd;
@@ -128,10 +169,10 @@ enum class StretchBits { Mixed, Ones, Zeros };
 // The runs of one stretch: run ends are the set bits of ends; a run's sum is
 // the difference of two prefix counts of the window's bits; a crossing moves
 // the cell pointers by the table entry of its kind.
-template <bool kShared, StretchBits kBits>
+template <bool kShared, StretchBits kBits, typename CellType>
 TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCrossUp, uint64_t window,
                                  const ptrdiff_t* countMove, const ptrdiff_t* sumMove,
-                                 uint8_t*& countCell, uint8_t*& sumCell) {
+                                 CellType*& countCell, CellType*& sumCell) {
     uint32_t from = 0, onesBefore = 0;
     while (ends != 0) {
         const uint32_t k = static_cast<uint32_t>(__builtin_ctzll(ends));
@@ -159,10 +200,11 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
 
 // Steps of at most one cell: stretches of 56 columns whose run ends are the
 // set bits of the two crossing masks.
-template <bool kShared>
-TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMasks& xMasks,
-                                         const CrossingMasks& yMasks, const uint8_t* row, int32_t j,
-                                         int32_t end, uint32_t X, uint32_t Y) {
+template <bool kShared, typename CellType>
+TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
+                                         const CrossingMasks& xMasks, const CrossingMasks& yMasks,
+                                         const uint8_t* row, int32_t j, int32_t end, uint32_t X,
+                                         uint32_t Y) {
     const ptrdiff_t c1 = walk.countMove[1], c2 = walk.countMove[2], c3 = walk.countMove[3];
     const ptrdiff_t s1 = walk.sumMove[1], s2 = walk.sumMove[2], s3 = walk.sumMove[3];
     const ptrdiff_t countMove[4] = {0, c1, c2, c3}, sumMove[4] = {0, s1, s2, s3};
@@ -172,10 +214,10 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMas
     // A stretch needs all its columns in [j, end) and its window in the row.
     const int32_t stretchEnd =
         walk.windowEnd < end - kStretch + 1 ? walk.windowEnd : end - kStretch + 1;
-    uint8_t* const counts = walk.counts;
+    CellType* const counts = walk.counts;
     const ptrdiff_t W = walk.W;
-    uint8_t* countCell = counts + Cell(Y) * W + Cell(X);
-    uint8_t* sumCell = walk.sumTop - Cell(Y) * walk.outStride + Cell(X);
+    CellType* countCell = counts + Cell(Y) * W + Cell(X);
+    CellType* sumCell = walk.sumTop - Cell(Y) * walk.outStride + Cell(X);
     // The first column's cell is already in the pointers: ignore its crossing.
     uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{1};
     uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
@@ -209,4 +251,62 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk& walk, const CrossingMas
     // The rest, where a window would overrun: the general walk finds its cell
     // from the position again.
     AccumulateRuns<kShared>(walk, row, j, end, X, Y);
+}
+
+// The columns of one canvas row that fall inside the output.
+struct RowSpan {
+    const uint8_t* row;
+    int32_t from, to; // canvas columns
+    uint32_t X, Y;    // 16.16 position of column from
+    bool shared;      // near a band edge: adds must be atomic
+};
+
+// Rows are taken in blocks and each block in vertical strips, so that the
+// count and sum cells a strip touches stay in the first-level cache while the
+// block's rows pass over them (a whole row crosses thousands of cells).
+constexpr int kBlockRows = 32;
+
+// Columns per strip: about 128 cells per row and strip.
+inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn) {
+    const uint64_t reach =
+        static_cast<uint64_t>(xPerColumn < 0 ? -int64_t{xPerColumn} : xPerColumn) +
+        static_cast<uint64_t>(yPerColumn < 0 ? -int64_t{yPerColumn} : yPerColumn);
+    if (reach == 0) return 16384;
+    const int64_t columns = static_cast<int64_t>((uint64_t{128} << 16) / reach);
+    return columns < 512 ? 512 : (columns > 16384 ? 16384 : columns);
+}
+
+// One block's row spans, strip by strip across columns [left, right); the
+// crossing masks pick the stretch walk, none the general one. The spans are
+// used up.
+template <typename CellType>
+TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const CrossingMasks* xMasks,
+                                     const CrossingMasks* yMasks, int64_t stripColumns,
+                                     RowSpan* spans, int count, int64_t left, int64_t right) {
+    for (int64_t strip = left; strip < right; strip += stripColumns) {
+        const int64_t stripEnd = strip + stripColumns;
+        for (int k = 0; k < count; ++k) {
+            RowSpan& span = spans[k];
+            if (span.from >= span.to || span.from >= stripEnd) continue;
+            // Whole stretches past the strip's edge, so only a row's last
+            // piece ends in a partial stretch.
+            const int64_t stretches = (stripEnd - span.from + kStretch - 1) / kStretch;
+            const int64_t reach = span.from + stretches * kStretch;
+            const int32_t to = static_cast<int32_t>(span.to < reach ? span.to : reach);
+            if (xMasks != nullptr && span.shared)
+                AccumulateStretches<true>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
+                                          span.Y);
+            else if (xMasks != nullptr)
+                AccumulateStretches<false>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
+                                           span.Y);
+            else if (span.shared)
+                AccumulateRuns<true>(walk, span.row, span.from, to, span.X, span.Y);
+            else
+                AccumulateRuns<false>(walk, span.row, span.from, to, span.X, span.Y);
+            const uint32_t done = static_cast<uint32_t>(to - span.from);
+            span.X += done * walk.dx;
+            span.Y += done * walk.dy;
+            span.from = to;
+        }
+    }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/canvas_primitives.h"
+#include "engine/span_ends.h"
 #include "tests/core/brush_test_canvas.h"
 
 namespace {
@@ -97,6 +98,45 @@ TEST(CanvasPrimitives, FillDiscFollowsPixelCentreRule) {
             ASSERT_TRUE(diff.empty()) << "disc " << cx << "," << cy << " r " << r << ": " << diff;
             canvas.Restore();
         }
+    }
+}
+
+// The two-rows-at-a-time kernels round exactly as the plain ones: disc
+// centres on, beside and far from the grid, radii from a hair to past the
+// canvas, rows above, through and below the disc (ends then clamp to -1 and
+// the width); edge pairs crossing either way, steep, flat, and with the
+// infinite or undefined crossings a near-horizontal edge can give.
+TEST(CanvasPrimitives, SpanKernelsAgree) {
+    std::mt19937 random(31);
+    const double inf = std::numeric_limits<double>::infinity();
+    int32_t x0[2][64], x1[2][64]; // [kernel][row]: SSE2, plain
+    auto expectSame = [&](int32_t count, const char* what, int trial) {
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_TRUE(x0[0][i] == x0[1][i] && x1[0][i] == x1[1][i])
+                << what << " trial " << trial << " row " << i;
+    };
+    for (int trial = 0; trial < 3000; ++trial) {
+        const float grid = static_cast<float>(std::floor(RandomIn(random, -5000, 20000)));
+        const float offsets[] = {0.0f, 0.25f, 0.5f, 1e-3f, RandomIn(random, 0, 1)};
+        const float cx = grid + offsets[trial % 5];
+        const float cy =
+            static_cast<float>(std::floor(RandomIn(random, -100, 9000))) + offsets[(trial / 5) % 5];
+        const float r = trial % 7 == 0 ? RandomIn(random, 0, 2) : RandomIn(random, 0, 3000);
+        const DiscRows disc{cx, cy, static_cast<double>(r) * r, 15360};
+        const int32_t first = static_cast<int32_t>(cy - r) - 2 + trial % 64;
+        const int32_t count = 1 + trial % 64;
+        DiscSpans_Sse2(disc, first, count, x0[0], x1[0]);
+        DiscSpans_Scalar(disc, first, count, x0[1], x1[1]);
+        expectSame(count, "disc", trial);
+
+        const double slopes[] = {RandomIn(random, -3, 3), RandomIn(random, -300, 300), 0.0, inf,
+                                 -inf};
+        const EdgeLine a{RandomIn(random, -500, 16000), cy, slopes[trial % 5]};
+        const EdgeLine b{RandomIn(random, -500, 16000), cy + offsets[trial % 5],
+                         slopes[(trial / 5) % 5]};
+        EdgeSpans_Sse2(a, b, 15360, first, count, x0[0], x1[0]);
+        EdgeSpans_Scalar(a, b, 15360, first, count, x0[1], x1[1]);
+        expectSame(count, "edges", trial);
     }
 }
 

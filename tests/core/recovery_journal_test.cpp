@@ -13,71 +13,15 @@
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
 #include "record/recovery_replay.h"
+#include "record/undo_history.h"
 #include "settings/settings.h"
 #include "settings/settings_io.h"
+#include "tests/core/drawing_desk.h"
 #include "tests/core/playback_fake_host.h"
 #include "tests/core/test_support.h"
 #include "view/view_paint.h"
 
 namespace {
-
-uint32_t* strokeClock = nullptr;
-
-const StrokeHost journalHost{
-    [] { return false; },
-    [](GdiHandle) {
-        return Point{0, 0};
-    },
-    [](GdiHandle, Point) { return true; },
-    [](GdiHandle, const Rect*) {},
-    [](GdiHandle) {},
-    [] { return *strokeClock; },
-};
-
-// A program state with a 960 × 720 canvas in a 120 × 90 client.
-struct Desk {
-    std::unique_ptr<AppState> app{new AppState()};
-    FakeWindowSystem fake;
-    FakeHostScope scope{&fake, app.get()};
-
-    Desk() {
-        strokeClock = &fake.milliseconds;
-        SetStrokeHost(&journalHost);
-        AppState* a = app.get();
-        InitViewLock(&a->viewHost.view.lock);
-        a->settings.brushParams[0] = BrushParams{24, 30};
-        a->stroke.maxPressure = 1024;
-        a->stroke.smoothingRadius = &a->settings.smoothingRadius;
-        InstallBrush(nullptr, &a->canvas, &a->settings);
-        CreateCanvas(&a->canvas, &a->settings, 960, 720);
-        fake.client = Point{120, 90};
-        InitViewWithClientSize(&a->viewHost, &a->canvas, &a->settings, 120, 90);
-    }
-    ~Desk() {
-        StopRefreshThread(app.get());
-        ReleaseView(&app->viewHost.view);
-        FreeCanvas(&app->canvas);
-        DeleteViewLock(&app->viewHost.view.lock);
-        SetStrokeHost(nullptr);
-    }
-    void Stroke(int32_t x, int32_t y, int32_t dx, int32_t dy, int32_t pressure) {
-        PointerSample sample{};
-        for (int i = 0; i <= 12; ++i) {
-            fake.milliseconds += 7;
-            sample.x = 2 * (x + i * dx);
-            sample.y = 2 * (y + i * dy);
-            sample.pressure = (i == 0 || i == 12) ? 0 : pressure + 40 * (i % 4);
-            HandlePointerSample(app.get(), &sample);
-        }
-    }
-    std::vector<uint8_t> Bits() {
-        WaitForRefreshIdle(app.get());
-        const CanvasImage& image = app->canvas.image;
-        return std::vector<uint8_t>(image.bits,
-                                    image.bits + static_cast<size_t>(CanvasStride(&image)) *
-                                                     static_cast<size_t>(image.height));
-    }
-};
 
 // What the next start finds: the writer's handle closed, as at the end of a
 // process that was killed.
@@ -168,7 +112,8 @@ TEST(RecoveryJournal, HostileJournalsAreRefusedOrCutAtTheFirstBadRecord) {
     const std::string cases[] = {
         record(kJournalDrawn, 0, 5, 5, std::nanf("")), record(kJournalDrawn, 0, 5, 5, -1.0f),
         record(kJournalDrawn, 0, 1 << 30, 5, 1.0f),    record(77, 0, 0, 0, 0.0f),
-        record(kJournalPen, 0x7FFFFFFF, 50, 1024, 0),  record(kJournalLogStart, 0, 0, 0, 0.0f)};
+        record(kJournalPen, 0x7FFFFFFF, 50, 1024, 0),  record(kJournalLogStart, 0, 0, 0, 0.0f),
+        record(kJournalUndo, 0, 5, 0, 0.0f),           record(kJournalRedo, 1, 0, 0, 0.0f)};
     for (const std::string& bad : cases) {
         ASSERT_TRUE(ParseJournal(header(10, 10) + good + bad + good, &content));
         EXPECT_EQ(content.records.size(), 1u);
@@ -178,4 +123,42 @@ TEST(RecoveryJournal, HostileJournalsAreRefusedOrCutAtTheFirstBadRecord) {
     EXPECT_EQ(content.records.size(), 1u);
     ASSERT_TRUE(ParseJournal(header(10, 10) + good + record(kJournalSaved, 0, 0, 0, 0), &content));
     EXPECT_FALSE(content.HasUnsavedDrawing());
+}
+
+TEST(RecoveryJournal, StrokesTakenBackStayOutOfARecoveredDrawing) {
+    const std::string dir = MakeTempDir();
+    SetJournalPath(Utf8ToUtf16(dir + "/pindora.recovery"));
+    std::vector<uint8_t> live;
+    std::vector<Step> liveSteps;
+    {
+        Desk desk;
+        ClearUndoHistory();
+        RestartJournal(960, 720);
+        desk.app->settings.recordStep = 1;
+        desk.Stroke(100, 100, 30, 9, 700);
+        desk.Stroke(500, 80, -20, 40, 300);
+        desk.app->settings.brushParams[0].penSize = 90; // a pen change in a stroke taken back
+        desk.Stroke(120, 600, 50, -20, 1000);
+        ASSERT_TRUE(UndoStroke(desk.app.get()));
+        ASSERT_TRUE(UndoStroke(desk.app.get()));
+        ASSERT_TRUE(RedoStroke(desk.app.get()));
+        desk.Stroke(700, 300, 10, 20, 500); // drawn with the 90-pixel pen
+        ASSERT_TRUE(UndoStroke(desk.app.get()));
+        ASSERT_TRUE(RedoStroke(desk.app.get()));
+        live = desk.Bits();
+        const StepLog& log = desk.app->stepLog;
+        liveSteps.assign(log.steps, log.steps + log.stepCount);
+        ClearUndoHistory();
+    }
+    JournalContent content;
+    ASSERT_TRUE(ParseJournal(ReadJournalFile(), &content));
+    EXPECT_TRUE(content.HasUnsavedDrawing());
+    Desk fresh;
+    ASSERT_EQ(ReplayJournal(fresh.app.get(), content), 0);
+    EXPECT_TRUE(fresh.Bits() == live);
+    const StepLog& log = fresh.app->stepLog;
+    ASSERT_EQ(log.stepCount, static_cast<int32_t>(liveSteps.size()));
+    EXPECT_EQ(std::memcmp(log.steps, liveSteps.data(), liveSteps.size() * sizeof(Step)), 0);
+    SetJournalPath(u"");
+    RemoveTree(dir);
 }

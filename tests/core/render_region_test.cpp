@@ -168,6 +168,33 @@ TEST(RightAngleRebuild, BelowScaleOneKeepsCanvasResolution) {
     }
 }
 
+// A canvas of whole 32-pixel blocks at 0 degrees is reduced in place; the
+// result is the reduction of its extracted region, plain and sub-pixel, and
+// the other turns and the mirror still go through the extraction.
+TEST(RightAngleRebuild, AlignedCanvasReducesInPlaceLikeItsRegion) {
+    TestCanvas canvas(320, 192);
+    canvas.Draw(12);
+    for (int32_t subPixel : {0, 1})
+        for (float rotation : {0.0f, 360.0f, 180.0f})
+            for (int32_t mirror : {0, 1}) {
+                TestView view(&canvas.canvas, 8.0f, rotation, mirror, 0);
+                view.subPixel = subPixel;
+                view.Set(8.0f, rotation, mirror, 0);
+                ASSERT_NE(view.view.pixelRenderer, nullptr);
+                RebuildViewBitmap(&view.view);
+                CanvasRegion* region =
+                    ExtractCanvasRegion(&canvas.canvas.image, Rect{0, 0, 320, 192}, mirror,
+                                        static_cast<int32_t>(rotation));
+                ASSERT_NE(region, nullptr);
+                DibSurface* reference = view.view.pixelRenderer(region);
+                ReleaseCanvasRegion(region);
+                ASSERT_TRUE(reference && view.view.viewBitmap);
+                EXPECT_TRUE(SamePixels(view.view.viewBitmap, reference))
+                    << "sub-pixel " << subPixel << " rotation " << rotation << " mirror " << mirror;
+                ReleaseDibSurface(&reference);
+            }
+}
+
 // Draws a disc, updates its rectangle and compares with a fresh rebuild.
 struct UpdateCheck {
     int64_t differing = 0; // pixels unlike the fresh rebuild
@@ -390,7 +417,7 @@ TEST(Updates, FailuresAreReportedWithTheirMessages) {
     TestView view(&canvas.canvas, 4.0f, 0.0f, 0, 0);
     {
         CapturedMessages messages;
-        view.view.canvasRectToBitmap = EmptyRect;
+        view.view.transforms.canvasRectToBitmap = EmptyRect;
         RebuildViewBitmap(&view.view);
         ASSERT_EQ(messages.texts().size(), 1u);
         EXPECT_EQ(messages.texts()[0], u"viewcanvas.bmp is NULL.");

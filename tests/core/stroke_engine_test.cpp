@@ -336,7 +336,7 @@ TEST(ScreenToCanvas, InvertsCanvasToClientInBothSets) {
                     for (int32_t cx : {0, 123, 500, 999}) {
                         for (int32_t cy : {0, 77, 799}) {
                             int32_t x = cx, y = cy;
-                            view->canvasToClient(view->canvas, view, &x, &y);
+                            view->transforms.canvasToClient(view->canvas, view, &x, &y);
                             // That client pixel in screen sixteenths.
                             int32_t sx = (x + origin.x) * 16, sy = (y + origin.y) * 16;
                             if (freeSet)

@@ -9,13 +9,17 @@
 
 #include "base/report.h"
 #include "record/step_recorder.h"
+#include "record/undo_history.h"
 
 namespace {
-// The shell installs the recorder into the stroke engine at start-up; the
-// core tests start with it installed the same way.
+// The shell installs the recorder and the undo history into the stroke
+// engine at start-up; the core tests start with them installed the same way.
 class RecorderEnvironment : public ::testing::Environment {
   public:
-    void SetUp() override { SetStrokeRecorder(&kStepRecorder); }
+    void SetUp() override {
+        SetStrokeRecorder(&kStepRecorder);
+        SetStrokeKeeper(&kUndoKeeper);
+    }
 };
 ::testing::Environment* const recorderEnvironment =
     ::testing::AddGlobalTestEnvironment(new RecorderEnvironment());

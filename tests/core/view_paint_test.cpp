@@ -73,13 +73,13 @@ TEST(ViewPaint, InkShowsWhereTheTransformsPutIt) {
         for (int32_t x = 100; x < 108; ++x) scene.Ink(x, y);
     RefreshView(view);
     int32_t x = 103, y = 43;
-    view->canvasToClient(view->canvas, view, &x, &y);
+    view->transforms.canvasToClient(view->canvas, view, &x, &y);
     EXPECT_EQ(ScreenPixel(view->screen, x, y), kBlack);
     EXPECT_EQ(ScreenPixel(view->screen, x + 20, y), kWhite);
     // Mirrored, the ink moves to the other side of the same centre.
     ToggleViewMirror(view);
     int32_t mx = 103, my = 43;
-    view->canvasToClient(view->canvas, view, &mx, &my);
+    view->transforms.canvasToClient(view->canvas, view, &mx, &my);
     EXPECT_NE(mx, x);
     EXPECT_EQ(ScreenPixel(view->screen, mx, my), kBlack);
 }
@@ -91,7 +91,7 @@ TEST(ViewPaint, MagnifiedPaintCoversWholePixels) {
     RefreshView(view);
     SetViewScale(view, 0.25f);
     int32_t x = 5, y = 7;
-    view->canvasToClient(view->canvas, view, &x, &y);
+    view->transforms.canvasToClient(view->canvas, view, &x, &y);
     for (int32_t dy = 0; dy < 4; ++dy)
         for (int32_t dx = 0; dx < 4; ++dx)
             EXPECT_EQ(ScreenPixel(view->screen, x + dx, y + dy), kBlack) << dx << "," << dy;

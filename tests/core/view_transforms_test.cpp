@@ -47,12 +47,12 @@ std::vector<Point> SamplePoints(int32_t width, int32_t height, uint32_t seed) {
 }
 
 Point CanvasToBitmap(const Scene& s, Point p) {
-    s.view.canvasToBitmap(&s.canvas, &s.view, &p.x, &p.y);
+    s.view.transforms.canvasToBitmap(&s.canvas, &s.view, &p.x, &p.y);
     return p;
 }
 
 Point BitmapToCanvas(const Scene& s, Point p) {
-    s.view.bitmapToCanvas(&s.view, &p.x, &p.y);
+    s.view.transforms.bitmapToCanvas(&s.view, &p.x, &p.y);
     return p;
 }
 
@@ -60,20 +60,20 @@ TEST(ViewTransforms, InstallFillsTheSixEntriesAndTheFlag) {
     Scene scene;
     MakeScene(&scene, 64, 64, 8.0f, 0.0f, 0, 1);
     EXPECT_EQ(scene.view.freeRotation, 1);
-    EXPECT_EQ(scene.view.canvasToClient, FreeCanvasToClient);
-    EXPECT_EQ(scene.view.canvasRectToClient, FreeCanvasRectToClient);
-    EXPECT_EQ(scene.view.canvasToBitmap, FreeCanvasToBitmap);
-    EXPECT_EQ(scene.view.canvasRectToBitmap, FreeCanvasRectToBitmap);
-    EXPECT_EQ(scene.view.bitmapToCanvas, FreeBitmapToCanvas);
-    EXPECT_EQ(scene.view.bitmapRectToCanvas, FreeBitmapRectToCanvas);
+    EXPECT_EQ(scene.view.transforms.canvasToClient, FreeCanvasToClient);
+    EXPECT_EQ(scene.view.transforms.canvasRectToClient, FreeCanvasRectToClient);
+    EXPECT_EQ(scene.view.transforms.canvasToBitmap, FreeCanvasToBitmap);
+    EXPECT_EQ(scene.view.transforms.canvasRectToBitmap, FreeCanvasRectToBitmap);
+    EXPECT_EQ(scene.view.transforms.bitmapToCanvas, FreeBitmapToCanvas);
+    EXPECT_EQ(scene.view.transforms.bitmapRectToCanvas, FreeBitmapRectToCanvas);
     InstallTransforms(&scene.view, 0);
     EXPECT_EQ(scene.view.freeRotation, 0);
-    EXPECT_EQ(scene.view.canvasToClient, RightCanvasToClient);
-    EXPECT_EQ(scene.view.canvasRectToClient, RightCanvasRectToClient);
-    EXPECT_EQ(scene.view.canvasToBitmap, RightCanvasToBitmap);
-    EXPECT_EQ(scene.view.canvasRectToBitmap, RightCanvasRectToBitmap);
-    EXPECT_EQ(scene.view.bitmapToCanvas, RightBitmapToCanvas);
-    EXPECT_EQ(scene.view.bitmapRectToCanvas, RightBitmapRectToCanvas);
+    EXPECT_EQ(scene.view.transforms.canvasToClient, RightCanvasToClient);
+    EXPECT_EQ(scene.view.transforms.canvasRectToClient, RightCanvasRectToClient);
+    EXPECT_EQ(scene.view.transforms.canvasToBitmap, RightCanvasToBitmap);
+    EXPECT_EQ(scene.view.transforms.canvasRectToBitmap, RightCanvasRectToBitmap);
+    EXPECT_EQ(scene.view.transforms.bitmapToCanvas, RightBitmapToCanvas);
+    EXPECT_EQ(scene.view.transforms.bitmapRectToCanvas, RightBitmapRectToCanvas);
     EXPECT_EQ(scene.view.renderRegion, nullptr); // the renderer is not theirs to set
 }
 
@@ -84,7 +84,7 @@ TEST(ViewTransforms, SelectTransformSetAlsoInstallsTheRenderer) {
     SelectTransformSet(&scene.view, 0);
     EXPECT_EQ(scene.view.renderRegion, RenderRegionRightAngle);
     EXPECT_EQ(scene.view.freeRotation, 0);
-    EXPECT_EQ(scene.view.bitmapToCanvas, RightBitmapToCanvas);
+    EXPECT_EQ(scene.view.transforms.bitmapToCanvas, RightBitmapToCanvas);
     const struct {
         float scale;
         RegionRenderer renderer;
@@ -97,7 +97,7 @@ TEST(ViewTransforms, SelectTransformSetAlsoInstallsTheRenderer) {
         SelectTransformSet(&scene.view, 1);
         EXPECT_EQ(scene.view.renderRegion, c.renderer) << c.scale;
         EXPECT_EQ(scene.view.freeRotation, 1);
-        EXPECT_EQ(scene.view.canvasRectToBitmap, FreeCanvasRectToBitmap);
+        EXPECT_EQ(scene.view.transforms.canvasRectToBitmap, FreeCanvasRectToBitmap);
     }
     SelectTransformSet(nullptr, 1);
 }
@@ -154,14 +154,14 @@ TEST(RightAngleTransforms, ClientIsBitmapPlusOrigin) {
                 MakeScene(&scene, 1001, 613, scale, angle, mirror, 0);
                 for (Point p : SamplePoints(1001, 613, 3)) {
                     Point c = p;
-                    scene.view.canvasToClient(&scene.canvas, &scene.view, &c.x, &c.y);
+                    scene.view.transforms.canvasToClient(&scene.canvas, &scene.view, &c.x, &c.y);
                     Point b = CanvasToBitmap(scene, p);
                     EXPECT_EQ(c.x, b.x + 37);
                     EXPECT_EQ(c.y, b.y - 12);
                 }
                 Rect r{3, 5, 700, 401}, b = r;
-                scene.view.canvasRectToClient(&scene.canvas, &scene.view, &r);
-                scene.view.canvasRectToBitmap(&scene.canvas, &scene.view, &b);
+                scene.view.transforms.canvasRectToClient(&scene.canvas, &scene.view, &r);
+                scene.view.transforms.canvasRectToBitmap(&scene.canvas, &scene.view, &b);
                 EXPECT_EQ(r.left, b.left + 37);
                 EXPECT_EQ(r.top, b.top - 12);
                 EXPECT_EQ(r.right, b.right + 37);
@@ -183,7 +183,7 @@ TEST(RightAngleTransforms, RectangleIsTheBoundingBoxOfItsPixels) {
                     Rect rect{l, t, l + 1 + static_cast<int32_t>(random() % 40),
                               t + 1 + static_cast<int32_t>(random() % 40)};
                     Rect mapped = rect;
-                    scene.view.canvasRectToBitmap(&scene.canvas, &scene.view, &mapped);
+                    scene.view.transforms.canvasRectToBitmap(&scene.canvas, &scene.view, &mapped);
                     Rect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
                     for (int32_t y = rect.top; y < rect.bottom; ++y)
                         for (int32_t x = rect.left; x < rect.right; ++x) {
@@ -214,7 +214,7 @@ TEST(RightAngleTransforms, BitmapRectangleHoldsItsPixelsOnTheCanvas) {
                 Scene scene;
                 MakeScene(&scene, 1001, 613, scale, angle, mirror, 0);
                 Rect rect{2, 3, 17, 11}, mapped = rect;
-                scene.view.bitmapRectToCanvas(&scene.view, &mapped);
+                scene.view.transforms.bitmapRectToCanvas(&scene.view, &mapped);
                 for (int32_t y = rect.top; y < rect.bottom; ++y)
                     for (int32_t x = rect.left; x < rect.right; ++x) {
                         Point c = BitmapToCanvas(scene, {x, y});
@@ -242,7 +242,7 @@ TEST(RightAngleTransforms, OnePixelRectangleGivesOneClientPixel) {
         Scene scene;
         MakeScene(&scene, 1001, 613, 8.0f, angle, 0, 0);
         Rect r{100, 50, 101, 51};
-        scene.view.canvasRectToClient(&scene.canvas, &scene.view, &r);
+        scene.view.transforms.canvasRectToClient(&scene.canvas, &scene.view, &r);
         EXPECT_EQ(r.right - r.left, 1);
         EXPECT_EQ(r.bottom - r.top, 1);
     }
@@ -319,7 +319,7 @@ TEST(FreeTransforms, RoundedFormsRoundTheFloatForms) {
                 EXPECT_EQ(b.y, static_cast<int32_t>(std::floor(fy + 0.5f)));
                 // Client: the same plus the origin, truncated rather than floored.
                 Point c = p;
-                scene.view.canvasToClient(&scene.canvas, &scene.view, &c.x, &c.y);
+                scene.view.transforms.canvasToClient(&scene.canvas, &scene.view, &c.x, &c.y);
                 float cx = fx + 37.0f + 0.5f, cy = fy - 12.0f + 0.5f;
                 EXPECT_EQ(c.x, cx >= 0.0f ? b.x + 37 : static_cast<int32_t>(cx));
                 EXPECT_EQ(c.y, cy >= 0.0f ? b.y - 12 : static_cast<int32_t>(cy));
@@ -346,8 +346,8 @@ TEST(FreeTransforms, RectanglesHoldTheirMappedPixels) {
                 Rect rect{l, t, l + 1 + static_cast<int32_t>(random() % 40),
                           t + 1 + static_cast<int32_t>(random() % 30)};
                 Rect bitmap = rect, client = rect;
-                scene.view.canvasRectToBitmap(&scene.canvas, &scene.view, &bitmap);
-                scene.view.canvasRectToClient(&scene.canvas, &scene.view, &client);
+                scene.view.transforms.canvasRectToBitmap(&scene.canvas, &scene.view, &bitmap);
+                scene.view.transforms.canvasRectToClient(&scene.canvas, &scene.view, &client);
                 FloatRect exact = FreeCanvasRectToBitmapFloat(&scene.canvas, &scene.view, rect);
                 EXPECT_EQ(bitmap.left, static_cast<int32_t>(std::floor(exact.left)));
                 EXPECT_EQ(bitmap.bottom, static_cast<int32_t>(std::ceil(exact.bottom)));
@@ -362,7 +362,7 @@ TEST(FreeTransforms, RectanglesHoldTheirMappedPixels) {
                         ASSERT_LE(b.y, bitmap.bottom);
                     }
                 Rect back{5, 7, 29, 23}, canvasRect = back;
-                scene.view.bitmapRectToCanvas(&scene.view, &canvasRect);
+                scene.view.transforms.bitmapRectToCanvas(&scene.view, &canvasRect);
                 for (int32_t y = back.top; y <= back.bottom; ++y)
                     for (int32_t x = back.left; x <= back.right; ++x) {
                         Point c = BitmapToCanvas(scene, {x, y});
@@ -381,7 +381,7 @@ TEST(FreeTransforms, CentreGoesToTheMiddleOfTheTurnedBox) {
             MakeScene(&scene, 1000, 614, scale, angle, 0, 1);
             HalfExtents half = FreeHalfExtents(1000, 614, scale, angle);
             Point c{500, 307};
-            scene.view.canvasToClient(&scene.canvas, &scene.view, &c.x, &c.y);
+            scene.view.transforms.canvasToClient(&scene.canvas, &scene.view, &c.x, &c.y);
             float hw = static_cast<float>(half.w), hh = static_cast<float>(half.h);
             EXPECT_EQ(c.x, static_cast<int32_t>(hw / scale + 37.0f + 0.5f)) << angle;
             EXPECT_EQ(c.y, static_cast<int32_t>(hh / scale - 12.0f + 0.5f)) << angle;
@@ -412,17 +412,17 @@ TEST(ViewTransforms, BadInputIsHarmless) {
             Scene scene;
             MakeScene(&scene, 1001, 613, scale, free ? 33.0f : 90.0f, 1, free);
             Point p{INT32_MAX, INT32_MIN};
-            scene.view.canvasToClient(&scene.canvas, &scene.view, &p.x, &p.y);
-            scene.view.bitmapToCanvas(&scene.view, &p.x, &p.y);
+            scene.view.transforms.canvasToClient(&scene.canvas, &scene.view, &p.x, &p.y);
+            scene.view.transforms.bitmapToCanvas(&scene.view, &p.x, &p.y);
             Rect r{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
-            scene.view.canvasRectToClient(&scene.canvas, &scene.view, &r);
-            scene.view.bitmapRectToCanvas(&scene.view, &r);
-            scene.view.canvasToBitmap(nullptr, &scene.view, &p.x, &p.y);
-            scene.view.canvasToBitmap(&scene.canvas, &scene.view, nullptr, nullptr);
-            scene.view.canvasRectToBitmap(&scene.canvas, nullptr, &r);
-            scene.view.bitmapRectToCanvas(&scene.view, nullptr);
+            scene.view.transforms.canvasRectToClient(&scene.canvas, &scene.view, &r);
+            scene.view.transforms.bitmapRectToCanvas(&scene.view, &r);
+            scene.view.transforms.canvasToBitmap(nullptr, &scene.view, &p.x, &p.y);
+            scene.view.transforms.canvasToBitmap(&scene.canvas, &scene.view, nullptr, nullptr);
+            scene.view.transforms.canvasRectToBitmap(&scene.canvas, nullptr, &r);
+            scene.view.transforms.bitmapRectToCanvas(&scene.view, nullptr);
             scene.view.canvas = nullptr;
-            scene.view.bitmapToCanvas(&scene.view, &p.x, &p.y);
+            scene.view.transforms.bitmapToCanvas(&scene.view, &p.x, &p.y);
         }
     InstallTransforms(nullptr, 1);
 }

@@ -239,7 +239,7 @@ TEST(ViewTransitions, NearOneToOneAWideTurnedCanvasRendersWhole) {
     EXPECT_GT(view.view.viewBitmap->header.biWidth, 32767);
     for (int32_t cx : {39000, 500, 20000}) {
         int32_t x = cx, y = 200;
-        view.view.canvasToBitmap(&canvas.canvas, &view.view, &x, &y);
+        view.view.transforms.canvasToBitmap(&canvas.canvas, &view.view, &x, &y);
         EXPECT_EQ(PixelAt(view.view.viewBitmap, x, y), cx == 20000 ? 1u : 0u) << cx;
         EXPECT_EQ(PixelAt(view.view.maskBitmap, x, y), 0u) << cx;
     }

@@ -16,16 +16,11 @@
 namespace {
 
 using harness::Command;
+using harness::Key;
+using harness::Mouse;
+using harness::MoveTo;
 using harness::Pump;
 using harness::ScreenShot;
-
-void Key(WORD key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = key;
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-}
 
 // Waits for the next mouse move of the queue and handles it alone.
 void DispatchOneMove() {
@@ -39,14 +34,6 @@ void DispatchOneMove() {
     }
 }
 
-void Mouse(DWORD flags, LONG wheel = 0) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    input.mi.mouseData = static_cast<DWORD>(wheel);
-    SendInput(1, &input, sizeof input);
-}
-
 class Gestures : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -56,14 +43,6 @@ class Gestures : public ::testing::Test {
         Command(kFitToWindow);
     }
     ViewState* view() { return &TheApp()->viewHost.view; }
-    // Moves the pointer to a client point, the way a hand does.
-    void MoveTo(int x, int y, int settle = 20) {
-        POINT p{x, y};
-        ClientToScreen(window, &p);
-        SetCursorPos(p.x, p.y);
-        Mouse(MOUSEEVENTF_MOVE); // a zero move: the message at the new place
-        Pump(settle);
-    }
     // A drag with modifier keys held, along the points given.
     void Drag(std::initializer_list<WORD> keys, std::initializer_list<POINT> path) {
         for (WORD key : keys) Key(key, true);

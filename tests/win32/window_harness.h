@@ -27,6 +27,14 @@ void Command(UINT id);
 std::vector<std::wstring>& Messages();
 void AnswerQuestionsWith(int answer);
 
+// Real input, as the system delivers it (SendInput): a key pressed or
+// released, and mouse flags (buttons, a move, the wheel's turn).
+void Key(WORD key, bool down);
+void Mouse(DWORD flags, LONG wheel = 0);
+// Moves the pointer to a client point of the window, the way a hand does,
+// and runs the window's messages for `settle` milliseconds.
+void MoveTo(int x, int y, int settle = 20);
+
 // Paper everywhere, ink in one rectangle (canvas pixels).
 void DrawPattern(Rect ink);
 

@@ -141,6 +141,30 @@ void DrawPattern(Rect ink) {
             CanvasRow(image, y)[x >> 3] &= static_cast<uint8_t>(~(0x80 >> (x & 7)));
 }
 
+void Key(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+
+void Mouse(DWORD flags, LONG wheel) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    input.mi.mouseData = static_cast<DWORD>(wheel);
+    SendInput(1, &input, sizeof input);
+}
+
+void MoveTo(int x, int y, int settle) {
+    POINT p{x, y};
+    ClientToScreen(Window(), &p);
+    SetCursorPos(p.x, p.y);
+    Mouse(MOUSEEVENTF_MOVE); // a zero move: the message at the new place
+    Pump(settle);
+}
+
 std::wstring Folder() {
     return ProgramFolder();
 }

@@ -74,7 +74,8 @@ TEST_F(Languages, EveryShippedLibraryHoldsTheMenuAndTheStrings) {
             for (UINT id = firsts[position]; id < firsts[position] + counts[position]; ++id)
                 EXPECT_TRUE(HasCommand(group, id)) << name << " " << id;
         }
-        for (UINT id : {kNewDrawing, kQuickSave, kSaveAs, kFitToWindow, kMirror, kExit})
+        for (UINT id :
+             {kNewDrawing, kQuickSave, kSaveAs, kFitToWindow, kMirror, kExit, kUndo, kRedo})
             EXPECT_TRUE(HasCommand(popup, id)) << name << " " << id;
         wchar_t text[1024];
         EXPECT_GT(LoadStringW(library, 2, text, 1024), 0) << name;

@@ -27,7 +27,7 @@ class MainWindow : public ::testing::Test {
     ViewState* view() { return &TheApp()->viewHost.view; }
     Point ClientOf(int32_t canvasX, int32_t canvasY) {
         int32_t x = canvasX, y = canvasY;
-        view()->canvasToClient(view()->canvas, view(), &x, &y);
+        view()->transforms.canvasToClient(view()->canvas, view(), &x, &y);
         return Point{x, y};
     }
     HWND window = nullptr;
