@@ -5,6 +5,7 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/practice_win32.h"
 #include "app/reference_window_win32.h"
 #include "app/scoped_win32.h"
 #include "app/shell_win32.h"
@@ -215,6 +216,7 @@ LRESULT OnCommand(AppState* app, HWND window, WPARAM wParam, LPARAM) {
     if (OnRangeCommand(app, window, command)) return 0;
     if (OnUndoCommand(app, command)) return 0;
     if (OnFileCommand(app, window, command)) return 0;
+    if (OnPracticeCommand(app, command)) return 0;
     if (OnViewCommand(app, window, command)) return 0;
     if (OnReferenceCommand(app, command)) return 0;
     if (OnReplayCommand(app, window, command)) return 0;
@@ -248,6 +250,7 @@ void MarkOpeningMenu(AppState* app, HMENU menu, UINT position) {
         MarkLoadedLanguage(app, menu);
         return;
     default:
+        MarkPracticeItems(menu);
         return;
     }
     for (UINT id = first; id < first + count; ++id)

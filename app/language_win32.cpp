@@ -52,6 +52,19 @@ const wchar_t* FallbackText(UINT id) {
         return L"Time is up.";
     case ID_TEXT_REFERENCE_FAILED:
         return L"This picture cannot be shown as the reference:";
+    case ID_TEXT_SESSION_OVER:
+        return L"The practice session is over. Drawings:";
+    case ID_TEXT_SESSION_SHEET:
+        return L"Their sheet is saved as";
+    case ID_TEXT_SESSION_NO_PICTURES:
+        return L"There are no pictures here to practise from (JPEG, PNG, BMP, GIF, TIFF or "
+               L"WebP files).";
+    case ID_TEXT_SESSION_FOLDER:
+        return L"The folder of pictures to practise from";
+    case ID_TEXT_SESSION_UNREADABLE:
+        return L"Pictures that could not be read and were passed over:";
+    case ID_TEXT_SESSION_NOTHING:
+        return L"Nothing was drawn, so there is no sheet.";
     default:
         return L"(missing text)";
     }

@@ -18,7 +18,7 @@ std::string MinutesSeconds(const char* format, int64_t seconds) {
 } // namespace
 
 std::u16string ComposeTitle(int32_t playing, int64_t elapsedSeconds, int64_t timeLimitSeconds,
-                            float scale, const char16_t* fileName) {
+                            float scale, const char16_t* fileName, const std::u16string& progress) {
     if (playing) return u"pindora -Playing-";
     std::string elapsed = MinutesSeconds(" - %lld:%02lld", elapsedSeconds);
     std::string limit =
@@ -30,6 +30,7 @@ std::u16string ComposeTitle(int32_t playing, int64_t elapsedSeconds, int64_t tim
         std::snprintf(scalePart, sizeof scalePart, " - x%.3f ", 1.0 / static_cast<double>(scale));
     std::u16string title = u"pindora";
     title += AsciiToUtf16((elapsed + limit + scalePart).c_str());
+    if (!progress.empty()) title += u"- " + progress + u" ";
     title += u"- ";
     if (fileName) title += fileName;
     if (title.size() > 259) title.resize(259);

@@ -6,12 +6,13 @@
 
 #include "app/title_text.h"
 #include "app/title_win32.h"
+#include "practice/practice_session.h"
 
 void UpdateTitle(AppState* app) {
     if (!app->mainWindow) return;
-    const std::u16string title =
-        ComposeTitle(app->playbackMode, app->elapsedSeconds, app->timeLimitSeconds,
-                     app->viewHost.view.scale, app->settings.currentFile);
+    const std::u16string title = ComposeTitle(
+        app->playbackMode, app->elapsedSeconds, app->timeLimitSeconds, app->viewHost.view.scale,
+        app->settings.currentFile, ThePracticeSession().Progress());
     SetWindowTextW(static_cast<HWND>(app->mainWindow),
                    reinterpret_cast<const wchar_t*>(title.c_str()));
 }

@@ -7,6 +7,7 @@
 #include <ole2.h>
 
 #include "app/picture_files_win32.h"
+#include "app/practice_win32.h"
 #include "app/shell_win32.h"
 #include "base/commands.h"
 #include "canvas/canvas_blank.h"
@@ -19,6 +20,7 @@
 
 LRESULT OnClose(AppState* app, HWND window) {
     EnterProgramFolder();
+    EndPracticeSessionForClose(app);
     // The automatic save. When it fails the drawing is not given up without
     // a word: the user chooses between keeping the window and closing.
     if (!app->loadedWithSteps && !IsCanvasBlank(&app->canvas) && QuickSave(app) != 0) {

@@ -7,6 +7,7 @@
 
 #include "app/language_win32.h"
 #include "app/picture_files_win32.h"
+#include "app/practice_win32.h"
 #include "app/recovery_win32.h"
 #include "app/reference_window_win32.h"
 #include "app/scoped_win32.h"
@@ -23,7 +24,10 @@ HCURSOR ProgramCursor() {
 }
 
 LRESULT OnTimer(AppState* app, HWND, WPARAM timerId) {
-    if (timerId == ID_TIMER_CLOCK) ClockTick(app);
+    if (timerId == ID_TIMER_CLOCK) {
+        PracticeClockTick(app);
+        ClockTick(app);
+    }
     if (timerId == ID_TIMER_PLAYBACK) PlaybackTick(app);
     if (timerId == kRecoveryTimer) OfferRecovery(app, MainWindow(app));
     return 0;
@@ -77,6 +81,7 @@ LRESULT OnPaint(AppState* app, HWND window) {
 }
 
 void OnDropFiles(AppState* app, HWND window, HDROP drop) {
+    if (TakePracticeDrop(app, drop)) return;
     wchar_t path[521] = L"";
     DragQueryFileW(drop, 0, path, 521);
     DragFinish(drop);

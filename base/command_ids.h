@@ -60,6 +60,20 @@
 #define ID_UNDO 47101
 #define ID_REDO 47102
 
+/* Practice sessions: 47300-47399. */
+#define ID_SESSION_CHOOSE_FOLDER 47301
+#define ID_SESSION_END 47302
+#define ID_SESSION_PAUSE 47303
+#define ID_SESSION_SKIP 47304
+/* Their texts: the end, the sheet, a folder without pictures, the picker's
+   title, pictures passed over, a session without drawings. */
+#define ID_TEXT_SESSION_OVER 120
+#define ID_TEXT_SESSION_SHEET 121
+#define ID_TEXT_SESSION_NO_PICTURES 122
+#define ID_TEXT_SESSION_FOLDER 123
+#define ID_TEXT_SESSION_UNREADABLE 124
+#define ID_TEXT_SESSION_NOTHING 125
+
 /* Strings of the language libraries. */
 #define ID_TEXT_NOT_A_FOLDER 2
 #define ID_TEXT_TIME_IS_UP 14

@@ -77,3 +77,9 @@ struct PngCompression {
 int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
                          const RgbQuad* palette, const uint8_t* bits, const StepLog* log,
                          const PngCompression* compression, const PenLog* pens = nullptr);
+
+// Writes a top-down 8-bit RGB picture (rows of width * 3 bytes) as a PNG with
+// libpng's default compression and filters, and no recording. Sizes outside
+// the canvas limits or null pixels give kPngWriteFailed before the file is
+// created; otherwise as WritePngFile.
+int32_t WriteRgbPngFile(const char16_t* path, int32_t width, int32_t height, const uint8_t* rgb);

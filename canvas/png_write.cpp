@@ -1,4 +1,5 @@
-// The PNG writer: a palette PNG of a bottom-up DIB plus the "stEp" and "peNs" chunks.
+// The PNG writer: a palette PNG of a bottom-up DIB plus the "stEp" and "peNs"
+// chunks, and plain RGB pictures (the practice sheet).
 // libpng reports errors by long-jumping back into RunEncode, so that frame
 // holds no C++ object with a destructor; what must be released lives in a
 // PngWriteJob owned by the caller.
@@ -27,7 +28,7 @@ struct PngWriteJob {
     int32_t width;
     int32_t height;
     int32_t bitCount;
-    int32_t entryCount;
+    int32_t entryCount; // 0: an RGB picture without a palette
     const StepLog* log;
     const std::vector<uint8_t>* penChunk; // empty: no "peNs" chunk
     const PngCompression* compression;
@@ -67,13 +68,16 @@ int RunEncode(PngWriteJob* job) {
     png_structp png = job->png;
     png_infop info = job->info;
     png_set_write_fn(png, job->file, WriteToFile, FlushFile);
-    // One-bit drawings compress well unfiltered, and saving stays fast.
-    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    const bool palette = job->entryCount > 0;
+    // One-bit drawings compress well unfiltered, and saving stays fast;
+    // photographs need the filters.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, palette ? PNG_FILTER_NONE : PNG_ALL_FILTERS);
     ApplyCompression(png, job->compression);
     png_set_IHDR(png, info, static_cast<png_uint_32>(job->width),
-                 static_cast<png_uint_32>(job->height), job->bitCount, PNG_COLOR_TYPE_PALETTE,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_set_PLTE(png, info, job->entries, job->entryCount);
+                 static_cast<png_uint_32>(job->height), job->bitCount,
+                 palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (palette) png_set_PLTE(png, info, job->entries, job->entryCount);
     png_write_info(png, info);
     png_write_rows(png, job->rows, static_cast<png_uint_32>(job->height));
 
@@ -87,7 +91,7 @@ int RunEncode(PngWriteJob* job) {
         chunks[0].size = (static_cast<size_t>(job->log->stepCount) + 1) * 16;
         chunks[0].location = PNG_AFTER_IDAT;
         int count = 1;
-        if (!job->penChunk->empty()) {
+        if (job->penChunk && !job->penChunk->empty()) {
             std::memcpy(chunks[1].name, kPenChunkName, 5);
             chunks[1].data = const_cast<png_bytep>(job->penChunk->data());
             chunks[1].size = job->penChunk->size();
@@ -119,15 +123,10 @@ bool BuildArrays(PngWriteJob* job, const RgbQuad* palette, const uint8_t* bits) 
     return true;
 }
 
-} // namespace
-
-int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
-                         const RgbQuad* palette, const uint8_t* bits, const StepLog* log,
-                         const PngCompression* compression, const PenLog* pens) {
-    if (!UsableImage(header, palette, bits, log)) return kPngWriteFailed;
-    if (!path) return kPngCannotCreateFile;
-
-    PngWriteJob job{};
+// Creates the file and the libpng records, runs the encoder and releases
+// everything; the job's size, format and rows are set up by `prepare`.
+template <typename Prepare>
+int32_t WriteJob(const char16_t* path, PngWriteJob& job, Prepare prepare) {
     job.file = OpenBinaryFile(std::u16string(path), true);
     if (!job.file) return kPngCannotCreateFile;
     job.png = png_create_write_struct(kPngInterfaceVersion, nullptr, nullptr, nullptr);
@@ -141,6 +140,24 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
         std::fclose(job.file);
         return kPngNoInfoStruct;
     }
+    bool written = prepare() && RunEncode(&job) == 0;
+    png_destroy_write_struct(&job.png, &job.info);
+    FreeHeapBlock(job.entries);
+    FreeHeapBlock(job.rows);
+    // Closing flushes the last bytes; a failure there loses the file's end.
+    if (std::fclose(job.file) != 0) written = false;
+    return written ? kPngWritten : kPngWriteFailed;
+}
+
+} // namespace
+
+int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
+                         const RgbQuad* palette, const uint8_t* bits, const StepLog* log,
+                         const PngCompression* compression, const PenLog* pens) {
+    if (!UsableImage(header, palette, bits, log)) return kPngWriteFailed;
+    if (!path) return kPngCannotCreateFile;
+
+    PngWriteJob job{};
     job.width = header->biWidth;
     job.height = header->biHeight;
     job.bitCount = header->biBitCount;
@@ -150,14 +167,26 @@ int32_t WritePngFileWith(const char16_t* path, const BitmapInfoHeader* header,
         log ? EncodePenChunk(pens, log->stepCount) : std::vector<uint8_t>();
     job.penChunk = &penChunk;
     job.compression = compression;
+    return WriteJob(path, job, [&] { return BuildArrays(&job, palette, bits); });
+}
 
-    bool written = BuildArrays(&job, palette, bits) && RunEncode(&job) == 0;
-    png_destroy_write_struct(&job.png, &job.info);
-    FreeHeapBlock(job.entries);
-    FreeHeapBlock(job.rows);
-    // Closing flushes the last bytes; a failure there loses the file's end.
-    if (std::fclose(job.file) != 0) written = false;
-    return written ? kPngWritten : kPngWriteFailed;
+int32_t WriteRgbPngFile(const char16_t* path, int32_t width, int32_t height, const uint8_t* rgb) {
+    if (!rgb || !IsCanvasSizeWithinLimits(width, height)) return kPngWriteFailed;
+    if (!path) return kPngCannotCreateFile;
+
+    PngWriteJob job{};
+    job.width = width;
+    job.height = height;
+    job.bitCount = 8;
+    return WriteJob(path, job, [&] {
+        job.rows = static_cast<png_bytepp>(
+            AllocateHeapBlock(sizeof(png_bytep) * static_cast<size_t>(height)));
+        if (!job.rows) return false;
+        const size_t stride = static_cast<size_t>(width) * 3;
+        for (int32_t i = 0; i < height; ++i)
+            job.rows[i] = const_cast<uint8_t*>(rgb) + static_cast<size_t>(i) * stride;
+        return true;
+    });
 }
 
 int32_t WritePngFile(const char16_t* path, const BitmapInfoHeader* header, const RgbQuad* palette,

@@ -15,6 +15,7 @@ void ClockTick(AppState* app) {
     if (app->timeLimitSeconds != 0 && app->elapsedSeconds >= app->timeLimitSeconds) {
         // Disarmed before the message: its modal loop keeps the clock ticking.
         app->timeLimitSeconds = 0;
+        if (TakeOverTimeUp(app)) return;
         host->beep();
         host->showMessage(app->mainWindow, PlaybackText(app, kTimeLimitTextId));
     }

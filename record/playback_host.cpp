@@ -4,6 +4,7 @@
 namespace {
 const PlaybackHost* installed = nullptr;
 PlaybackTextLoader textLoader = nullptr;
+TimeUpHandler timeUpHandler = nullptr;
 } // namespace
 
 void SetPlaybackHost(const PlaybackHost* host) {
@@ -12,6 +13,14 @@ void SetPlaybackHost(const PlaybackHost* host) {
 
 const PlaybackHost* ThePlaybackHost() {
     return installed ? installed : DefaultPlaybackHost();
+}
+
+void SetTimeUpHandler(TimeUpHandler handler) {
+    timeUpHandler = handler;
+}
+
+bool TakeOverTimeUp(AppState* app) {
+    return timeUpHandler && timeUpHandler(app);
 }
 
 void SetPlaybackTextLoader(PlaybackTextLoader loader) {

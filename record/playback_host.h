@@ -47,3 +47,10 @@ void SetPlaybackTextLoader(PlaybackTextLoader loader);
 const char16_t* PlaybackText(AppState* app, uint32_t id);
 
 constexpr uint32_t kTimeLimitTextId = ID_TEXT_TIME_IS_UP;
+
+// What may take over the moment the time limit is reached, instead of the
+// beep and the message: a practice session moves on to its next picture
+// there. It returns true when it took the moment over. Null removes it.
+using TimeUpHandler = bool (*)(AppState* app);
+void SetTimeUpHandler(TimeUpHandler handler);
+bool TakeOverTimeUp(AppState* app);

@@ -5,6 +5,7 @@
 // pixels converted to 32-bit BGRA, copied out and turned upright.
 #include "reference/picture_decode_win32.h"
 
+#include "base/com_scope_win32.h"
 #include "reference/picture_header.h"
 #include "reference/reference_look.h"
 
@@ -26,38 +27,6 @@ const IID kImagingFactoryInterface = {
     0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
 const GUID kFormat32bppBgra = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
-
-// One counted reference to a COM object, released with its scope.
-template <typename T> class ComRef {
-  public:
-    ComRef() = default;
-    ~ComRef() {
-        if (object_) object_->Release();
-    }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    T** Receive() { return &object_; }
-    void** ReceiveVoid() { return reinterpret_cast<void**>(&object_); }
-    T* operator->() const { return object_; }
-    T* get() const { return object_; }
-
-  private:
-    T* object_ = nullptr;
-};
-
-// COM on this thread for one call: uninitialised only when this call started it.
-class ScopedCom {
-  public:
-    ScopedCom() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ScopedCom() {
-        if (SUCCEEDED(hr_)) CoUninitialize();
-    }
-    ScopedCom(const ScopedCom&) = delete;
-    ScopedCom& operator=(const ScopedCom&) = delete;
-
-  private:
-    HRESULT hr_;
-};
 
 // A read past the end of a truncated file, as the codecs report it.
 constexpr HRESULT kEndOfFile = static_cast<HRESULT>(0x80070026);

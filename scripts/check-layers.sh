@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 declare -A floor=([base]=0 [settings]=1 [worker]=1 [canvas]=2 [view]=3 [reference]=3 [engine]=4
     [record]=5 [input]=5 [app]=6)
+# Practice sessions sit on the floor of record/ and input/, below the shell.
+floor[practice]=5
 status=0
 for folder in "${!floor[@]}"; do
     while IFS=: read -r file _ line; do

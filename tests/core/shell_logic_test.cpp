@@ -11,6 +11,8 @@
 TEST(TitleText, FormatsTimeLimitAndScale) {
     EXPECT_EQ(ComposeTitle(0, 0, 0, 8.0f, u""), u"pindora - 0:00 - 1/8.000 - ");
     EXPECT_EQ(ComposeTitle(0, 65, 180, 8.0f, u""), u"pindora - 1:05/3:00  - 1/8.000 - ");
+    EXPECT_EQ(ComposeTitle(0, 65, 180, 8.0f, u"a.png", u"3/12"),
+              u"pindora - 1:05/3:00  - 1/8.000 - 3/12 - a.png");
     EXPECT_EQ(ComposeTitle(0, 6000, 0, 1.0f, u"C:\\a.png"),
               u"pindora - 100:00 - 1/1.000 - C:\\a.png");
     EXPECT_EQ(ComposeTitle(0, 59, 0, 0.5f, u""), u"pindora - 0:59 - x2.000 - ");
