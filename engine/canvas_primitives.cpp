@@ -151,7 +151,6 @@ inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t cou
     if (ChainMovesOn(*chain, points, v)) MoveChainOn(chain, points, count, v);
 }
 
-
 // The current edge's crossing of row centres. A horizontal edge can only be
 // current when it lies on the row centre: its far end is the crossing.
 EdgeLine LineOf(const EdgeChain& chain, const FloatPoint* points) {

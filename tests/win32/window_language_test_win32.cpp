@@ -76,8 +76,8 @@ TEST_F(Languages, EveryShippedLibraryHoldsTheMenuAndTheStrings) {
         }
         for (UINT id : {kFinishPlayback, kStepPlayback}) // under "Playback speed"
             EXPECT_TRUE(HasCommand(GetSubMenu(popup, 2), id)) << name << " " << id;
-        for (UINT id : {kNewDrawing, kQuickSave, kSaveAs, kFitToWindow, kMirror, kExit, kUndo, kRedo,
-                        kToggleEraser})
+        for (UINT id : {kNewDrawing, kQuickSave, kSaveAs, kFitToWindow, kMirror, kExit, kUndo,
+                        kRedo, kToggleEraser})
             EXPECT_TRUE(HasCommand(popup, id)) << name << " " << id;
         wchar_t text[1024];
         EXPECT_GT(LoadStringW(library, 2, text, 1024), 0) << name;
