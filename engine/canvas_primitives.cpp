@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/disc_chords.h"
 #include "engine/span_ends.h"
 
 namespace {
@@ -98,10 +99,24 @@ struct SpanBatch {
 };
 
 // Fills rows first, first - 1 ... of stored memory (canvas rows going down).
+// Each row's first line is asked for a few rows ahead: rows lie a stride
+// apart, so the hardware's own prefetch never sees them coming, and the mask
+// at a span's head would otherwise wait for its line on every row.
+constexpr int32_t kPrefetchRows = 8;
+
 void FillSpanBatch(uint8_t* row, ptrdiff_t stride, const SpanBatch& spans, int32_t count,
                    int32_t width, int32_t colour) {
-    for (int32_t i = 0; i < count; ++i, row -= stride)
+    const auto base = reinterpret_cast<uintptr_t>(row);
+    for (int32_t i = 0; i < count; ++i, row -= stride) {
+        if (i + kPrefetchRows < count) {
+            // Worked out as a number: the row ahead may lie past the canvas.
+            const uintptr_t ahead =
+                base - static_cast<uintptr_t>(stride) * (i + kPrefetchRows) +
+                static_cast<uintptr_t>(std::max(spans.x0[i + kPrefetchRows], 0) >> 3);
+            __builtin_prefetch(reinterpret_cast<const void*>(ahead), 1);
+        }
         FillClampedSpan(row, spans.x0[i], spans.x1[i], width, colour);
+    }
 }
 
 // One chain of polygon edges, walked downwards from the top vertex. The
@@ -150,7 +165,6 @@ void MoveChainOn(EdgeChain* chain, const FloatPoint* points, int32_t count, doub
 inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t count, double v) {
     if (ChainMovesOn(*chain, points, v)) MoveChainOn(chain, points, count, v);
 }
-
 
 // The current edge's crossing of row centres. A horizontal edge can only be
 // current when it lies on the row centre: its far end is the crossing.
@@ -235,15 +249,22 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     last = std::min(last, static_cast<double>(image->height - 1));
     if (first > last) return;
     static const DiscSpansFunction discSpans = BestDiscSpans();
+    static const ChordSpansFunction chordSpans = BestChordSpans();
     const DiscRows disc{cx, cy, static_cast<double>(r) * r, image->width};
     // Rows are stored bottom-up: the next canvas row is one stride lower.
     const ptrdiff_t stride = CanvasStride(image);
     uint8_t* row = CanvasRow(image, static_cast<int32_t>(first));
     SpanBatch spans;
+    const auto start = static_cast<int32_t>(first);
     const int32_t end = static_cast<int32_t>(last) + 1;
-    for (int32_t y0 = static_cast<int32_t>(first); y0 < end; y0 += kSpanBatch) {
+    const double* chords = CachedHalfChords(cy, r, start, end - 1);
+    for (int32_t y0 = start; y0 < end; y0 += kSpanBatch) {
         const int32_t count = std::min(kSpanBatch, end - y0);
-        discSpans(disc, y0, count, spans.x0, spans.x1);
+        if (chords != nullptr) {
+            chordSpans(disc.cx, disc.width, chords + (y0 - start), count, spans.x0, spans.x1);
+        } else {
+            discSpans(disc, y0, count, spans.x0, spans.x1);
+        }
         FillSpanBatch(row, stride, spans, count, image->width, colour);
         row -= stride * count;
     }
