@@ -135,7 +135,9 @@ TEST(CanvasPrimitives, SpanKernelsAgree) {
         const int32_t from = top + trial % std::max(1, bottom - top + 1);
         const int32_t rows = std::min({count, 32, bottom - from + 1}); // ends side by side
         const double* chords = rows > 0 ? CachedHalfChords(cy, r, from, from + rows - 1) : nullptr;
-        if (rows > 0 && cy >= 1 && r >= 1) ASSERT_NE(chords, nullptr) << trial;
+        if (rows > 0 && cy >= 1 && r >= 1) {
+            ASSERT_NE(chords, nullptr) << trial;
+        }
         if (chords != nullptr) {
             DiscSpans_Scalar(disc, from, rows, x0[1], x1[1]);
             ChordSpans_Sse2(disc.cx, disc.width, chords, rows, x0[0], x0[0] + 32);
