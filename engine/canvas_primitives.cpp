@@ -99,24 +99,10 @@ struct SpanBatch {
 };
 
 // Fills rows first, first - 1 ... of stored memory (canvas rows going down).
-// Each row's first line is asked for a few rows ahead: rows lie a stride
-// apart, so the hardware's own prefetch never sees them coming, and the mask
-// at a span's head would otherwise wait for its line on every row.
-constexpr int32_t kPrefetchRows = 8;
-
 void FillSpanBatch(uint8_t* row, ptrdiff_t stride, const SpanBatch& spans, int32_t count,
                    int32_t width, int32_t colour) {
-    const auto base = reinterpret_cast<uintptr_t>(row);
-    for (int32_t i = 0; i < count; ++i, row -= stride) {
-        if (i + kPrefetchRows < count) {
-            // Worked out as a number: the row ahead may lie past the canvas.
-            const uintptr_t ahead =
-                base - static_cast<uintptr_t>(stride) * (i + kPrefetchRows) +
-                static_cast<uintptr_t>(std::max(spans.x0[i + kPrefetchRows], 0) >> 3);
-            __builtin_prefetch(reinterpret_cast<const void*>(ahead), 1);
-        }
+    for (int32_t i = 0; i < count; ++i, row -= stride)
         FillClampedSpan(row, spans.x0[i], spans.x1[i], width, colour);
-    }
 }
 
 // One chain of polygon edges, walked downwards from the top vertex. The
