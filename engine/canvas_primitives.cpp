@@ -152,6 +152,16 @@ inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t cou
     if (ChainMovesOn(*chain, points, v)) MoveChainOn(chain, points, count, v);
 }
 
+// How many rows from row y on (y's included, at most `most`) the chain keeps
+// its current edge: those whose centre y + 0.5 lies at or above the edge's
+// lower end, the rows ChainMovesOn says no to.
+inline int32_t RowsOnEdge(const EdgeChain& chain, const FloatPoint* points, int32_t y,
+                          int32_t most) {
+    if (chain.stepsLeft <= 0) return most;
+    const double lastRow = std::floor(static_cast<double>(points[chain.to].y) - 0.5);
+    return static_cast<int32_t>(std::clamp(lastRow - y + 1.0, 1.0, static_cast<double>(most)));
+}
+
 // The current edge's crossing of row centres. A horizontal edge can only be
 // current when it lies on the row centre: its far end is the crossing.
 EdgeLine LineOf(const EdgeChain& chain, const FloatPoint* points) {
@@ -313,10 +323,8 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
             const double v = y0 + i + 0.5;
             AdvanceChain(&down, points, count, v);
             AdvanceChain(&up, points, count, v);
-            int32_t n = 1;
-            while (i + n < rows && !ChainMovesOn(down, points, y0 + i + n + 0.5) &&
-                   !ChainMovesOn(up, points, y0 + i + n + 0.5))
-                ++n;
+            const int32_t n = std::min(RowsOnEdge(down, points, y0 + i, rows - i),
+                                       RowsOnEdge(up, points, y0 + i, rows - i));
             edgeSpans(LineOf(down, points), LineOf(up, points), image->width, y0 + i, n,
                       spans.x0 + i, spans.x1 + i);
             i += n;
