@@ -153,8 +153,11 @@ void TurnRegion(const RegionJob& job) {
                     if (chunk > group && chunk - 1 < firstCutBand) {
                         for (int32_t r = strip; r < aheadRows; r += strips) {
                             const uint8_t* line = aheadFirst + r * stride;
+                            const auto head = reinterpret_cast<uintptr_t>(line + tile);
+                            const auto tail = reinterpret_cast<uintptr_t>(line + tileEnd - 1);
                             __builtin_prefetch(line + tile);
-                            __builtin_prefetch(line + tileEnd - 1);
+                            // A second line only where the tile's bytes cross into one.
+                            if (head >> 6 != tail >> 6) __builtin_prefetch(line + tileEnd - 1);
                         }
                     }
                     uint8_t* column = buffer + 8 * (byte - tile) * bufferStep;
