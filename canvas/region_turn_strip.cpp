@@ -126,17 +126,21 @@ StripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, pt
 
 } // namespace
 
-__attribute__((target("sse2"))) void
-TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
-    StripSse2(fed, byteColumn, first, step);
-}
+// One instruction set's two entry points around its inlined strip body: one
+// strip, and one strip down several bands.
+#define PINDORA_TURN_ENTRY_POINTS(isa, targetName, strip)                                          \
+    __attribute__((target(targetName))) void TurnStrip_##isa(                                      \
+        const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {      \
+        strip(fed, byteColumn, first, step);                                                       \
+    }                                                                                              \
+    __attribute__((target(targetName))) void TurnBands_##isa(                                      \
+        const uint8_t* const(*fed)[32], int32_t bands, ptrdiff_t byteColumn, uint8_t* first,       \
+        ptrdiff_t wordStep, ptrdiff_t step) {                                                      \
+        for (int32_t band = 0; band < bands; ++band)                                               \
+            strip(fed[band], byteColumn, first + band * wordStep, step);                           \
+    }
 
-__attribute__((target("sse2"))) void TurnBands_Sse2(const uint8_t* const (*fed)[32], int32_t bands,
-                                                    ptrdiff_t byteColumn, uint8_t* first,
-                                                    ptrdiff_t wordStep, ptrdiff_t step) {
-    for (int32_t band = 0; band < bands; ++band)
-        StripSse2(fed[band], byteColumn, first + band * wordStep, step);
-}
+PINDORA_TURN_ENTRY_POINTS(Sse2, "sse2", StripSse2)
 
 #if PINDORA_AVX2_KERNELS
 namespace {
@@ -179,17 +183,7 @@ StripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, pt
 
 } // namespace
 
-__attribute__((target("avx2"))) void
-TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
-    StripAvx2(fed, byteColumn, first, step);
-}
-
-__attribute__((target("avx2"))) void TurnBands_Avx2(const uint8_t* const (*fed)[32], int32_t bands,
-                                                    ptrdiff_t byteColumn, uint8_t* first,
-                                                    ptrdiff_t wordStep, ptrdiff_t step) {
-    for (int32_t band = 0; band < bands; ++band)
-        StripAvx2(fed[band], byteColumn, first + band * wordStep, step);
-}
+PINDORA_TURN_ENTRY_POINTS(Avx2, "avx2", StripAvx2)
 
 #else
 void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
@@ -202,6 +196,8 @@ void TurnBands_Avx2(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t by
     TurnBands_Sse2(fed, bands, byteColumn, first, wordStep, step);
 }
 #endif
+
+#undef PINDORA_TURN_ENTRY_POINTS
 
 TurnStripFunction BestTurnStrip() {
     if (PINDORA_AVX2_KERNELS && CpuHasAvx2()) return TurnStrip_Avx2;
