@@ -2,23 +2,28 @@
 // centre's offset from the pixel grid changes.
 #include "engine/disc_chords.h"
 
+#include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace {
 
-// Centres from 1 to 2^22 and radii up to 2^14: there a row's distance from
+// Centres from 1 to 2^22 and radii up to 1024: there a row's distance from
 // the centre, cy - (y + 0.5), is exact in double both as the square-root path
 // works it out and as fy - (k + 0.5) with fy the centre's fraction and k the
 // row's offset from floor(cy), so the table's chords match it bit for bit.
 constexpr double kLargestCentre = 4194304.0;
-constexpr float kLargestRadius = 16384.0f;
+// Wider discs spend little of their time on square roots next to their
+// long rows; the limit keeps the table a plain array, with nothing to free
+// when a thread ends.
+constexpr float kLargestRadius = 1024.0f;
+constexpr int32_t kMostRows = 2 * 1024 + 4;
 
 struct ChordTable {
     float r = 0.0f;
     double fy = -1.0;   // no disc yet
     int32_t kFirst = 0; // row offset of w[0] from floor(cy)
-    std::vector<double> w;
+    int32_t rows = 0;
+    double w[kMostRows];
 };
 
 void Rebuild(ChordTable* table, double fy, float r) {
@@ -27,11 +32,11 @@ void Rebuild(ChordTable* table, double fy, float r) {
     // callers' row range can never fall off the table.
     const auto kFirst = static_cast<int32_t>(std::floor(fy - r + 0.5)) - 1;
     const auto kLast = static_cast<int32_t>(std::floor(fy + r - 0.5)) + 1;
-    table->w.resize(static_cast<size_t>(kLast - kFirst + 1));
-    for (int32_t k = kFirst; k <= kLast; ++k) {
+    table->rows = std::min(kLast - kFirst + 1, kMostRows);
+    for (int32_t k = kFirst; k < kFirst + table->rows; ++k) {
         const double dy = fy - (static_cast<double>(k) + 0.5);
         const double left = rr - dy * dy;
-        table->w[static_cast<size_t>(k - kFirst)] = std::sqrt(left < 0.0 ? 0.0 : left);
+        table->w[k - kFirst] = std::sqrt(left < 0.0 ? 0.0 : left);
     }
     table->r = r;
     table->fy = fy;
@@ -47,7 +52,6 @@ const double* CachedHalfChords(float cy, float r, int32_t first, int32_t last) {
     const double fy = static_cast<double>(cy) - floorCy;
     if (table.r != r || table.fy != fy) Rebuild(&table, fy, r);
     const auto base = static_cast<int32_t>(floorCy) + table.kFirst;
-    const auto size = static_cast<int32_t>(table.w.size());
-    if (first < base || last >= base + size) return nullptr;
-    return table.w.data() + (first - base);
+    if (first < base || last >= base + table.rows) return nullptr;
+    return table.w + (first - base);
 }
