@@ -101,6 +101,7 @@ void FillOffCanvas(const RegionJob& job, const TurnedRows& rows, int32_t firstBa
 
 void TurnRegion(const RegionJob& job) {
     static const TurnStripFunction turn = BestTurnStrip();
+    static const TurnBandsFunction turnBands = BestTurnBands();
     const int32_t bands = job.height / 32;
     const bool descending = job.angle == 270;
     const TurnedRows rows{job.target, job.width, job.height / 8, job.mirror == descending};
@@ -152,21 +153,27 @@ void TurnRegion(const RegionJob& job) {
                     if (chunk > group && chunk - 1 < firstCutBand) {
                         for (int32_t r = strip; r < aheadRows; r += strips) {
                             const uint8_t* line = aheadFirst + r * stride;
+                            const auto head = reinterpret_cast<uintptr_t>(line + tile);
+                            const auto tail = reinterpret_cast<uintptr_t>(line + tileEnd - 1);
                             __builtin_prefetch(line + tile);
-                            __builtin_prefetch(line + tileEnd - 1);
+                            // A second line only where the tile's bytes cross into one.
+                            if (head >> 6 != tail >> 6) __builtin_prefetch(line + tileEnd - 1);
                         }
                     }
                     uint8_t* column = buffer + 8 * (byte - tile) * bufferStep;
+                    // Into the buffer, one row piece per source column.
+                    if (tileEnd - byte >= 8) {
+                        const ptrdiff_t firstWordAt =
+                            4 * (descending ? groupEnd - 1 - chunk : chunk - group);
+                        turnBands(chunkFed, chunkEnd - chunk, byte, column + firstWordAt,
+                                  descending ? -4 : 4, bufferStep);
+                        continue;
+                    }
                     for (int32_t band = chunk; band < chunkEnd; ++band) {
-                        // Into the buffer, one row piece per source column.
                         const ptrdiff_t wordAt =
                             4 * (descending ? groupEnd - 1 - band : band - group);
-                        if (tileEnd - byte >= 8) {
-                            turn(chunkFed[band - chunk], byte, column + wordAt, bufferStep);
-                        } else {
-                            TurnShortStrip(turn, chunkFed[band - chunk], byte, tileEnd - byte,
-                                           column + wordAt, bufferStep);
-                        }
+                        TurnShortStrip(turn, chunkFed[band - chunk], byte, tileEnd - byte,
+                                       column + wordAt, bufferStep);
                     }
                 }
             }

@@ -23,10 +23,8 @@ inline void StoreWord(uint8_t* at, uint32_t word) {
     std::memcpy(at, &word, 4);
 }
 
-} // namespace
-
-void TurnStrip_Scalar(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
-                      ptrdiff_t step) {
+inline void StripScalar(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                        ptrdiff_t step) {
     for (int32_t byte = 0; byte < 8; ++byte) {
         uint64_t slot[4];
         for (int32_t g = 0; g < 4; ++g) {
@@ -45,6 +43,19 @@ void TurnStrip_Scalar(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_
             for (uint64_t& value : slot) value <<= 1;
         }
     }
+}
+
+} // namespace
+
+void TurnStrip_Scalar(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
+                      ptrdiff_t step) {
+    StripScalar(fed, byteColumn, first, step);
+}
+
+void TurnBands_Scalar(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                      uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step) {
+    for (int32_t band = 0; band < bands; ++band)
+        StripScalar(fed[band], byteColumn, first + band * wordStep, step);
 }
 
 #if PINDORA_X86
@@ -88,10 +99,8 @@ __attribute__((target("avx2"), always_inline)) inline void TransposeRows16x8(con
 
 #undef PINDORA_TRANSPOSE_ROWS_16X8
 
-} // namespace
-
-__attribute__((target("sse2"))) void
-TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
+__attribute__((target("sse2"), always_inline)) inline void
+StripSse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
     // The two halves of the rows are turned one after the other, each
     // filling its 16 bits of the words, so the registers hold one half.
     for (int half = 0; half < 2; ++half) {
@@ -115,9 +124,29 @@ TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* firs
     }
 }
 
+} // namespace
+
+// One instruction set's two entry points around its inlined strip body: one
+// strip, and one strip down several bands.
+#define PINDORA_TURN_ENTRY_POINTS(isa, targetName, strip)                                          \
+    __attribute__((target(targetName))) void TurnStrip_##isa(                                      \
+        const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {      \
+        strip(fed, byteColumn, first, step);                                                       \
+    }                                                                                              \
+    __attribute__((target(targetName))) void TurnBands_##isa(                                      \
+        const uint8_t* const(*fed)[32], int32_t bands, ptrdiff_t byteColumn, uint8_t* first,       \
+        ptrdiff_t wordStep, ptrdiff_t step) {                                                      \
+        for (int32_t band = 0; band < bands; ++band)                                               \
+            strip(fed[band], byteColumn, first + band * wordStep, step);                           \
+    }
+
+PINDORA_TURN_ENTRY_POINTS(Sse2, "sse2", StripSse2)
+
 #if PINDORA_AVX2_KERNELS
-__attribute__((target("avx2"))) void
-TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
+namespace {
+
+__attribute__((target("avx2"), always_inline)) inline void
+StripAvx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t step) {
     // Rows 0-15 in the low lanes, 16-31 in the high lanes: after the
     // transpose one register holds a source byte column of all 32 rows.
     __m256i rows[16];
@@ -152,17 +181,34 @@ TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* firs
     }
 }
 
+} // namespace
+
+PINDORA_TURN_ENTRY_POINTS(Avx2, "avx2", StripAvx2)
+
 #else
 void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
                     ptrdiff_t step) {
     TurnStrip_Sse2(fed, byteColumn, first, step);
 }
+
+void TurnBands_Avx2(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                    uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step) {
+    TurnBands_Sse2(fed, bands, byteColumn, first, wordStep, step);
+}
 #endif
+
+#undef PINDORA_TURN_ENTRY_POINTS
 
 TurnStripFunction BestTurnStrip() {
     if (PINDORA_AVX2_KERNELS && CpuHasAvx2()) return TurnStrip_Avx2;
     if (CpuHasSse2()) return TurnStrip_Sse2;
     return TurnStrip_Scalar;
+}
+
+TurnBandsFunction BestTurnBands() {
+    if (PINDORA_AVX2_KERNELS && CpuHasAvx2()) return TurnBands_Avx2;
+    if (CpuHasSse2()) return TurnBands_Sse2;
+    return TurnBands_Scalar;
 }
 
 #else
@@ -177,8 +223,22 @@ void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t*
     TurnStrip_Scalar(fed, byteColumn, first, step);
 }
 
+void TurnBands_Sse2(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                    uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step) {
+    TurnBands_Scalar(fed, bands, byteColumn, first, wordStep, step);
+}
+
+void TurnBands_Avx2(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                    uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step) {
+    TurnBands_Scalar(fed, bands, byteColumn, first, wordStep, step);
+}
+
 TurnStripFunction BestTurnStrip() {
     return TurnStrip_Scalar;
+}
+
+TurnBandsFunction BestTurnBands() {
+    return TurnBands_Scalar;
 }
 
 #endif

@@ -28,5 +28,19 @@ void TurnStrip_Sse2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t*
 void TurnStrip_Avx2(const uint8_t* const fed[32], ptrdiff_t byteColumn, uint8_t* first,
                     ptrdiff_t step);
 
+// A strip down several bands in one call: fed[b] feeds band b, whose words
+// are stored from first + b × wordStep on (wordStep ±4 for neighbouring
+// bands' words in a region row). The same kernels, their loop inside.
+using TurnBandsFunction = void (*)(const uint8_t* const (*fed)[32], int32_t bands,
+                                   ptrdiff_t byteColumn, uint8_t* first, ptrdiff_t wordStep,
+                                   ptrdiff_t step);
+void TurnBands_Scalar(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                      uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step);
+void TurnBands_Sse2(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                    uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step);
+void TurnBands_Avx2(const uint8_t* const (*fed)[32], int32_t bands, ptrdiff_t byteColumn,
+                    uint8_t* first, ptrdiff_t wordStep, ptrdiff_t step);
+
 // The fastest this machine runs.
 TurnStripFunction BestTurnStrip();
+TurnBandsFunction BestTurnBands();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/disc_chords.h"
 #include "engine/span_ends.h"
 
 namespace {
@@ -151,6 +152,16 @@ inline void AdvanceChain(EdgeChain* chain, const FloatPoint* points, int32_t cou
     if (ChainMovesOn(*chain, points, v)) MoveChainOn(chain, points, count, v);
 }
 
+// How many rows from row y on (y's included, at most `most`) the chain keeps
+// its current edge: those whose centre y + 0.5 lies at or above the edge's
+// lower end, the rows ChainMovesOn says no to.
+inline int32_t RowsOnEdge(const EdgeChain& chain, const FloatPoint* points, int32_t y,
+                          int32_t most) {
+    if (chain.stepsLeft <= 0) return most;
+    const double lastRow = std::floor(static_cast<double>(points[chain.to].y) - 0.5);
+    return static_cast<int32_t>(std::clamp(lastRow - y + 1.0, 1.0, static_cast<double>(most)));
+}
+
 // The current edge's crossing of row centres. A horizontal edge can only be
 // current when it lies on the row centre: its far end is the crossing.
 EdgeLine LineOf(const EdgeChain& chain, const FloatPoint* points) {
@@ -234,15 +245,22 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     last = std::min(last, static_cast<double>(image->height - 1));
     if (first > last) return;
     static const DiscSpansFunction discSpans = BestDiscSpans();
+    static const ChordSpansFunction chordSpans = BestChordSpans();
     const DiscRows disc{cx, cy, static_cast<double>(r) * r, image->width};
     // Rows are stored bottom-up: the next canvas row is one stride lower.
     const ptrdiff_t stride = CanvasStride(image);
     uint8_t* row = CanvasRow(image, static_cast<int32_t>(first));
     SpanBatch spans;
+    const auto start = static_cast<int32_t>(first);
     const int32_t end = static_cast<int32_t>(last) + 1;
-    for (int32_t y0 = static_cast<int32_t>(first); y0 < end; y0 += kSpanBatch) {
+    const double* chords = CachedHalfChords(cy, r, start, end - 1);
+    for (int32_t y0 = start; y0 < end; y0 += kSpanBatch) {
         const int32_t count = std::min(kSpanBatch, end - y0);
-        discSpans(disc, y0, count, spans.x0, spans.x1);
+        if (chords != nullptr) {
+            chordSpans(disc.cx, disc.width, chords + (y0 - start), count, spans.x0, spans.x1);
+        } else {
+            discSpans(disc, y0, count, spans.x0, spans.x1);
+        }
         FillSpanBatch(row, stride, spans, count, image->width, colour);
         row -= stride * count;
     }
@@ -305,10 +323,8 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
             const double v = y0 + i + 0.5;
             AdvanceChain(&down, points, count, v);
             AdvanceChain(&up, points, count, v);
-            int32_t n = 1;
-            while (i + n < rows && !ChainMovesOn(down, points, y0 + i + n + 0.5) &&
-                   !ChainMovesOn(up, points, y0 + i + n + 0.5))
-                ++n;
+            const int32_t n = std::min(RowsOnEdge(down, points, y0 + i, rows - i),
+                                       RowsOnEdge(up, points, y0 + i, rows - i));
             edgeSpans(LineOf(down, points), LineOf(up, points), image->width, y0 + i, n,
                       spans.x0 + i, spans.x1 + i);
             i += n;

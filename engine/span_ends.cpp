@@ -32,6 +32,14 @@ void DiscSpans_Scalar(const DiscRows& disc, int32_t firstRow, int32_t count, int
     }
 }
 
+void ChordSpans_Scalar(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
+                       int32_t* x1) {
+    for (int32_t i = 0; i < count; ++i) {
+        x0[i] = FloorColumn(cx - w[i] + 0.5, width);
+        x1[i] = FloorColumn(cx + w[i] - 0.5, width);
+    }
+}
+
 void EdgeSpans_Scalar(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
                       int32_t count, int32_t* x0, int32_t* x1) {
     for (int32_t i = 0; i < count; ++i) {
@@ -82,6 +90,21 @@ __attribute__((target("sse2"))) void DiscSpans_Sse2(const DiscRows& disc, int32_
     if (i < count) DiscSpans_Scalar(disc, firstRow + i, count - i, x0 + i, x1 + i);
 }
 
+__attribute__((target("sse2"))) void ChordSpans_Sse2(double cx, int32_t width, const double* w,
+                                                     int32_t count, int32_t* x0, int32_t* x1) {
+    const __m128d centre = _mm_set1_pd(cx), half = _mm_set1_pd(0.5);
+    const __m128d limit = _mm_set1_pd(static_cast<double>(width));
+    int32_t i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128d chord = _mm_loadu_pd(w + i);
+        const __m128i a = FloorColumns(_mm_add_pd(_mm_sub_pd(centre, chord), half), limit);
+        const __m128i b = FloorColumns(_mm_sub_pd(_mm_add_pd(centre, chord), half), limit);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(x0 + i), a);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(x1 + i), b);
+    }
+    if (i < count) ChordSpans_Scalar(cx, width, w + i, count - i, x0 + i, x1 + i);
+}
+
 __attribute__((target("sse2"))) void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b,
                                                     int32_t width, int32_t firstRow, int32_t count,
                                                     int32_t* x0, int32_t* x1) {
@@ -108,6 +131,10 @@ DiscSpansFunction BestDiscSpans() {
     return CpuHasSse2() ? DiscSpans_Sse2 : DiscSpans_Scalar;
 }
 
+ChordSpansFunction BestChordSpans() {
+    return CpuHasSse2() ? ChordSpans_Sse2 : ChordSpans_Scalar;
+}
+
 EdgeSpansFunction BestEdgeSpans() {
     return CpuHasSse2() ? EdgeSpans_Sse2 : EdgeSpans_Scalar;
 }
@@ -119,6 +146,11 @@ void DiscSpans_Sse2(const DiscRows& disc, int32_t firstRow, int32_t count, int32
     DiscSpans_Scalar(disc, firstRow, count, x0, x1);
 }
 
+void ChordSpans_Sse2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
+                     int32_t* x1) {
+    ChordSpans_Scalar(cx, width, w, count, x0, x1);
+}
+
 void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
                     int32_t count, int32_t* x0, int32_t* x1) {
     EdgeSpans_Scalar(a, b, width, firstRow, count, x0, x1);
@@ -126,6 +158,10 @@ void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t
 
 DiscSpansFunction BestDiscSpans() {
     return DiscSpans_Scalar;
+}
+
+ChordSpansFunction BestChordSpans() {
+    return ChordSpans_Scalar;
 }
 
 EdgeSpansFunction BestEdgeSpans() {

@@ -21,6 +21,16 @@ void DiscSpans_Scalar(const DiscRows& disc, int32_t firstRow, int32_t count, int
 void DiscSpans_Sse2(const DiscRows& disc, int32_t firstRow, int32_t count, int32_t* x0,
                     int32_t* x1);
 
+// The same ends from half chords already worked out: x0[i] = FloorColumn(cx
+// - w[i] + 0.5) and x1[i] = FloorColumn(cx + w[i] - 0.5).
+using ChordSpansFunction = void (*)(double cx, int32_t width, const double* w, int32_t count,
+                                    int32_t* x0, int32_t* x1);
+
+void ChordSpans_Scalar(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
+                       int32_t* x1);
+void ChordSpans_Sse2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
+                     int32_t* x1);
+
 // One polygon edge's crossing of row centre v, x + slope * (v - y); a
 // horizontal edge (current only on a row centre) has its far end as x and
 // slope 0.
@@ -41,6 +51,7 @@ void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t
 
 // The fastest forms this machine runs.
 DiscSpansFunction BestDiscSpans();
+ChordSpansFunction BestChordSpans();
 EdgeSpansFunction BestEdgeSpans();
 
 // floor(x) as a span end, clamped to -1 ... width (both outside the canvas)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/canvas_primitives.h"
+#include "engine/disc_chords.h"
 #include "engine/span_ends.h"
 #include "tests/core/brush_test_canvas.h"
 
@@ -128,6 +129,24 @@ TEST(CanvasPrimitives, SpanKernelsAgree) {
         DiscSpans_Sse2(disc, first, count, x0[0], x1[0]);
         DiscSpans_Scalar(disc, first, count, x0[1], x1[1]);
         expectSame(count, "disc", trial);
+        // The kept half chords give the same ends on the disc's own rows.
+        const auto top = static_cast<int32_t>(std::floor(static_cast<double>(cy) - r + 0.5));
+        const auto bottom = static_cast<int32_t>(std::floor(static_cast<double>(cy) + r - 0.5));
+        const int32_t from = top + trial % std::max(1, bottom - top + 1);
+        const int32_t rows = std::min({count, 32, bottom - from + 1}); // ends side by side
+        const double* chords = rows > 0 ? CachedHalfChords(cy, r, from, from + rows - 1) : nullptr;
+        if (rows > 0 && cy >= 1 && r >= 1 && r <= 1024) {
+            ASSERT_NE(chords, nullptr) << trial;
+        }
+        if (chords != nullptr) {
+            DiscSpans_Scalar(disc, from, rows, x0[1], x1[1]);
+            ChordSpans_Sse2(disc.cx, disc.width, chords, rows, x0[0], x0[0] + 32);
+            ChordSpans_Scalar(disc.cx, disc.width, chords, rows, x1[0], x1[0] + 32);
+            for (int32_t i = 0; i < rows; ++i)
+                ASSERT_TRUE(x0[0][i] == x0[1][i] && x0[0][32 + i] == x1[1][i] &&
+                            x1[0][i] == x0[1][i] && x1[0][32 + i] == x1[1][i])
+                    << "chords trial " << trial << " row " << i;
+        }
 
         const double slopes[] = {RandomIn(random, -3, 3), RandomIn(random, -300, 300), 0.0, inf,
                                  -inf};

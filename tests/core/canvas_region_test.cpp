@@ -304,6 +304,10 @@ TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
     std::vector<TurnStripFunction> turners{TurnStrip_Scalar};
     if (CpuHasSse2()) turners.push_back(TurnStrip_Sse2);
     if (CpuHasAvx2()) turners.push_back(TurnStrip_Avx2);
+    // The band loops of the same instruction sets, in the same order.
+    std::vector<TurnBandsFunction> banders{TurnBands_Scalar};
+    if (CpuHasSse2()) banders.push_back(TurnBands_Sse2);
+    if (CpuHasAvx2()) banders.push_back(TurnBands_Avx2);
     std::mt19937 random(10);
     std::vector<uint8_t> rows(32 * 16);
     for (int trial = 0; trial < 50; ++trial) {
@@ -326,6 +330,21 @@ TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
             turners[which](fed, byteColumn, reinterpret_cast<uint8_t*>(words + 63), -4);
             for (int column = 0; column < 64; ++column) {
                 ASSERT_EQ(words[63 - column], expected[column]) << which << " " << column;
+            }
+            // The same strip down two bands (the second fed the rows the
+            // other way round), the later band's words first as at angle 270.
+            const uint8_t* bands[2][32];
+            for (int q = 0; q < 32; ++q) {
+                bands[0][q] = fed[q];
+                bands[1][q] = fed[31 - q];
+            }
+            uint32_t second[64], pairs[64][2];
+            TurnStrip_Scalar(bands[1], byteColumn, reinterpret_cast<uint8_t*>(second), 4);
+            banders[which](bands, 2, byteColumn, reinterpret_cast<uint8_t*>(&pairs[0][1]), -4, 8);
+            for (int column = 0; column < 64; ++column) {
+                ASSERT_TRUE(pairs[column][1] == expected[column] &&
+                            pairs[column][0] == second[column])
+                    << which << " bands " << column;
             }
         }
     }
