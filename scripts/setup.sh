@@ -47,3 +47,4 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 "$here/build-libpng-mingw.sh"
+"$here/build-benchmark.sh"
