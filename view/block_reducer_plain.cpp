@@ -109,13 +109,11 @@ void FinishBlockRow(const uint32_t* hiWords, const uint32_t* loWords, int32_t ou
 }
 
 template <int B> DibSurface* ReducePlain(const CanvasRegion* region, ReducerRamp* ramp) {
-    RegionRows rows;
-    if (!ReadRegionRows(region, &rows)) return nullptr;
-    int32_t outWidth = rows.width / B, outHeight = rows.height / B;
-    if (outWidth <= 0 || outHeight <= 0) return nullptr;
-    RgbQuad table[256];
-    CurrentRampTable(ramp, region->palette, table);
-    DibSurface* out = CreateDibSurface(8, table, 256, outWidth, outHeight);
+    RampJob job;
+    if (!StartRampJob(region, ramp, B, &job)) return nullptr;
+    const RegionRows& rows = job.rows;
+    const int32_t outWidth = job.outWidth, outHeight = job.outHeight;
+    DibSurface* out = CreateDibSurface(8, job.table, 256, outWidth, outHeight);
     if (!out) return nullptr;
 
     // Scratch per word: the two sums and the gathered nibble counts.

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "base/bitmap_types.h"
+#include "view/block_reducer_bits.h"
 
 enum class RampFill {
     RepeatLast, // entries past the ramp repeat its last colour (colour 1)
@@ -28,3 +29,23 @@ struct ReducerRamp {
 
 // Copies the full 256-entry table for the two region colours into out.
 void CurrentRampTable(ReducerRamp* ramp, const RgbQuad colours[2], RgbQuad out[256]);
+
+// What a ramp reducer with blocks of `block` × `block` pixels starts from:
+// the region's rows, its output size and the ramp's current colour table.
+struct RampJob {
+    RegionRows rows;
+    int32_t outWidth;
+    int32_t outHeight;
+    RgbQuad table[256];
+};
+
+// False when the region is unreadable or smaller than one block.
+inline bool StartRampJob(const CanvasRegion* region, ReducerRamp* ramp, int32_t block,
+                         RampJob* job) {
+    if (!ReadRegionRows(region, &job->rows)) return false;
+    job->outWidth = job->rows.width / block;
+    job->outHeight = job->rows.height / block;
+    if (job->outWidth <= 0 || job->outHeight <= 0) return false;
+    CurrentRampTable(ramp, region->palette, job->table);
+    return true;
+}

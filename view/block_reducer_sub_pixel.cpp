@@ -244,14 +244,12 @@ void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, int32_t 
 }
 
 template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {
-    RegionRows rows;
-    if (!ReadRegionRows(region, &rows)) return nullptr;
-    int32_t outWidth = rows.width / B, outHeight = rows.height / B;
-    if (outWidth <= 0 || outHeight <= 0) return nullptr;
-    RgbQuad table[256];
-    CurrentRampTable(ramp, region->palette, table);
+    RampJob job;
+    if (!StartRampJob(region, ramp, B, &job)) return nullptr;
+    const RegionRows& rows = job.rows;
+    const int32_t outWidth = job.outWidth, outHeight = job.outHeight;
     ChannelParts parts;
-    MakeChannelParts(table, &parts);
+    MakeChannelParts(job.table, &parts);
     DibSurface* out = CreateDibSurface(32, nullptr, 0, outWidth, outHeight);
     if (!out) return nullptr;
 
