@@ -13,6 +13,7 @@
 #include "engine/stroke_host.h"
 #include "record/step_recorder.h"
 #include "record/undo_history.h"
+#include "tests/core/clocked_stroke_host.h"
 #include "view/view_paint.h"
 
 namespace {
@@ -95,25 +96,11 @@ void ReportRatioToMemcpy(benchmark::State& state, size_t bytes) {
         benchmark::Counter(baseline, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-namespace {
-
-const StrokeHost quietHost{
-    [] { return false; },
-    [](GdiHandle) {
-        return Point{0, 0};
-    },
-    [](GdiHandle, Point) { return true; },
-    [](GdiHandle, const Rect*) {},
-    [](GdiHandle) {},
-    [] { return 0u; },
-};
-
-} // namespace
-
 std::unique_ptr<AppState> OpenDrawingDesk() {
     SetStrokeRecorder(&kStepRecorder); // as the shell installs them
     SetStrokeKeeper(&kUndoKeeper);
-    SetStrokeHost(&quietHost);
+    strokeHostClock = nullptr; // the clock stands at 0
+    SetStrokeHost(&kClockedStrokeHost);
     std::unique_ptr<AppState> app(new AppState());
     app->settings.bgColour = 0xFFFFFF;
     app->settings.brushParams[0] = BrushParams{50, 50};

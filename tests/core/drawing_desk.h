@@ -12,23 +12,11 @@
 #include "engine/pointer_input.h"
 #include "engine/refresh_thread.h"
 #include "engine/stroke_host.h"
+#include "tests/core/clocked_stroke_host.h"
 #include "tests/core/playback_fake_host.h"
 #include "view/view_paint.h"
 
 namespace {
-
-uint32_t* strokeClock = nullptr;
-
-const StrokeHost journalHost{
-    [] { return false; },
-    [](GdiHandle) {
-        return Point{0, 0};
-    },
-    [](GdiHandle, Point) { return true; },
-    [](GdiHandle, const Rect*) {},
-    [](GdiHandle) {},
-    [] { return *strokeClock; },
-};
 
 // A program state with a 960 × 720 canvas in a 120 × 90 client.
 struct Desk {
@@ -37,8 +25,8 @@ struct Desk {
     FakeHostScope scope{&fake, app.get()};
 
     Desk() {
-        strokeClock = &fake.milliseconds;
-        SetStrokeHost(&journalHost);
+        strokeHostClock = &fake.milliseconds;
+        SetStrokeHost(&kClockedStrokeHost);
         AppState* a = app.get();
         InitViewLock(&a->viewHost.view.lock);
         a->settings.brushParams[0] = BrushParams{24, 30};

@@ -17,26 +17,13 @@
 #include "engine/stroke_host.h"
 #include "record/pen_changes.h"
 #include "record/playback.h"
+#include "tests/core/clocked_stroke_host.h"
 #include "tests/core/playback_fake_host.h"
 #include "tests/core/png_test_files.h"
 #include "tests/core/test_support.h"
 #include "view/view_paint.h"
 
 namespace {
-
-// One clock for the recorder (stroke host) and playback.
-FakeWindowSystem* clockOwner = nullptr;
-
-const StrokeHost liveHost{
-    [] { return false; },
-    [](GdiHandle) {
-        return Point{0, 0};
-    },
-    [](GdiHandle, Point) { return true; },
-    [](GdiHandle, const Rect*) {},
-    [](GdiHandle) {},
-    [] { return clockOwner->milliseconds; },
-};
 
 struct Pen {
     uint32_t maxPressure;
@@ -53,8 +40,9 @@ struct Studio {
     std::mt19937 random{20240611};
 
     explicit Studio(const Pen& pen) {
-        clockOwner = &fake;
-        SetStrokeHost(&liveHost);
+        // One clock for the recorder (stroke host) and playback.
+        strokeHostClock = &fake.milliseconds;
+        SetStrokeHost(&kClockedStrokeHost);
         ResetOutline();
         AppState* a = app.get();
         InitViewLock(&a->viewHost.view.lock);
