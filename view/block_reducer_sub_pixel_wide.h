@@ -1,0 +1,49 @@
+// The sub-pixel reducers' block-row work with byte shuffles (SSSE3, 16
+// bytes a step, and AVX2, 32), beside the word-at-a-time code in
+// block_reducer_sub_pixel.cpp, which is their plain reference.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Per-byte sums of the B rows from base (stride bytes apart) over the bytes
+// [0, n), n the largest multiple of the step not above bytes: each byte's set
+// bits in green, each block's last and first S columns in its first byte of
+// tails and heads (blocks of 8 with edges of 2, of 16 with edges of 5).
+// Returns n.
+typedef size_t (*SubPixelCounts)(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
+                                 uint8_t* tails, uint8_t* heads);
+
+// The pixels of blocks [0, n) of an 8 × 8 block row from those sums, n as
+// above: each channel's count looked up in its ramp bytes (red, green, blue;
+// counts 0 … 64). tails[-1] and heads[n] must hold the counts beyond the
+// blocks. Returns n.
+typedef size_t (*SubPixelFinish8)(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                  const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
+
+struct SubPixelKernels {
+    SubPixelCounts counts8;
+    SubPixelCounts counts16;
+    SubPixelFinish8 finish8;
+};
+
+// The widest kernels the build has and the processor runs, or none (the
+// word-at-a-time code then does everything). Tests may narrow the choice:
+// 0 none, 1 up to SSSE3, 2 (the default) up to AVX2.
+const SubPixelKernels* BestSubPixelKernels();
+void AllowWideSubPixelKernels(int widest);
+
+// Each is built into its own file, which returns 0 where the instruction set
+// is not built in; call only when the processor has it.
+size_t SubPixelCounts8_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
+                             uint8_t* tails, uint8_t* heads);
+size_t SubPixelCounts16_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
+                              uint8_t* tails, uint8_t* heads);
+size_t FinishSubPixelRow8_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
+size_t SubPixelCounts8_Avx2(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
+                            uint8_t* tails, uint8_t* heads);
+size_t SubPixelCounts16_Avx2(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
+                             uint8_t* tails, uint8_t* heads);
+size_t FinishSubPixelRow8_Avx2(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                               const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
