@@ -247,6 +247,35 @@ void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, int32_t 
         StoreAs(row + 4 * static_cast<size_t>(c), pixelAt(fullWords, c % kPerWord));
 }
 
+uint8_t* SumBytes(uint32_t* sum) {
+    return reinterpret_cast<uint8_t*>(sum);
+}
+
+// The leading blocks of a byte-block row with the wide kernels; returns the
+// words done. The columns beyond the row's ends go where the kernels read
+// them: one field before the tails and one after the last word's heads,
+// in the spare words around the sums.
+template <int B>
+int32_t FinishRowWide(const SubPixelKernels& wide, const ChannelSums& sums,
+                      const ChannelParts& parts, const uint8_t (&rampBytes)[3][80],
+                      int32_t outWidth, uint32_t edgeLeft, uint32_t edgeRight, size_t words,
+                      uint8_t* outRow) {
+    constexpr int kField = B / 8; // bytes per block
+    uint8_t* tails = SumBytes(sums.hi[0]);
+    uint8_t* heads = SumBytes(sums.hi[2]);
+    tails[-kField] = static_cast<uint8_t>(edgeLeft);
+    heads[4 * words] = static_cast<uint8_t>(edgeRight);
+    const size_t blocks = static_cast<size_t>(outWidth);
+    size_t done;
+    if constexpr (B == 8) {
+        done = wide.finish8(SumBytes(sums.hi[1]), tails, heads, rampBytes, blocks, outRow);
+    } else {
+        const uint32_t* const channels[3] = {parts.red, parts.green, parts.blue};
+        done = wide.finish16(SumBytes(sums.hi[1]), tails, heads, channels, blocks, outRow);
+    }
+    return static_cast<int32_t>(done / (32 / B));
+}
+
 template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {
     RampJob job;
     if (!StartRampJob(region, ramp, B, &job)) return nullptr;
@@ -277,14 +306,12 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     // blocks finish their pixels with them too.
     const SubPixelKernels* wide = B >= 8 ? BestSubPixelKernels() : nullptr;
     const SubPixelCounts wideCounts = !wide ? nullptr : B == 8 ? wide->counts8 : wide->counts16;
-    const SubPixelFinish8 wideFinish = wide && B == 8 ? wide->finish8 : nullptr;
     uint8_t rampBytes[3][80] = {};
     for (int i = 0; i <= 64; ++i) {
         rampBytes[0][i] = job.table[i].rgbRed;
         rampBytes[1][i] = job.table[i].rgbGreen;
         rampBytes[2][i] = job.table[i].rgbBlue;
     }
-    auto bytes = [](uint32_t* sum) { return reinterpret_cast<uint8_t*>(sum); };
     for (int32_t k = 0; k < outHeight; ++k) {
         // Byte blocks store their first row's counts; the others add to zeros.
         if (B < 8)
@@ -295,10 +322,11 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
         uint32_t edgeLeft = 0, edgeRight = 0;
         int32_t from = 0;
         if (wideCounts)
-            from = static_cast<int32_t>(wideCounts(RegionRow(rows, static_cast<int64_t>(k) * B),
-                                                   rows.stride, 4 * (words - 1), bytes(sums.hi[1]),
-                                                   bytes(sums.hi[0]), bytes(sums.hi[2])) /
-                                        4);
+            from =
+                static_cast<int32_t>(wideCounts(RegionRow(rows, static_cast<int64_t>(k) * B),
+                                                rows.stride, 4 * (words - 1), SumBytes(sums.hi[1]),
+                                                SumBytes(sums.hi[0]), SumBytes(sums.hi[2])) /
+                                     4);
         for (int r = 0; r < B; ++r) {
             const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
             if constexpr (B >= 8) {
@@ -315,16 +343,9 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
         }
         if constexpr (B >= 8) {
             uint8_t* outRow = out->bits + k * outStride;
-            int32_t done = 0;
-            if (wideFinish) {
-                // The columns beyond the row's ends, where the kernel reads them.
-                bytes(sums.hi[0])[-1] = static_cast<uint8_t>(S * edgeLeft);
-                bytes(sums.hi[2])[4 * words] = static_cast<uint8_t>(S * edgeRight);
-                done = static_cast<int32_t>(wideFinish(bytes(sums.hi[1]), bytes(sums.hi[0]),
-                                                       bytes(sums.hi[2]), rampBytes,
-                                                       static_cast<size_t>(outWidth), outRow) /
-                                            4);
-            }
+            const int32_t done = wide ? FinishRowWide<B>(*wide, sums, parts, rampBytes, outWidth,
+                                                         S * edgeLeft, S * edgeRight, words, outRow)
+                                      : 0;
             FinishEdgeRow<B>(sums, parts, outWidth, S * edgeLeft, S * edgeRight, rows.words, done,
                              outRow);
         } else

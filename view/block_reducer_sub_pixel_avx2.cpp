@@ -32,6 +32,9 @@ struct Lanes32 {
     static R Or(R a, R b) { return _mm256_or_si256(a, b); }
     static R AddSaturated(R a, R b) { return _mm256_adds_epu8(a, b); }
     static R Equal(R a, R b) { return _mm256_cmpeq_epi8(a, b); }
+    static R AddWords(R a, R b) { return _mm256_add_epi16(a, b); }
+    static R SubWords(R a, R b) { return _mm256_sub_epi16(a, b); }
+    static R GreaterWords(R a, R b) { return _mm256_cmpgt_epi16(a, b); }
     // Thirty-two pixels, each blue, green, red, 0 in memory. The unpacks work
     // within each 128-bit half, so the halves' quarters are put back in order.
     static void StorePixels(uint8_t* p, R blue, R green, R red) {
@@ -75,6 +78,13 @@ size_t FinishSubPixelRow8_Avx2(const uint8_t* green, const uint8_t* tails, const
     return n;
 }
 
+size_t FinishSubPixelRow16_Avx2(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out) {
+    const size_t n = blocks / (Lanes32::kBytes / 2) * (Lanes32::kBytes / 2);
+    FinishBlockRow16Lanes<Lanes32>(green, tails, heads, parts, n, out);
+    return n;
+}
+
 bool SubPixelAvx2BuiltIn() {
     return true;
 }
@@ -90,6 +100,11 @@ size_t SubPixelCounts16_Avx2(const uint8_t*, size_t, size_t, uint8_t*, uint8_t*,
 
 size_t FinishSubPixelRow8_Avx2(const uint8_t*, const uint8_t*, const uint8_t*,
                                const uint8_t (&)[3][80], size_t, uint8_t*) {
+    return 0;
+}
+
+size_t FinishSubPixelRow16_Avx2(const uint8_t*, const uint8_t*, const uint8_t*,
+                                const uint32_t* const (&)[3], size_t, uint8_t*) {
     return 0;
 }
 

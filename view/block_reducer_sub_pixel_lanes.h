@@ -53,31 +53,41 @@ void CountBlockRowLanes(const uint8_t* base, size_t stride, size_t bytes, uint8_
     const typename V::R tailLow = V::Table(kEdges.tailLow), tailHigh = V::Table(kEdges.tailHigh);
     const typename V::R headLow = V::Table(kEdges.headLow), headHigh = V::Table(kEdges.headHigh);
     const typename V::R nibble = V::Bytes(0x0F);
-    for (size_t i = 0; i < bytes; i += V::kBytes) {
-        typename V::R g = V::Bytes(0), t = V::Bytes(0), h = V::Bytes(0);
-        const uint8_t* p = base + i;
-        for (int r = 0; r < B; ++r, p += stride) {
-            const typename V::R x = V::Load(p);
-            const typename V::R lo = V::And(x, nibble);
-            const typename V::R hi = V::And(V::ShiftWords(x, 4), nibble);
-            g = V::Add(g, V::Add(V::Look(bits, lo), V::Look(bits, hi)));
-            if (B == 8) {
-                t = V::Add(t, V::Look(tailLow, lo));
-                h = V::Add(h, V::Look(headHigh, hi));
-            } else {
-                t = V::Add(t, V::Add(V::Look(tailLow, lo), V::Look(tailHigh, hi)));
-                h = V::Add(h, V::Add(V::Look(headLow, lo), V::Look(headHigh, hi)));
+    // Eight rows at a time, each group's counts added to the sums: more rows
+    // side by side strain the prefetcher, fewer add stores into the sums.
+    constexpr int kGroup = 8;
+    for (int r0 = 0; r0 < B; r0 += kGroup) {
+        for (size_t i = 0; i < bytes; i += V::kBytes) {
+            typename V::R g = V::Bytes(0), t = V::Bytes(0), h = V::Bytes(0);
+            const uint8_t* p = base + r0 * stride + i;
+            for (int r = 0; r < kGroup; ++r, p += stride) {
+                const typename V::R x = V::Load(p);
+                const typename V::R lo = V::And(x, nibble);
+                const typename V::R hi = V::And(V::ShiftWords(x, 4), nibble);
+                g = V::Add(g, V::Add(V::Look(bits, lo), V::Look(bits, hi)));
+                if (B == 8) {
+                    t = V::Add(t, V::Look(tailLow, lo));
+                    h = V::Add(h, V::Look(headHigh, hi));
+                } else {
+                    t = V::Add(t, V::Add(V::Look(tailLow, lo), V::Look(tailHigh, hi)));
+                    h = V::Add(h, V::Add(V::Look(headLow, lo), V::Look(headHigh, hi)));
+                }
             }
+            if (r0 > 0) {
+                g = V::Add(g, V::Load(green + i));
+                t = V::Add(t, V::Load(tails + i));
+                h = V::Add(h, V::Load(heads + i));
+            }
+            if (B == 16 && r0 + kGroup == B) {
+                // Tails were counted in every block's last byte, heads in its
+                // first; both move to the first byte, the other byte cleared.
+                t = V::ShiftWords(t, 8);
+                h = V::And(h, V::Words(0x00FF));
+            }
+            V::Store(green + i, g);
+            V::Store(tails + i, t);
+            V::Store(heads + i, h);
         }
-        if (B == 16) {
-            // Tails were counted in every block's last byte, heads in its
-            // first; both move to the first byte, the other byte cleared.
-            t = V::ShiftWords(t, 8);
-            h = V::And(h, V::Words(0x00FF));
-        }
-        V::Store(green + i, g);
-        V::Store(tails + i, t);
-        V::Store(heads + i, h);
     }
 }
 
@@ -113,6 +123,38 @@ void FinishBlockRow8Lanes(const uint8_t* green, const uint8_t* tails, const uint
         const typename V::R blue = V::Add(V::Sub(g, V::Load(heads + i)), V::Load(heads + i + 1));
         V::StorePixels(out + 4 * i, RampBytes<V>(pieces[2], last[2], blue),
                        RampBytes<V>(pieces[1], last[1], g), RampBytes<V>(pieces[0], last[0], red));
+    }
+}
+
+// The pixels of blocks [0, blocks) of a 16 × 16 block row (blocks a
+// multiple of V::kBytes / 2) from its per-byte sums, as the 8 × 8 rows but
+// with 16-bit counts, squeezed into 0 … 255 (see SqueezeCount), whose
+// 256-entry look-ups are left to plain loads from parts (red, green, blue
+// pixel parts, ORed). tails[-2] and heads[2 * blocks] must hold the counts
+// beyond the blocks, each in a 16-bit field.
+template <class V>
+void FinishBlockRow16Lanes(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                           const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out) {
+    constexpr size_t kBlocks = V::kBytes / 2;
+    const typename V::R lowByte = V::Words(0x00FF), half = V::Words(127);
+    auto squeeze = [&](typename V::R n) { return V::AddWords(n, V::GreaterWords(n, half)); };
+    uint16_t counts[3][kBlocks];
+    for (size_t i = 0; i < 2 * blocks; i += V::kBytes) {
+        const typename V::R bytes = V::Load(green + i);
+        const typename V::R g = V::AddWords(V::And(bytes, lowByte), V::ShiftWords(bytes, 8));
+        const typename V::R red =
+            V::AddWords(V::SubWords(g, V::Load(tails + i)), V::Load(tails + i - 2));
+        const typename V::R blue =
+            V::AddWords(V::SubWords(g, V::Load(heads + i)), V::Load(heads + i + 2));
+        V::Store(reinterpret_cast<uint8_t*>(counts[0]), squeeze(red));
+        V::Store(reinterpret_cast<uint8_t*>(counts[1]), squeeze(g));
+        V::Store(reinterpret_cast<uint8_t*>(counts[2]), squeeze(blue));
+        uint8_t* pixels = out + 2 * i;
+        for (size_t j = 0; j < kBlocks; ++j) {
+            const uint32_t pixel =
+                parts[0][counts[0][j]] | parts[1][counts[1][j]] | parts[2][counts[2][j]];
+            __builtin_memcpy(pixels + 4 * j, &pixel, 4);
+        }
     }
 }
 

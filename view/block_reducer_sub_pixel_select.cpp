@@ -13,8 +13,9 @@ namespace {
 std::atomic<int> widestAllowed{2};
 
 const SubPixelKernels kSsse3{SubPixelCounts8_Ssse3, SubPixelCounts16_Ssse3,
-                             FinishSubPixelRow8_Ssse3};
-const SubPixelKernels kAvx2{SubPixelCounts8_Avx2, SubPixelCounts16_Avx2, FinishSubPixelRow8_Avx2};
+                             FinishSubPixelRow8_Ssse3, FinishSubPixelRow16_Ssse3};
+const SubPixelKernels kAvx2{SubPixelCounts8_Avx2, SubPixelCounts16_Avx2, FinishSubPixelRow8_Avx2,
+                            FinishSubPixelRow16_Avx2};
 
 } // namespace
 

@@ -28,6 +28,9 @@ struct Lanes16 {
     static R Or(R a, R b) { return _mm_or_si128(a, b); }
     static R AddSaturated(R a, R b) { return _mm_adds_epu8(a, b); }
     static R Equal(R a, R b) { return _mm_cmpeq_epi8(a, b); }
+    static R AddWords(R a, R b) { return _mm_add_epi16(a, b); }
+    static R SubWords(R a, R b) { return _mm_sub_epi16(a, b); }
+    static R GreaterWords(R a, R b) { return _mm_cmpgt_epi16(a, b); }
     // Sixteen pixels, each blue, green, red, 0 in memory.
     static void StorePixels(uint8_t* p, R blue, R green, R red) {
         const R zero = _mm_setzero_si128();
@@ -66,6 +69,13 @@ size_t FinishSubPixelRow8_Ssse3(const uint8_t* green, const uint8_t* tails, cons
     return n;
 }
 
+size_t FinishSubPixelRow16_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                 const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out) {
+    const size_t n = blocks / (Lanes16::kBytes / 2) * (Lanes16::kBytes / 2);
+    FinishBlockRow16Lanes<Lanes16>(green, tails, heads, parts, n, out);
+    return n;
+}
+
 bool SubPixelSsse3BuiltIn() {
     return true;
 }
@@ -81,6 +91,11 @@ size_t SubPixelCounts16_Ssse3(const uint8_t*, size_t, size_t, uint8_t*, uint8_t*
 
 size_t FinishSubPixelRow8_Ssse3(const uint8_t*, const uint8_t*, const uint8_t*,
                                 const uint8_t (&)[3][80], size_t, uint8_t*) {
+    return 0;
+}
+
+size_t FinishSubPixelRow16_Ssse3(const uint8_t*, const uint8_t*, const uint8_t*,
+                                 const uint32_t* const (&)[3], size_t, uint8_t*) {
     return 0;
 }
 

@@ -21,10 +21,17 @@ typedef size_t (*SubPixelCounts)(const uint8_t* base, size_t stride, size_t byte
 typedef size_t (*SubPixelFinish8)(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
                                   const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
 
+// The same for a 16 × 16 block row, whose counts (squeezed into 0 … 255)
+// index parts: each channel's part of a pixel, the three parts ORed.
+// tails[-2] and heads[2 * n] must hold the counts beyond the blocks.
+typedef size_t (*SubPixelFinish16)(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                   const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out);
+
 struct SubPixelKernels {
     SubPixelCounts counts8;
     SubPixelCounts counts16;
     SubPixelFinish8 finish8;
+    SubPixelFinish16 finish16;
 };
 
 // The widest kernels the build has and the processor runs, or none (the
@@ -39,11 +46,15 @@ size_t SubPixelCounts8_Ssse3(const uint8_t* base, size_t stride, size_t bytes, u
                              uint8_t* tails, uint8_t* heads);
 size_t SubPixelCounts16_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
                               uint8_t* tails, uint8_t* heads);
+size_t FinishSubPixelRow16_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                 const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out);
 size_t FinishSubPixelRow8_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
                                 const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
 size_t SubPixelCounts8_Avx2(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
                             uint8_t* tails, uint8_t* heads);
 size_t SubPixelCounts16_Avx2(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
                              uint8_t* tails, uint8_t* heads);
+size_t FinishSubPixelRow16_Avx2(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                                const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out);
 size_t FinishSubPixelRow8_Avx2(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
                                const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
