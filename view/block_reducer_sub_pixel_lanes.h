@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "view/block_reducer_sub_pixel_wide.h"
+
 namespace {
 
 // Set bits of a nibble, as 16 table entries.
@@ -156,6 +158,40 @@ void FinishBlockRow16Lanes(const uint8_t* green, const uint8_t* tails, const uin
             __builtin_memcpy(pixels + 4 * j, &pixel, 4);
         }
     }
+}
+
+// The kernels over whole steps of V::kBytes: each does the leading part of
+// its row that fills whole steps and says how much that was.
+template <class V, int B, int S>
+size_t CountsOf(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green, uint8_t* tails,
+                uint8_t* heads) {
+    const size_t n = bytes / V::kBytes * V::kBytes;
+    CountBlockRowLanes<V, B, S>(base, stride, n, green, tails, heads);
+    return n;
+}
+
+template <class V>
+size_t Finish8Of(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                 const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out) {
+    const size_t n = blocks / V::kBytes * V::kBytes;
+    FinishBlockRow8Lanes<V>(green, tails, heads, ramp, n, out);
+    return n;
+}
+
+template <class V>
+size_t Finish16Of(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
+                  const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out) {
+    constexpr size_t kBlocks = V::kBytes / 2;
+    const size_t n = blocks / kBlocks * kBlocks;
+    FinishBlockRow16Lanes<V>(green, tails, heads, parts, n, out);
+    return n;
+}
+
+// The reducers' shifts: 2 columns for blocks of 8, 5 for blocks of 16.
+template <class V> const SubPixelKernels* KernelsOf() {
+    static const SubPixelKernels kernels{CountsOf<V, 8, 2>, CountsOf<V, 16, 5>, Finish8Of<V>,
+                                         Finish16Of<V>};
+    return &kernels;
 }
 
 } // namespace

@@ -43,64 +43,16 @@ struct Lanes16 {
     }
 };
 
-template <int B, int S>
-size_t Counts(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green, uint8_t* tails,
-              uint8_t* heads) {
-    const size_t n = bytes / Lanes16::kBytes * Lanes16::kBytes;
-    CountBlockRowLanes<Lanes16, B, S>(base, stride, n, green, tails, heads);
-    return n;
-}
-
 } // namespace
 
-size_t SubPixelCounts8_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
-                             uint8_t* tails, uint8_t* heads) {
-    return Counts<8, 2>(base, stride, bytes, green, tails, heads);
-}
-size_t SubPixelCounts16_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
-                              uint8_t* tails, uint8_t* heads) {
-    return Counts<16, 5>(base, stride, bytes, green, tails, heads);
-}
-
-size_t FinishSubPixelRow8_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
-                                const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out) {
-    const size_t n = blocks / Lanes16::kBytes * Lanes16::kBytes;
-    FinishBlockRow8Lanes<Lanes16>(green, tails, heads, ramp, n, out);
-    return n;
-}
-
-size_t FinishSubPixelRow16_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
-                                 const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out) {
-    const size_t n = blocks / (Lanes16::kBytes / 2) * (Lanes16::kBytes / 2);
-    FinishBlockRow16Lanes<Lanes16>(green, tails, heads, parts, n, out);
-    return n;
-}
-
-bool SubPixelSsse3BuiltIn() {
-    return true;
+const SubPixelKernels* SubPixelKernels_Ssse3() {
+    return KernelsOf<Lanes16>();
 }
 
 #else
 
-size_t SubPixelCounts8_Ssse3(const uint8_t*, size_t, size_t, uint8_t*, uint8_t*, uint8_t*) {
-    return 0;
-}
-size_t SubPixelCounts16_Ssse3(const uint8_t*, size_t, size_t, uint8_t*, uint8_t*, uint8_t*) {
-    return 0;
-}
-
-size_t FinishSubPixelRow8_Ssse3(const uint8_t*, const uint8_t*, const uint8_t*,
-                                const uint8_t (&)[3][80], size_t, uint8_t*) {
-    return 0;
-}
-
-size_t FinishSubPixelRow16_Ssse3(const uint8_t*, const uint8_t*, const uint8_t*,
-                                 const uint32_t* const (&)[3], size_t, uint8_t*) {
-    return 0;
-}
-
-bool SubPixelSsse3BuiltIn() {
-    return false;
+const SubPixelKernels* SubPixelKernels_Ssse3() {
+    return nullptr;
 }
 
 #endif

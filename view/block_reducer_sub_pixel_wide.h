@@ -40,21 +40,7 @@ struct SubPixelKernels {
 const SubPixelKernels* BestSubPixelKernels();
 void AllowWideSubPixelKernels(int widest);
 
-// Each is built into its own file, which returns 0 where the instruction set
-// is not built in; call only when the processor has it.
-size_t SubPixelCounts8_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
-                             uint8_t* tails, uint8_t* heads);
-size_t SubPixelCounts16_Ssse3(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
-                              uint8_t* tails, uint8_t* heads);
-size_t FinishSubPixelRow16_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
-                                 const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out);
-size_t FinishSubPixelRow8_Ssse3(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
-                                const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
-size_t SubPixelCounts8_Avx2(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
-                            uint8_t* tails, uint8_t* heads);
-size_t SubPixelCounts16_Avx2(const uint8_t* base, size_t stride, size_t bytes, uint8_t* green,
-                             uint8_t* tails, uint8_t* heads);
-size_t FinishSubPixelRow16_Avx2(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
-                                const uint32_t* const (&parts)[3], size_t blocks, uint8_t* out);
-size_t FinishSubPixelRow8_Avx2(const uint8_t* green, const uint8_t* tails, const uint8_t* heads,
-                               const uint8_t (&ramp)[3][80], size_t blocks, uint8_t* out);
+// The kernels of one instruction set, each built into its own file; none
+// where the build leaves the set out. Use only when the processor has it.
+const SubPixelKernels* SubPixelKernels_Ssse3();
+const SubPixelKernels* SubPixelKernels_Avx2();
