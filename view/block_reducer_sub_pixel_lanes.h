@@ -63,6 +63,9 @@ void CountBlockRowLanes(const uint8_t* base, size_t stride, size_t bytes, uint8_
             typename V::R g = V::Bytes(0), t = V::Bytes(0), h = V::Bytes(0);
             const uint8_t* p = base + r0 * stride + i;
             for (int r = 0; r < kGroup; ++r, p += stride) {
+                // The same bytes of the next block row, so that they are on
+                // their way while this one is finished.
+                __builtin_prefetch(p + B * stride);
                 const typename V::R x = V::Load(p);
                 const typename V::R lo = V::And(x, nibble);
                 const typename V::R hi = V::And(V::ShiftWords(x, 4), nibble);
