@@ -139,6 +139,13 @@ void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) 
 template <int B, int S, bool kFirst>
 void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, int32_t from,
                        const ChannelSums& sums, uint32_t* edgeLeft, uint32_t* edgeRight) {
+    if (from >= words) {
+        // All counted already, which only a row of whole words allows: its
+        // last column is the last byte's lowest bit.
+        *edgeLeft += row[0] >> 7;
+        *edgeRight += row[4 * static_cast<size_t>(words) - 1] & 1u;
+        return;
+    }
     const int32_t whole = words - 1;
     int32_t w = from;
     for (; w + kLanes <= whole; w += kLanes)
@@ -301,11 +308,12 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     }
     uint32_t* ext = scratch + 6 * (words + 2);
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
-    // Byte blocks count all words but the last (whose padding needs care)
-    // with the byte-shuffle kernels where the processor has them, and 8 × 8
-    // blocks finish their pixels with them too.
+    // Byte blocks count their rows with the byte-shuffle kernels where the
+    // processor has them, all but a last word with padding bits, which need
+    // care, and finish their pixels with them too.
     const SubPixelKernels* wide = B >= 8 ? BestSubPixelKernels() : nullptr;
     const SubPixelCounts wideCounts = !wide ? nullptr : B == 8 ? wide->counts8 : wide->counts16;
+    const size_t wideBytes = 4 * (rows.width % 32 == 0 ? words : words - 1);
     uint8_t rampBytes[3][80] = {};
     for (int i = 0; i <= 64; ++i) {
         rampBytes[0][i] = job.table[i].rgbRed;
@@ -322,11 +330,10 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
         uint32_t edgeLeft = 0, edgeRight = 0;
         int32_t from = 0;
         if (wideCounts)
-            from =
-                static_cast<int32_t>(wideCounts(RegionRow(rows, static_cast<int64_t>(k) * B),
-                                                rows.stride, 4 * (words - 1), SumBytes(sums.hi[1]),
-                                                SumBytes(sums.hi[0]), SumBytes(sums.hi[2])) /
-                                     4);
+            from = static_cast<int32_t>(wideCounts(RegionRow(rows, static_cast<int64_t>(k) * B),
+                                                   rows.stride, wideBytes, SumBytes(sums.hi[1]),
+                                                   SumBytes(sums.hi[0]), SumBytes(sums.hi[2])) /
+                                        4);
         for (int r = 0; r < B; ++r) {
             const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
             if constexpr (B >= 8) {
