@@ -26,6 +26,12 @@ inline bool CpuHasSse2() {
     return __builtin_cpu_supports("sse2");
 }
 
+// The byte shuffles (PSHUFB) and the other SSSE3 additions.
+inline bool CpuHasSsse3() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
+
 // Also false when the system does not save the 256-bit registers.
 inline bool CpuHasAvx2() {
     __builtin_cpu_init();
@@ -42,6 +48,9 @@ inline bool CpuHasBitScan() {
 #else
 
 inline bool CpuHasSse2() {
+    return false;
+}
+inline bool CpuHasSsse3() {
     return false;
 }
 inline bool CpuHasAvx2() {
