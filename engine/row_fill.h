@@ -1,0 +1,31 @@
+// The rows of a filled shape stored into the 1-bit canvas bits, one span per
+// row: a plain form and forms with wide stores, all with the same result.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Pixels x0 to x1 of one stored row, both already within the row's width.
+// colour 0 clears bits (ink), any other value sets them (paper).
+void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t colour);
+
+// Rows first, first - stride, ... (canvas rows going down, as they are
+// stored bottom-up): row i from pixel x0[i] to x1[i], ends as FloorColumn
+// gives them (-1 ... width) and clamped to the row here; a row whose span is
+// empty after that is left alone.
+using FillRowsFunction = void (*)(uint8_t* first, ptrdiff_t stride, const int32_t* x0,
+                                  const int32_t* x1, int32_t count, int32_t width,
+                                  int32_t colour);
+
+// FillRowSpan row by row.
+void FillRows_Scalar(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
+                     int32_t count, int32_t width, int32_t colour);
+// The whole bytes between a span's two end bytes with 16-byte (32-byte)
+// stores, the last of which may overlap the one before it; no call per row.
+void FillRows_Sse2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
+                   int32_t count, int32_t width, int32_t colour);
+void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
+                   int32_t count, int32_t width, int32_t colour);
+
+// The fastest form this machine runs.
+FillRowsFunction BestFillRows();
