@@ -14,14 +14,14 @@ void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t colour);
 // gives them (-1 ... width) and clamped to the row here; a row whose span is
 // empty after that is left alone.
 using FillRowsFunction = void (*)(uint8_t* first, ptrdiff_t stride, const int32_t* x0,
-                                  const int32_t* x1, int32_t count, int32_t width,
-                                  int32_t colour);
+                                  const int32_t* x1, int32_t count, int32_t width, int32_t colour);
 
 // FillRowSpan row by row.
 void FillRows_Scalar(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                      int32_t count, int32_t width, int32_t colour);
-// The whole bytes between a span's two end bytes with 16-byte (32-byte)
-// stores, the last of which may overlap the one before it; no call per row.
+// Each span as two blocks of the widest size that fits it (16 bytes, or 32
+// for AVX2), each read, changed and written back, so a span of up to twice
+// that costs two stores whatever its length and no call.
 void FillRows_Sse2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                    int32_t count, int32_t width, int32_t colour);
 void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
