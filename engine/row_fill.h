@@ -1,5 +1,5 @@
 // The rows of a filled shape stored into the 1-bit canvas bits, one span per
-// row: a plain form and forms with wide stores, all with the same result.
+// row: a plain form and an AVX2 form with the same result.
 #pragma once
 
 #include <cstddef>
@@ -19,11 +19,9 @@ using FillRowsFunction = void (*)(uint8_t* first, ptrdiff_t stride, const int32_
 // FillRowSpan row by row.
 void FillRows_Scalar(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                      int32_t count, int32_t width, int32_t colour);
-// Each span as two blocks of the widest size that fits it (16 bytes, or 32
-// for AVX2), each read, changed and written back, so a span of up to twice
-// that costs two stores whatever its length and no call.
-void FillRows_Sse2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
-                   int32_t count, int32_t width, int32_t colour);
+// Each span as one or two 32-byte blocks, each read, changed and written
+// back, so a span of up to 64 bytes costs two stores whatever its length and
+// no call; the plain form where there is no AVX2 (or in the Windows builds).
 void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                    int32_t count, int32_t width, int32_t colour);
 

@@ -112,7 +112,7 @@ __attribute__((target("avx2"))) void Rows32(uint8_t* row, ptrdiff_t stride, cons
             if (empty & 1) continue;
             const int32_t last = lastByte[k];
             if (last < 32 && firstByte[k] + 32 > rowBytes) {
-                FillRows_Sse2(row, stride, x0 + i + k, x1 + i + k, 1, width, kPaper ? 1 : 0);
+                FillRows_Scalar(row, stride, x0 + i + k, x1 + i + k, 1, width, kPaper ? 1 : 0);
                 continue;
             }
             DrawRow32<kPaper>(row + firstByte[k], last,
@@ -120,7 +120,7 @@ __attribute__((target("avx2"))) void Rows32(uint8_t* row, ptrdiff_t stride, cons
                               &kTailKeep.bytes[0][0] + tailAt[k]);
         }
     }
-    FillRows_Sse2(row, stride, x0 + i, x1 + i, count - i, width, kPaper ? 1 : 0);
+    FillRows_Scalar(row, stride, x0 + i, x1 + i, count - i, width, kPaper ? 1 : 0);
 }
 
 } // namespace
@@ -140,7 +140,7 @@ __attribute__((target("avx2"))) void FillRows_Avx2(uint8_t* first, ptrdiff_t str
 
 void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                    int32_t count, int32_t width, int32_t colour) {
-    FillRows_Sse2(first, stride, x0, x1, count, width, colour);
+    FillRows_Scalar(first, stride, x0, x1, count, width, colour);
 }
 
 #endif

@@ -425,10 +425,10 @@ TEST(CanvasPrimitives, FillConvexPolygonHandlesDegenerateAndHugeInput) {
 // infinite and undefined crossings edges can give.
 TEST(CanvasPrimitives, RowFillAndFourRowSpanKernelsMatchPlainForms) {
     std::mt19937 random(41);
-    const bool avx2 = BestFillRows() == FillRows_Avx2;
+    if (BestFillRows() != FillRows_Avx2) GTEST_SKIP() << "no AVX2 kernels on this machine";
     for (int32_t width : {5, 40, 257, 700, 2300}) {
         const int32_t height = 24;
-        GuardedCanvas plain(width, height, 77), sse2(width, height, 77), wide(width, height, 77);
+        GuardedCanvas plain(width, height, 77), wide(width, height, 77);
         for (int trial = 0; trial < 60; ++trial) {
             std::uniform_int_distribution<int32_t> end(-1, width), row(0, height - 1);
             const int32_t first = row(random);
@@ -436,26 +436,18 @@ TEST(CanvasPrimitives, RowFillAndFourRowSpanKernelsMatchPlainForms) {
             int32_t x0[24], x1[24];
             for (int32_t i = 0; i < count; ++i) {
                 x0[i] = end(random);
-                x1[i] = trial % 3 == 0 ? x0[i] + (end(random) & 15) : end(random);
+                x1[i] = trial % 3 == 0 ? std::min(width, x0[i] + (end(random) & 15)) : end(random);
             }
             const int colour = trial & 1;
             const ptrdiff_t stride = CanvasStride(plain.image());
             FillRows_Scalar(CanvasRow(plain.image(), first), stride, x0, x1, count, width, colour);
-            FillRows_Sse2(CanvasRow(sse2.image(), first), stride, x0, x1, count, width, colour);
-            if (avx2) {
-                FillRows_Avx2(CanvasRow(wide.image(), first), stride, x0, x1, count, width, colour);
-            }
+            FillRows_Avx2(CanvasRow(wide.image(), first), stride, x0, x1, count, width, colour);
             const size_t bytes = static_cast<size_t>(stride) * height;
-            ASSERT_EQ(std::memcmp(plain.image()->bits, sse2.image()->bits, bytes), 0)
+            ASSERT_EQ(std::memcmp(plain.image()->bits, wide.image()->bits, bytes), 0)
                 << "width " << width << " trial " << trial;
-            if (avx2) {
-                ASSERT_EQ(std::memcmp(plain.image()->bits, wide.image()->bits, bytes), 0)
-                    << "width " << width << " trial " << trial;
-            }
         }
-        EXPECT_TRUE(sse2.OutsideUntouched() && wide.OutsideUntouched());
+        EXPECT_TRUE(wide.OutsideUntouched());
     }
-    if (!avx2) return;
     const double inf = std::numeric_limits<double>::infinity();
     int32_t ends[4][64]; // x0 and x1 of the four-row form, then of the plain one
     for (int trial = 0; trial < 2000; ++trial) {
