@@ -86,5 +86,8 @@ void FillRows_Scalar(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const 
 }
 
 FillRowsFunction BestFillRows() {
-    return PINDORA_AVX2_KERNELS && CpuHasAvx2() ? FillRows_Avx2 : FillRows_Scalar;
+#if PINDORA_AVX2_KERNELS
+    if (CpuHasAvx2()) return FillRows_Avx2;
+#endif
+    return FillRows_Scalar;
 }

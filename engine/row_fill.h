@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/cpu_features.h"
+
 // Pixels x0 to x1 of one stored row, both already within the row's width.
 // colour 0 clears bits (ink), any other value sets them (paper).
 void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t colour);
@@ -21,9 +23,11 @@ void FillRows_Scalar(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const 
                      int32_t count, int32_t width, int32_t colour);
 // Each span as one or two 32-byte blocks, each read, changed and written
 // back, so a span of up to 64 bytes costs two stores whatever its length and
-// no call; the plain form where there is no AVX2 (or in the Windows builds).
+// no call. Not in the Windows builds (see cpu_features.h).
+#if PINDORA_AVX2_KERNELS
 void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                    int32_t count, int32_t width, int32_t colour);
+#endif
 
 // The fastest form this machine runs.
 FillRowsFunction BestFillRows();

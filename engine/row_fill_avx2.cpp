@@ -136,11 +136,4 @@ __attribute__((target("avx2"))) void FillRows_Avx2(uint8_t* first, ptrdiff_t str
     }
 }
 
-#else
-
-void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
-                   int32_t count, int32_t width, int32_t colour) {
-    FillRows_Scalar(first, stride, x0, x1, count, width, colour);
-}
-
 #endif

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "base/cpu_features.h"
+
 // Ends of the spans of `count` consecutive rows from `firstRow` of the disc
 // (cx, cy, r) on a canvas `width` pixels wide, by the pixel-centre rule:
 // x0[i] = floor(cx - w + 0.5) and x1[i] = floor(cx + w - 0.5) with w the
@@ -30,8 +32,10 @@ void ChordSpans_Scalar(double cx, int32_t width, const double* w, int32_t count,
                        int32_t* x1);
 void ChordSpans_Sse2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
                      int32_t* x1);
+#if PINDORA_AVX2_KERNELS
 void ChordSpans_Avx2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
                      int32_t* x1);
+#endif
 
 // One polygon edge's crossing of row centre v, x + slope * (v - y); a
 // horizontal edge (current only on a row centre) has its far end as x and
@@ -50,8 +54,10 @@ void EdgeSpans_Scalar(const EdgeLine& a, const EdgeLine& b, int32_t width, int32
                       int32_t count, int32_t* x0, int32_t* x1);
 void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
                     int32_t count, int32_t* x0, int32_t* x1);
+#if PINDORA_AVX2_KERNELS
 void EdgeSpans_Avx2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
                     int32_t count, int32_t* x0, int32_t* x1);
+#endif
 
 // The fastest forms this machine runs.
 DiscSpansFunction BestDiscSpans();

@@ -61,16 +61,4 @@ __attribute__((target("avx2"))) void EdgeSpans_Avx2(const EdgeLine& a, const Edg
     if (i < count) EdgeSpans_Sse2(a, b, width, firstRow + i, count - i, x0 + i, x1 + i);
 }
 
-#else
-
-void ChordSpans_Avx2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
-                     int32_t* x1) {
-    ChordSpans_Sse2(cx, width, w, count, x0, x1);
-}
-
-void EdgeSpans_Avx2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
-                    int32_t count, int32_t* x0, int32_t* x1) {
-    EdgeSpans_Sse2(a, b, width, firstRow, count, x0, x1);
-}
-
 #endif

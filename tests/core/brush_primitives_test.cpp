@@ -418,6 +418,8 @@ TEST(CanvasPrimitives, FillConvexPolygonHandlesDegenerateAndHugeInput) {
     EXPECT_TRUE(canvas.OutsideUntouched());
 }
 
+#if PINDORA_AVX2_KERNELS
+
 // The row fills give the plain form's bits: spans of every length class
 // (inside one byte, one or two blocks, a middle, past the library's fill),
 // ends clamped at both canvas edges and empty spans, both colours over random
@@ -473,5 +475,7 @@ TEST(CanvasPrimitives, RowFillAndFourRowSpanKernelsMatchPlainForms) {
             ASSERT_TRUE(ends[0][i] == ends[2][i] && ends[1][i] == ends[3][i]) << "edges " << trial;
     }
 }
+
+#endif
 
 } // namespace
