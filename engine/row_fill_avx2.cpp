@@ -35,6 +35,14 @@ __attribute__((target("avx2"), always_inline)) inline void Store32(uint8_t* at, 
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), v);
 }
 
+// Rows of this many bytes and more go to the plain form, whose library fill
+// wins on them.
+constexpr int32_t kLongRow = 256;
+
+inline bool LongRow(int32_t x0, int32_t x1, int32_t width) {
+    return (std::min(x1, width - 1) >> 3) - (std::max(x0, 0) >> 3) >= kLongRow;
+}
+
 // Ink keeps only the kept bits; paper sets all others.
 template <bool kPaper>
 __attribute__((target("avx2"), always_inline)) inline __m256i Draw(__m256i old, __m256i keep) {
@@ -61,16 +69,12 @@ DrawRow32(uint8_t* at, int32_t last, __m256i keepHead, const uint8_t* tail) {
     const __m256i a = Draw<kPaper>(Load32(at), keepHead);
     const __m256i b = Draw<kPaper>(Load32(end), Load32(tail - 31));
     if (last >= 64) {
+        // The empty asm keeps the compiler from making the loop a string
+        // store, whose start-up costs more than these rows.
         const __m256i fill = kPaper ? _mm256_set1_epi8(-1) : _mm256_setzero_si256();
-        if (last < 256) {
-            // The empty asm keeps the compiler from making the loop a string
-            // store, whose start-up costs more than these rows.
-            for (int32_t k = 32; k < last - 31; k += 32) {
-                Store32(at + k, fill);
-                asm("" : "+r"(k));
-            }
-        } else {
-            std::memset(at + 32, kPaper ? 0xFF : 0x00, static_cast<size_t>(last - 63));
+        for (int32_t k = 32; k < last - 31; k += 32) {
+            Store32(at + k, fill);
+            asm("" : "+r"(k));
         }
     }
     Store32(at, a);
@@ -80,8 +84,8 @@ DrawRow32(uint8_t* at, int32_t last, __m256i keepHead, const uint8_t* tail) {
 // Rows eight at a time: their ends clamped, first bytes, lengths, head masks
 // and tail table places worked out in one vector each, then the rows drawn
 // one by one from those. A span of up to 32 bytes whose block would run past
-// the row's end, and the last rows of a count not a multiple of eight, take
-// the narrow path.
+// the row's end, a long one, and the last rows of a count not a multiple of
+// eight take the plain path.
 template <bool kPaper>
 __attribute__((target("avx2"))) void Rows32(uint8_t* row, ptrdiff_t stride, const int32_t* x0,
                                             const int32_t* x1, int32_t count, int32_t width,
@@ -111,7 +115,7 @@ __attribute__((target("avx2"))) void Rows32(uint8_t* row, ptrdiff_t stride, cons
         for (int32_t k = 0; k < 8; ++k, row -= stride, empty >>= 1) {
             if (empty & 1) continue;
             const int32_t last = lastByte[k];
-            if (last < 32 && firstByte[k] + 32 > rowBytes) {
+            if ((last < 32 && firstByte[k] + 32 > rowBytes) || last >= kLongRow) {
                 FillRows_Scalar(row, stride, x0 + i + k, x1 + i + k, 1, width, kPaper ? 1 : 0);
                 continue;
             }
@@ -129,6 +133,12 @@ __attribute__((target("avx2"))) void FillRows_Avx2(uint8_t* first, ptrdiff_t str
                                                    const int32_t* x0, const int32_t* x1,
                                                    int32_t count, int32_t width, int32_t colour) {
     const auto rowBytes = static_cast<int32_t>((width + 7) >> 3);
+    // The rows of a convex shape are at least as long as the shorter of its
+    // first and last: when both are long, all are.
+    if (count > 0 && LongRow(x0[0], x1[0], width) && LongRow(x0[count - 1], x1[count - 1], width)) {
+        FillRows_Scalar(first, stride, x0, x1, count, width, colour);
+        return;
+    }
     if (colour != 0) {
         Rows32<true>(first, stride, x0, x1, count, width, rowBytes);
     } else {
