@@ -1,7 +1,6 @@
 // The AVX2 row fill: eight rows' first bytes, lengths and masks worked out
 // in one vector each, then each row drawn with one or two 32-byte blocks.
 #include <algorithm>
-#include <cstring>
 
 #include "base/cpu_features.h"
 #include "engine/row_fill.h"
