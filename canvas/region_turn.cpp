@@ -119,6 +119,12 @@ void TurnRegion(const RegionJob& job) {
     // Leaves room for the buffer rows' padding to a line and one more.
     const int32_t groupBands = static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
     uint8_t* const buffer = job.scratch;
+    // Tiles end on the source's cache lines (every row lies the same way when
+    // the stride is a whole number of lines), so no line is fetched for two
+    // tiles: the first tile is cut short to reach a line's end.
+    const auto firstAt = reinterpret_cast<uintptr_t>(CanvasRow(job.image, job.y0) + firstByte);
+    const int32_t toLineEnd = static_cast<int32_t>((64 - firstAt % 64) % 64 / 8 * 8);
+    const int32_t firstTileEnd = firstByte + (toLineEnd ? toLineEnd : kTileBytes);
 
     const uint8_t* chunkFed[kChunkBands][32];
     for (int32_t group = firstBand; group < bands; group += groupBands) {
@@ -130,8 +136,8 @@ void TurnRegion(const RegionJob& job) {
         // step a strip's 64 stores would crowd into a few cache sets.
         const ptrdiff_t bufferStep = (pieceBytes + 63) / 64 % 2 ? (pieceBytes + 63) / 64 * 64
                                                                 : (pieceBytes + 63) / 64 * 64 + 64;
-        for (int32_t tile = firstByte; tile < endByte; tile += kTileBytes) {
-            const int32_t tileEnd = std::min(endByte, tile + kTileBytes);
+        for (int32_t tile = firstByte, tileEnd; tile < endByte; tile = tileEnd) {
+            tileEnd = std::min(endByte, tile == firstByte ? firstTileEnd : tile + kTileBytes);
             const int32_t firstSx = 8 * tile - job.left;
             // Bands go in chunks, bottom chunk first (the canvas is stored
             // bottom-up, so this walks it towards higher addresses). Within
