@@ -123,7 +123,8 @@ void TurnRegion(const RegionJob& job) {
     // the stride is a whole number of lines), so no line is fetched for two
     // tiles: the first tile is cut short to reach a line's end.
     const auto firstAt = reinterpret_cast<uintptr_t>(CanvasRow(job.image, job.y0) + firstByte);
-    const int32_t toLineEnd = static_cast<int32_t>((64 - firstAt % 64) % 64 / 8 * 8);
+    const int32_t toLineEnd =
+        static_cast<int32_t>((kTileBytes - firstAt % kTileBytes) % kTileBytes / 8 * 8);
     const int32_t firstTileEnd = firstByte + (toLineEnd ? toLineEnd : kTileBytes);
 
     const uint8_t* chunkFed[kChunkBands][32];
