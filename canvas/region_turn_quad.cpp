@@ -92,8 +92,10 @@ __attribute__((target("avx2"))) void TurnQuad_Avx2(const uint8_t* const* const b
         for (int p = 0; p < 8; ++p) turned[p][g] = r[p];
     }
     // After the four levels register k holds in each lane the 16 groups'
-    // bytes of source byte kByteOf[k] (16 more in the high lane).
+    // bytes of source byte kByteOf[k] (16 more in the high lane); the order
+    // is its own inverse, so byte j is in register kByteOf[j].
     static constexpr int kByteOf[16] = {0, 8, 4, 12, 2, 10, 6, 14, 1, 9, 5, 13, 3, 11, 7, 15};
+    const ptrdiff_t nextByte = 8 * step, highLane = 128 * step;
     for (int p = 0; p < 8; ++p) {
         __m256i v[16], next[16];
 #pragma GCC unroll 16
@@ -103,13 +105,13 @@ __attribute__((target("avx2"))) void TurnQuad_Avx2(const uint8_t* const* const b
         PINDORA_UNPACK_LEVEL(epi32)
         PINDORA_UNPACK_LEVEL(epi64)
         // Bit p of a byte (7 = leftmost) is source column 8j + 7 - p.
-        uint8_t* column = first + (7 - p) * step;
+        uint8_t* at = first + (7 - p) * step;
 #pragma GCC unroll 16
-        for (int k = 0; k < 16; ++k) {
-            uint8_t* low = column + 8 * kByteOf[k] * step;
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(low), _mm256_castsi256_si128(v[k]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(low + 128 * step),
-                             _mm256_extracti128_si256(v[k], 1));
+        for (int j = 0; j < 16; ++j, at += nextByte) {
+            const __m256i bytes = v[kByteOf[j]];
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(at), _mm256_castsi256_si128(bytes));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(at + highLane),
+                             _mm256_extracti128_si256(bytes, 1));
         }
     }
 }
