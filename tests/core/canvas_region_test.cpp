@@ -214,6 +214,9 @@ TEST(CanvasRegion, WideStepMatchesTheReference) {
     TestCanvas canvas(777, 300, random);
     ExpectAllTurnsMatch(canvas, Rect{0, 0, 800, 320});
     ExpectAllTurnsMatch(canvas, Rect{-32, -32, 800, 352});
+    // Rows too long for 512 of them in a buffer: narrower tiles of whole rows.
+    TestCanvas tall(40, 9300, random);
+    ExpectAllTurnsMatch(tall, Rect{0, 0, 64, 9312});
 
     std::vector<uint8_t> rows(128 * 40);
     for (uint8_t& byte : rows) byte = static_cast<uint8_t>(random());
