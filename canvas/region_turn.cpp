@@ -118,7 +118,6 @@ void TurnRegion(const RegionJob& job) {
     const int32_t firstBand = (job.y0 - job.top) / 32;
     const int32_t firstByte = job.x0 / 8;
     const int32_t endByte = (job.x1 + 7) / 8;
-    // Leaves room for the buffer rows' padding to a line and one more.
     // Where the buffer holds a tile's whole region rows, they are laid out
     // as in the region and go out in one stream: no line of the region is
     // then written in parts at different times (each such line is read
@@ -130,6 +129,7 @@ void TurnRegion(const RegionJob& job) {
     const bool wholeRows =
         firstBand == 0 && 8 * tileBytes * rowBytes <= static_cast<ptrdiff_t>(kTurnScratchBytes);
     if (!wholeRows) tileBytes = kTileBytes;
+    // Groups leave room for the buffer rows' padding to a line and one more.
     const int32_t groupBands =
         wholeRows ? bands : static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
     uint8_t* const buffer = job.scratch;
@@ -169,7 +169,7 @@ void TurnRegion(const RegionJob& job) {
             for (int32_t chunkEnd = groupEnd; chunkEnd > group; chunkEnd -= kChunkBands) {
                 const int32_t chunk = std::max(group, chunkEnd - kChunkBands);
                 FeedChunk(job, chunk, chunkEnd, firstCutBand, descending, fedOffset, chunkFed);
-                // The next chunk's source lines, a share with each strip.
+                // The next chunk's source lines, a share before each call.
                 const int32_t nextChunk = std::max(group, chunk - kChunkBands);
                 const int32_t aheadRows = 32 * (chunk - nextChunk);
                 const uint8_t* aheadFirst = CanvasRow(
