@@ -23,9 +23,10 @@ struct RegionJob {
     uint8_t* scratch; // kTurnScratchBytes for the quarter turns, else null
 };
 
-// The quarter turns build their output in this much working space, a size
-// that stays in the processor's cache.
-constexpr size_t kTurnScratchBytes = 256 * 1024;
+// The quarter turns build their output in this much working space: 512
+// whole region rows of a canvas up to 9216 pixels high (taller ones go in
+// narrower tiles), mostly held in the processor's second-level cache.
+constexpr size_t kTurnScratchBytes = 576 * 1024;
 
 // Every region byte is written. Beyond the canvas: rows below repeat the last
 // canvas row; for 0 and 180 a partly covered last byte is completed with the

@@ -1,14 +1,15 @@
 // Angles 90 and 270: source columns become region rows. Work goes in
-// tiles of kTileBytes source bytes across (8 × kTileBytes region rows) by a
-// group of bands down. A tile is turned into a buffer small enough to stay in
-// cache, then each of its region-row pieces is copied out in one stream that
-// bypasses the cache: the scattered word stores of the turn hit the
-// first-level cache, each source line is fetched once and used whole, and
-// region lines are written without being read first.
+// tiles of up to kTileBytes source bytes across (8 × that many region rows)
+// by all the bands down, or by groups of bands where the buffer cannot hold
+// whole region rows. A tile is turned into the buffer, then copied out in a
+// stream that bypasses the cache: the scattered stores of the turn stay in
+// cache, each source line is fetched once and used whole, and region lines
+// are written without being read first.
 #include <algorithm>
 #include <cstring>
 
 #include "canvas/region_job.h"
+#include "canvas/region_turn_quad.h"
 #include "canvas/region_turn_strip.h"
 #include "canvas/stream_copy.h"
 
@@ -102,6 +103,7 @@ void FillOffCanvas(const RegionJob& job, const TurnedRows& rows, int32_t firstBa
 void TurnRegion(const RegionJob& job) {
     static const TurnStripFunction turn = BestTurnStrip();
     static const TurnBandsFunction turnBands = BestTurnBands();
+    static const TurnQuadFunction turnQuad = BestTurnQuad();
     const int32_t bands = job.height / 32;
     const bool descending = job.angle == 270;
     const TurnedRows rows{job.target, job.width, job.height / 8, job.mirror == descending};
@@ -116,9 +118,28 @@ void TurnRegion(const RegionJob& job) {
     const int32_t firstBand = (job.y0 - job.top) / 32;
     const int32_t firstByte = job.x0 / 8;
     const int32_t endByte = (job.x1 + 7) / 8;
-    // Leaves room for the buffer rows' padding to a line and one more.
-    const int32_t groupBands = static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
+    // Where the buffer holds a tile's whole region rows, they are laid out
+    // as in the region and go out in one stream: no line of the region is
+    // then written in parts at different times (each such line is read
+    // first). Otherwise the bands go in groups the buffer can hold.
+    const ptrdiff_t rowBytes = rows.rowBytes;
+    int32_t tileBytes = kTileBytes;
+    while (tileBytes > 8 && 8 * tileBytes * rowBytes > static_cast<ptrdiff_t>(kTurnScratchBytes))
+        tileBytes /= 2;
+    const bool wholeRows =
+        firstBand == 0 && 8 * tileBytes * rowBytes <= static_cast<ptrdiff_t>(kTurnScratchBytes);
+    if (!wholeRows) tileBytes = kTileBytes;
+    // Groups leave room for the buffer rows' padding to a line and one more.
+    const int32_t groupBands =
+        wholeRows ? bands : static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
     uint8_t* const buffer = job.scratch;
+    // Tiles end on the source's cache lines (every row lies the same way when
+    // the stride is a whole number of lines), so no line is fetched for two
+    // tiles: the first tile is cut short to reach a line's end.
+    const auto firstAt = reinterpret_cast<uintptr_t>(CanvasRow(job.image, job.y0) + firstByte);
+    const int32_t toLineEnd =
+        static_cast<int32_t>((tileBytes - firstAt % tileBytes) % tileBytes / 8 * 8);
+    const int32_t firstTileEnd = firstByte + (toLineEnd ? toLineEnd : tileBytes);
 
     const uint8_t* chunkFed[kChunkBands][32];
     for (int32_t group = firstBand; group < bands; group += groupBands) {
@@ -128,10 +149,16 @@ void TurnRegion(const RegionJob& job) {
         const ptrdiff_t pieceBytes = 4 * (groupEnd - group);
         // Buffer rows an odd number of cache lines apart: with a power-of-two
         // step a strip's 64 stores would crowd into a few cache sets.
-        const ptrdiff_t bufferStep = (pieceBytes + 63) / 64 % 2 ? (pieceBytes + 63) / 64 * 64
+        const ptrdiff_t paddedStep = (pieceBytes + 63) / 64 % 2 ? (pieceBytes + 63) / 64 * 64
                                                                 : (pieceBytes + 63) / 64 * 64 + 64;
-        for (int32_t tile = firstByte; tile < endByte; tile += kTileBytes) {
-            const int32_t tileEnd = std::min(endByte, tile + kTileBytes);
+        for (int32_t tile = firstByte, tileEnd; tile < endByte; tile = tileEnd) {
+            tileEnd = std::min(endByte, tile == firstByte ? firstTileEnd : tile + tileBytes);
+            const int32_t columns = 8 * (tileEnd - tile);
+            // Source column c's piece lies at columnAt + c × bufferStep.
+            const ptrdiff_t bufferStep = !wholeRows       ? paddedStep
+                                         : rows.ascending ? rowBytes
+                                                          : -rowBytes;
+            uint8_t* const columnAt = bufferStep < 0 ? buffer + (columns - 1) * rowBytes : buffer;
             const int32_t firstSx = 8 * tile - job.left;
             // Bands go in chunks, bottom chunk first (the canvas is stored
             // bottom-up, so this walks it towards higher addresses). Within
@@ -142,44 +169,80 @@ void TurnRegion(const RegionJob& job) {
             for (int32_t chunkEnd = groupEnd; chunkEnd > group; chunkEnd -= kChunkBands) {
                 const int32_t chunk = std::max(group, chunkEnd - kChunkBands);
                 FeedChunk(job, chunk, chunkEnd, firstCutBand, descending, fedOffset, chunkFed);
-                // The next chunk's source lines, a share with each strip.
+                // The next chunk's source lines, a share before each call.
                 const int32_t nextChunk = std::max(group, chunk - kChunkBands);
                 const int32_t aheadRows = 32 * (chunk - nextChunk);
                 const uint8_t* aheadFirst = CanvasRow(
                     job.image, std::min(job.top + 32 * nextChunk + aheadRows - 1, job.y1 - 1));
-                const int32_t strips = (tileEnd - tile + 7) / 8;
-                for (int32_t strip = 0; strip < strips; ++strip) {
-                    const int32_t byte = tile + 8 * strip;
-                    if (chunk > group && chunk - 1 < firstCutBand) {
-                        for (int32_t r = strip; r < aheadRows; r += strips) {
-                            const uint8_t* line = aheadFirst + r * stride;
-                            const auto head = reinterpret_cast<uintptr_t>(line + tile);
-                            const auto tail = reinterpret_cast<uintptr_t>(line + tileEnd - 1);
-                            __builtin_prefetch(line + tile);
-                            // A second line only where the tile's bytes cross into one.
-                            if (head >> 6 != tail >> 6) __builtin_prefetch(line + tileEnd - 1);
-                        }
+                // The tile's 32-byte strips take the bands four at a time;
+                // bands left over, and bytes beyond the last such strip, go
+                // through the 8-byte strips.
+                const int32_t wideStrips = (tileEnd - tile) / 32;
+                const int32_t narrowFrom = tile + 32 * wideStrips;
+                const int32_t quads = (chunkEnd - chunk) / 4;
+                // The next chunk's lines are fetched a share before each call.
+                const int32_t wideParts = wideStrips * (quads + 1);
+                const int32_t parts = wideParts + (tileEnd - narrowFrom + 7) / 8;
+                auto wordAt = [&](int32_t band) {
+                    return 4 * (descending ? groupEnd - 1 - band : band - group);
+                };
+                auto fetchAhead = [&](int32_t part) {
+                    if (chunk == group || chunk - 1 >= firstCutBand) return;
+                    for (int32_t r = part; r < aheadRows; r += parts) {
+                        const uint8_t* line = aheadFirst + r * stride;
+                        const auto head = reinterpret_cast<uintptr_t>(line + tile);
+                        const auto tail = reinterpret_cast<uintptr_t>(line + tileEnd - 1);
+                        __builtin_prefetch(line + tile);
+                        // A second line only where the tile's bytes cross into one.
+                        if (head >> 6 != tail >> 6) __builtin_prefetch(line + tileEnd - 1);
                     }
-                    uint8_t* column = buffer + 8 * (byte - tile) * bufferStep;
+                };
+                for (int32_t wide = 0; wide < wideStrips; ++wide) {
+                    const int32_t byte = tile + 32 * wide;
+                    uint8_t* column = columnAt + 8 * (byte - tile) * bufferStep;
+                    for (int32_t band = chunk; band + 4 <= chunkEnd; band += 4) {
+                        fetchAhead(wide * (quads + 1) + (band - chunk) / 4);
+                        // Into the buffer in region order: at 270 the later bands first.
+                        const uint8_t* const* quad[4];
+                        for (int32_t k = 0; k < 4; ++k)
+                            quad[k] = chunkFed[band - chunk + (descending ? 3 - k : k)];
+                        turnQuad(quad, byte, column + wordAt(descending ? band + 3 : band),
+                                 bufferStep);
+                    }
+                    const int32_t leftFrom = chunk + 4 * quads;
+                    fetchAhead(wide * (quads + 1) + quads);
+                    if (leftFrom == chunkEnd) continue;
+                    for (int32_t piece = 0; piece < 4; ++piece) {
+                        turnBands(chunkFed + (leftFrom - chunk), chunkEnd - leftFrom,
+                                  byte + 8 * piece,
+                                  column + 64 * piece * bufferStep + wordAt(leftFrom),
+                                  descending ? -4 : 4, bufferStep);
+                    }
+                }
+                for (int32_t byte = narrowFrom; byte < tileEnd; byte += 8) {
+                    fetchAhead(wideParts + (byte - narrowFrom) / 8);
+                    uint8_t* column = columnAt + 8 * (byte - tile) * bufferStep;
                     // Into the buffer, one row piece per source column.
                     if (tileEnd - byte >= 8) {
-                        const ptrdiff_t firstWordAt =
-                            4 * (descending ? groupEnd - 1 - chunk : chunk - group);
-                        turnBands(chunkFed, chunkEnd - chunk, byte, column + firstWordAt,
+                        turnBands(chunkFed, chunkEnd - chunk, byte, column + wordAt(chunk),
                                   descending ? -4 : 4, bufferStep);
                         continue;
                     }
                     for (int32_t band = chunk; band < chunkEnd; ++band) {
-                        const ptrdiff_t wordAt =
-                            4 * (descending ? groupEnd - 1 - band : band - group);
                         TurnShortStrip(turn, chunkFed[band - chunk], byte, tileEnd - byte,
-                                       column + wordAt, bufferStep);
+                                       column + wordAt(band), bufferStep);
                     }
                 }
             }
-            for (int32_t column = 0; column < 8 * (tileEnd - tile); ++column) {
+            if (wholeRows) {
+                const int32_t lowest = rows.ascending ? firstSx : firstSx + columns - 1;
+                CopyBypassingCache(rows.Row(lowest), buffer,
+                                   static_cast<size_t>(columns * rowBytes));
+                continue;
+            }
+            for (int32_t column = 0; column < columns; ++column) {
                 CopyBypassingCache(rows.Row(firstSx + column) + pieceAt,
-                                   buffer + column * bufferStep, static_cast<size_t>(pieceBytes));
+                                   columnAt + column * bufferStep, static_cast<size_t>(pieceBytes));
             }
         }
     }

@@ -6,6 +6,7 @@
 
 #include "base/cpu_features.h"
 #include "canvas/canvas_region.h"
+#include "canvas/region_turn_quad.h"
 #include "canvas/region_turn_strip.h"
 #include "canvas/row_flip.h"
 #include "tests/core/test_support.h"
@@ -202,6 +203,42 @@ TEST(CanvasRegion, TallRectanglesTurnInSeveralPasses) {
     std::mt19937 random(15400);
     TestCanvas canvas(70, 15400, random);
     ExpectAllTurnsMatch(canvas, Rect{0, -64, 96, 15424});
+}
+
+// Canvases wide and tall enough for the quarter turns' wide step (256
+// pixels by four bands): in whole region rows, and in groups of bands when
+// the rectangle starts above the canvas. Then the wide step's forms on
+// their own against a plain transpose, stored backwards as at 270 degrees.
+TEST(CanvasRegion, WideStepMatchesTheReference) {
+    std::mt19937 random(4096);
+    TestCanvas canvas(777, 300, random);
+    ExpectAllTurnsMatch(canvas, Rect{0, 0, 800, 320});
+    ExpectAllTurnsMatch(canvas, Rect{-32, -32, 800, 352});
+    // Rows too long for 512 of them in a buffer: narrower tiles of whole rows.
+    TestCanvas tall(40, 9300, random);
+    ExpectAllTurnsMatch(tall, Rect{0, 0, 64, 9312});
+
+    std::vector<uint8_t> rows(128 * 40);
+    for (uint8_t& byte : rows) byte = static_cast<uint8_t>(random());
+    const uint8_t* fed[4][32];
+    for (int q = 0; q < 128; ++q) fed[q / 32][q % 32] = rows.data() + 40 * ((q * 37) % 128);
+    const uint8_t* const* bands[4] = {fed[0], fed[1], fed[2], fed[3]};
+    for (TurnQuadFunction turn : {TurnQuad_Scalar, TurnQuad_Sse2, TurnQuad_Avx2}) {
+        if (turn == TurnQuad_Avx2 && !CpuHasAvx2()) continue;
+        const ptrdiff_t byteColumn = 5;
+        std::vector<uint8_t> out(256 * 20, 0xA5);
+        turn(bands, byteColumn, out.data() + 255 * 20 + 2, -20);
+        int wrong = 0;
+        for (int column = 0; column < 256; ++column) {
+            const uint8_t* piece = out.data() + (255 - column) * 20;
+            wrong += piece[0] != 0xA5 || piece[1] != 0xA5 || piece[18] != 0xA5;
+            for (int q = 0; q < 128; ++q) {
+                int pixel = (fed[q / 32][q % 32][byteColumn + column / 8] >> (7 - column % 8)) & 1;
+                wrong += ((piece[2 + q / 8] >> (q % 8)) & 1) != pixel;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
 }
 
 TEST(CanvasRegion, HeaderAndColoursFollowTheTurn) {
