@@ -83,6 +83,8 @@ constexpr uint32_t kMaxWindowRun = 57;
 constexpr int32_t kStretch = 56;
 // Columns ahead whose counts cell is prefetched.
 constexpr int32_t kPrefetchAhead = 128;
+// Row bytes ahead that are prefetched: past the strip being walked.
+constexpr int32_t kRowAhead = 192;
 
 TESSARUB_INLINE int32_t Cell(uint32_t position) {
     return static_cast<int32_t>(position) >> 16;
@@ -215,17 +217,22 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     const int32_t stretchEnd =
         walk.windowEnd < end - kStretch + 1 ? walk.windowEnd : end - kStretch + 1;
     CellType* const counts = walk.counts;
-    const ptrdiff_t W = walk.W;
+    CellType* const sumTop = walk.sumTop;
+    const ptrdiff_t W = walk.W, outStride = walk.outStride;
     CellType* countCell = counts + Cell(Y) * W + Cell(X);
-    CellType* sumCell = walk.sumTop - Cell(Y) * walk.outStride + Cell(X);
+    CellType* sumCell = sumTop - Cell(Y) * outStride + Cell(X);
     // The first column's cell is already in the pointers: ignore its crossing.
     uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{1};
     uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
     const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
 
     for (; j < stretchEnd; j += kStretch) {
-        if (j < prefetchEnd)
+        if (j < prefetchEnd) {
             __builtin_prefetch(counts + Cell(Y + aheadY) * W + Cell(X + aheadX), 1);
+            __builtin_prefetch(sumTop - Cell(Y + aheadY) * outStride + Cell(X + aheadX), 1);
+        }
+        // The row's next strip: its bytes are read after the block's other rows.
+        __builtin_prefetch(row + (j >> 3) + kRowAhead);
         const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
         const uint64_t yCross = CrossingMaskAt(yMasks, yPhase);
         xPhase = (xPhase + kStretch) & xWrap;
