@@ -86,6 +86,12 @@ constexpr int32_t kPrefetchAhead = 128;
 // Row bytes ahead that are prefetched: past the strip being walked.
 constexpr int32_t kRowAhead = 192;
 
+// An address for a prefetch only, which may lie outside any array.
+TESSARUB_INLINE const void* Offset(const void* address, ptrdiff_t bytes) {
+    return reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(address) +
+                                         static_cast<uintptr_t>(bytes));
+}
+
 TESSARUB_INLINE int32_t Cell(uint32_t position) {
     return static_cast<int32_t>(position) >> 16;
 }
@@ -211,14 +217,17 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     const ptrdiff_t s1 = walk.sumMove[1], s2 = walk.sumMove[2], s3 = walk.sumMove[3];
     const ptrdiff_t countMove[4] = {0, c1, c2, c3}, sumMove[4] = {0, s1, s2, s3};
     const uint32_t stretchX = walk.dx * kStretch, stretchY = walk.dy * kStretch;
-    const uint32_t aheadX = walk.dx * kPrefetchAhead, aheadY = walk.dy * kPrefetchAhead;
-    const int32_t prefetchEnd = end - kPrefetchAhead;
     // A stretch needs all its columns in [j, end) and its window in the row.
     const int32_t stretchEnd =
         walk.windowEnd < end - kStretch + 1 ? walk.windowEnd : end - kStretch + 1;
     CellType* const counts = walk.counts;
     CellType* const sumTop = walk.sumTop;
     const ptrdiff_t W = walk.W, outStride = walk.outStride;
+    const ptrdiff_t aheadX = (int64_t{static_cast<int32_t>(walk.dx)} * kPrefetchAhead) >> 16;
+    const ptrdiff_t aheadY = (int64_t{static_cast<int32_t>(walk.dy)} * kPrefetchAhead) >> 16;
+    const ptrdiff_t countAhead = static_cast<ptrdiff_t>(sizeof(CellType)) * (aheadX + aheadY * W);
+    const ptrdiff_t sumAhead =
+        static_cast<ptrdiff_t>(sizeof(CellType)) * (aheadX - aheadY * outStride);
     CellType* countCell = counts + Cell(Y) * W + Cell(X);
     CellType* sumCell = sumTop - Cell(Y) * outStride + Cell(X);
     // The first column's cell is already in the pointers: ignore its crossing.
@@ -227,10 +236,10 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
 
     for (; j < stretchEnd; j += kStretch) {
-        if (j < prefetchEnd) {
-            __builtin_prefetch(counts + Cell(Y + aheadY) * W + Cell(X + aheadX), 1);
-            __builtin_prefetch(sumTop - Cell(Y + aheadY) * outStride + Cell(X + aheadX), 1);
-        }
+        // About the cells the walk reaches kPrefetchAhead columns on; an
+        // address past the arrays is harmless to a prefetch.
+        __builtin_prefetch(Offset(countCell, countAhead), 1);
+        __builtin_prefetch(Offset(sumCell, sumAhead), 1);
         // The row's next strip: its bytes are read after the block's other rows.
         __builtin_prefetch(row + (j >> 3) + kRowAhead);
         const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
