@@ -32,6 +32,11 @@ inline bool CpuHasAvx2() {
     return __builtin_cpu_supports("avx2");
 }
 
+inline bool CpuHasSsse3() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
+
 // The bit-count and bit-scan instructions (POPCNT, BMI1, BMI2).
 inline bool CpuHasBitScan() {
     __builtin_cpu_init();
@@ -45,6 +50,9 @@ inline bool CpuHasSse2() {
     return false;
 }
 inline bool CpuHasAvx2() {
+    return false;
+}
+inline bool CpuHasSsse3() {
     return false;
 }
 inline bool CpuHasBitScan() {

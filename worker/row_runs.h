@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "worker/crossing_masks.h"
+#include "worker/stretch_boxes.h"
 
 #define TESSARUB_INLINE inline __attribute__((always_inline))
 
@@ -208,11 +209,13 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
 
 // Steps of at most one cell: stretches of 56 columns whose run ends are the
 // set bits of the two crossing masks.
-template <bool kShared, typename CellType>
+// With kBoxes (8-bit cells, rows far from the band's edges), stretches of
+// one colour after the first take the box step.
+template <bool kShared, bool kBoxes, typename CellType>
 TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
                                          const CrossingMasks& xMasks, const CrossingMasks& yMasks,
-                                         const uint8_t* row, int32_t j, int32_t end, uint32_t X,
-                                         uint32_t Y) {
+                                         const StretchBoxes* boxes, const uint8_t* row, int32_t j,
+                                         int32_t end, uint32_t X, uint32_t Y) {
     const ptrdiff_t c1 = walk.countMove[1], c2 = walk.countMove[2], c3 = walk.countMove[3];
     const ptrdiff_t s1 = walk.sumMove[1], s2 = walk.sumMove[2], s3 = walk.sumMove[3];
     const ptrdiff_t countMove[4] = {0, c1, c2, c3}, sumMove[4] = {0, s1, s2, s3};
@@ -242,17 +245,32 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
         __builtin_prefetch(Offset(sumCell, sumAhead), 1);
         // The row's next strip: its bytes are read after the block's other rows.
         __builtin_prefetch(row + (j >> 3) + kRowAhead);
+        const uint32_t xAt = xPhase, yAt = yPhase;
         const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
         const uint64_t yCross = CrossingMaskAt(yMasks, yPhase);
         xPhase = (xPhase + kStretch) & xWrap;
         yPhase = (yPhase + kStretch) & yWrap;
         const uint64_t window = RowWindow(row, j);
+        const uint64_t pixels = window >> (64 - kStretch);
+        constexpr uint64_t kAll = (uint64_t{1} << kStretch) - 1;
+#if PINDORA_X86
+        if constexpr (kBoxes) {
+            // The box must fit the output around the cell of column -1.
+            if ((pixels == kAll || pixels == 0) && live == kAll &&
+                static_cast<uint32_t>(Cell(X - walk.dx) - boxes->lowestCell) <= boxes->cellRange) {
+                StretchBox_Ssse3(*boxes, xAt, yAt, pixels != 0, c1, c2, s1, s2, countCell, sumCell);
+                X += stretchX;
+                Y += stretchY;
+                continue;
+            }
+        }
+#endif
+        (void)xAt, (void)yAt, (void)boxes;
         uint64_t ends = (xCross | yCross) & live;
-        live = (uint64_t{1} << kStretch) - 1;
+        live = kAll;
         // Crossings along y sit one bit up, so a run end's kind is two bits.
         const uint64_t yCrossUp = yCross << 1;
-        const uint64_t pixels = window >> (64 - kStretch);
-        if (pixels == (uint64_t{1} << kStretch) - 1)
+        if (pixels == kAll)
             StretchRuns<kShared, StretchBits::Ones>(ends, xCross, yCrossUp, window, countMove,
                                                     sumMove, countCell, sumCell);
         else if (pixels == 0)
@@ -272,9 +290,10 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
 // The columns of one canvas row that fall inside the output.
 struct RowSpan {
     const uint8_t* row;
-    int32_t from, to; // canvas columns
-    uint32_t X, Y;    // 16.16 position of column from
-    bool shared;      // near a band edge: adds must be atomic
+    int32_t from, to;   // canvas columns
+    uint32_t X, Y;      // 16.16 position of column from
+    bool shared;        // near a band edge: adds must be atomic
+    bool boxed = false; // far enough from the band's edges for the box step
 };
 
 // Rows are taken in blocks and each block in vertical strips, so that the
@@ -293,12 +312,13 @@ inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn) {
 }
 
 // One block's row spans, strip by strip across columns [left, right); the
-// crossing masks pick the stretch walk, none the general one. The spans are
-// used up.
-template <typename CellType>
+// crossing masks pick the stretch walk, none the general one; with kBoxes,
+// boxed spans take the box step where they can. The spans are used up.
+template <bool kBoxes = false, typename CellType>
 TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const CrossingMasks* xMasks,
                                      const CrossingMasks* yMasks, int64_t stripColumns,
-                                     RowSpan* spans, int count, int64_t left, int64_t right) {
+                                     RowSpan* spans, int count, int64_t left, int64_t right,
+                                     const StretchBoxes* boxes = nullptr) {
     for (int64_t strip = left; strip < right; strip += stripColumns) {
         const int64_t stripEnd = strip + stripColumns;
         for (int k = 0; k < count; ++k) {
@@ -310,11 +330,14 @@ TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const Cross
             const int64_t reach = span.from + stretches * kStretch;
             const int32_t to = static_cast<int32_t>(span.to < reach ? span.to : reach);
             if (xMasks != nullptr && span.shared)
-                AccumulateStretches<true>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
-                                          span.Y);
+                AccumulateStretches<true, false>(walk, *xMasks, *yMasks, nullptr, span.row,
+                                                 span.from, to, span.X, span.Y);
+            else if (xMasks != nullptr && span.boxed)
+                AccumulateStretches<false, kBoxes>(walk, *xMasks, *yMasks, boxes, span.row,
+                                                   span.from, to, span.X, span.Y);
             else if (xMasks != nullptr)
-                AccumulateStretches<false>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
-                                           span.Y);
+                AccumulateStretches<false, false>(walk, *xMasks, *yMasks, nullptr, span.row,
+                                                  span.from, to, span.X, span.Y);
             else if (span.shared)
                 AccumulateRuns<true>(walk, span.row, span.from, to, span.X, span.Y);
             else

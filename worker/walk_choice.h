@@ -8,6 +8,7 @@ enum class RowWalk {
     Automatic, // stretches for big bands whose steps stay within one cell
     Runs,      // run lengths from reciprocals, any steps
     Stretches, // crossing masks, 56 columns at a time, where the steps allow
+    Boxes,     // stretches, with the box step wherever it fits, even in small bands
 };
 
 enum class BitInstructions {
