@@ -256,9 +256,14 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
 #if PINDORA_X86
         if constexpr (kBoxes) {
             // The box must fit the output around the cell of column -1.
-            if ((pixels == kAll || pixels == 0) && live == kAll &&
+            if (live == kAll &&
                 static_cast<uint32_t>(Cell(X - walk.dx) - boxes->lowestCell) <= boxes->cellRange) {
-                StretchBox_Ssse3(*boxes, xAt, yAt, pixels != 0, c1, c2, s1, s2, countCell, sumCell);
+                if (pixels == kAll || pixels == 0)
+                    StretchBox_Ssse3<false>(*boxes, xAt, yAt, pixels != 0, 0, c1, c2, s1, s2,
+                                            countCell, sumCell);
+                else
+                    StretchBox_Ssse3<true>(*boxes, xAt, yAt, true, window, c1, c2, s1, s2,
+                                           countCell, sumCell);
                 X += stretchX;
                 Y += stretchY;
                 continue;

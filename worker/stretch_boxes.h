@@ -61,15 +61,52 @@ __attribute__((target("ssse3"), always_inline)) inline void AddEightCells(uint8_
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_add_epi8(cells, runs));
 }
 
-// One stretch whose pixels are all set (withSums) or all clear, from the
-// cell pointers at column -1 to the cell of column 55. countRowStep and
-// sumRowStep move one cell row in the stretch's y direction, countStep and
-// sumStep one cell along x.
+// For each lane's column k (0..56), how many of the window's columns before
+// k are set: whole bytes from a prefix count, the rest from a masked byte.
+struct WindowOnes {
+    __m128i bytes;  // the window's bytes, columns 8b..8b+7 in byte b (column 8b on top)
+    __m128i before; // set columns in the bytes before byte b
+};
+
+__attribute__((target("ssse3"), always_inline)) inline __m128i ByteOnes(__m128i bytes) {
+    const __m128i table = _mm_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i low = _mm_shuffle_epi8(table, _mm_and_si128(bytes, nibble));
+    const __m128i high = _mm_shuffle_epi8(table, _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble));
+    return _mm_add_epi8(low, high);
+}
+
+__attribute__((target("ssse3"), always_inline)) inline WindowOnes CountWindowOnes(uint64_t window) {
+    WindowOnes ones;
+    ones.bytes = _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(window)));
+    __m128i before = _mm_slli_si128(ByteOnes(ones.bytes), 1);
+    before = _mm_add_epi8(before, _mm_slli_si128(before, 1));
+    before = _mm_add_epi8(before, _mm_slli_si128(before, 2));
+    ones.before = _mm_add_epi8(before, _mm_slli_si128(before, 4));
+    return ones;
+}
+
+__attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const WindowOnes& ones,
+                                                                          __m128i columns) {
+    const __m128i seven = _mm_set1_epi8(7);
+    const __m128i topBits =
+        _mm_setr_epi8(0, -128, -64, -32, -16, -8, -4, -2, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i byte = _mm_and_si128(_mm_srli_epi16(columns, 3), seven);
+    const __m128i part = _mm_and_si128(_mm_shuffle_epi8(ones.bytes, byte),
+                                       _mm_shuffle_epi8(topBits, _mm_and_si128(columns, seven)));
+    return _mm_add_epi8(_mm_shuffle_epi8(ones.before, byte), ByteOnes(part));
+}
+
+// One stretch, from the cell pointers at column -1 to the cell of column 55.
+// kMixed: sums from the window's bits; otherwise every pixel is set
+// (withSums) or none is. countRowStep and sumRowStep move one cell row in the
+// stretch's y direction, countStep and sumStep one cell along x.
 // Not forced inline: the walk that calls it is compiled for any x86 too, and
 // only the caller built for these instructions gets it inlined.
+template <bool kMixed>
 __attribute__((target("ssse3"))) inline void
 StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t xPhase, uint32_t yPhase, bool withSums,
-                 ptrdiff_t countStep, ptrdiff_t countRowStep, ptrdiff_t sumStep,
+                 uint64_t window, ptrdiff_t countStep, ptrdiff_t countRowStep, ptrdiff_t sumStep,
                  ptrdiff_t sumRowStep, uint8_t*& countCell, uint8_t*& sumCell) {
     const __m128i lanes =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(boxes.xLanes + 16 * size_t{xPhase}));
@@ -78,17 +115,24 @@ StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t xPhase, uint32_t yPhase, bo
     const uint32_t nx = boxes.xCount[xPhase], ny = boxes.yCount[yPhase];
     uint8_t* countRow = countCell + boxes.boxOffset;
     uint8_t* sumRow = sumCell + boxes.boxOffset;
+    WindowOnes ones{};
+    if (kMixed) ones = CountWindowOnes(window);
     // Row j's edges: ys_j in the low half, ys_j+1 in the high half.
     __m128i pick = _mm_set_epi64x(0x0101010101010101, 0);
     const __m128i next = _mm_set1_epi8(1);
     for (uint32_t j = 0; j <= ny; ++j) {
         const __m128i edges = _mm_shuffle_epi8(rows, pick);
         pick = _mm_add_epi8(pick, next);
+        // Lane m's run in this row: columns [from, to), empty when to < from.
         const __m128i from = _mm_max_epu8(lanes, edges);
         const __m128i to = _mm_srli_si128(_mm_min_epu8(lanes, edges), 8);
-        const __m128i runs = _mm_subs_epu8(to, from);
-        AddEightCells(countRow, runs);
-        if (withSums) AddEightCells(sumRow, runs);
+        AddEightCells(countRow, _mm_subs_epu8(to, from));
+        if (kMixed) {
+            const __m128i before = OnesBefore(ones, _mm_unpacklo_epi64(from, to));
+            AddEightCells(sumRow, _mm_subs_epu8(_mm_srli_si128(before, 8), before));
+        } else if (withSums) {
+            AddEightCells(sumRow, _mm_subs_epu8(to, from));
+        }
         countRow += countRowStep;
         sumRow += sumRowStep;
     }
