@@ -16,8 +16,6 @@ namespace {
 // Bands with this many pixels pay for building the crossing masks (about
 // 40 us for both, against some 0.6 ns saved per pixel).
 constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
-// And with this many for the box step's tables (up to 16384 phases).
-constexpr int64_t kBoxWalkPixels = int64_t{1} << 22;
 
 // A row whose 16.16 positions may overflow: the plain pixel walk with
 // wrapping arithmetic and atomic adds, exactly as the pass is defined.
@@ -191,17 +189,14 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
 
 #if PINDORA_X86
     const bool fast = instructions == BitInstructions::Automatic && CpuHasBitScan();
-    // The box step, for big bands whose stretches fit its tables.
+    // The box step, where the steps let a stretch's cells fit one.
     StretchBoxes boxes{};
-    StretchBoxesOwner owner(&boxes);
     rows.boxes = nullptr;
-    const bool boxesWanted =
-        choice == RowWalk::Boxes || (choice == RowWalk::Automatic && pixels >= kBoxWalkPixels);
-    if (fast && boxesWanted && rows.xMasks != nullptr && CpuHasSsse3() &&
-        BuildStretchBoxes(xMasks, yMasks, rows.xPerColumn < 0, W, &boxes)) {
+    if (fast && choice != RowWalk::Stretches && rows.xMasks != nullptr && CpuHasSsse3() &&
+        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, &boxes)) {
         rows.boxes = &boxes;
-        rows.boxMargin = SeamMarginAcross(boxes.cellsAcross, rows.xPerRow, rows.yPerRow,
-                                          rows.xPerColumn, rows.yPerColumn);
+        rows.boxMargin = SeamMarginAcross(kBoxCells, rows.xPerRow, rows.yPerRow, rows.xPerColumn,
+                                          rows.yPerColumn);
         AccumulateRows_Ssse3(rows);
         return;
     }

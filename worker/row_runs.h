@@ -245,7 +245,6 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
         __builtin_prefetch(Offset(sumCell, sumAhead), 1);
         // The row's next strip: its bytes are read after the block's other rows.
         __builtin_prefetch(row + (j >> 3) + kRowAhead);
-        const uint32_t xAt = xPhase, yAt = yPhase;
         const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
         const uint64_t yCross = CrossingMaskAt(yMasks, yPhase);
         xPhase = (xPhase + kStretch) & xWrap;
@@ -259,18 +258,18 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
             if (live == kAll &&
                 static_cast<uint32_t>(Cell(X - walk.dx) - boxes->lowestCell) <= boxes->cellRange) {
                 if (pixels == kAll || pixels == 0)
-                    StretchBox_Ssse3<false>(*boxes, xAt, yAt, pixels != 0, 0, c1, c2, s1, s2,
-                                            countCell, sumCell);
+                    StretchBox_Ssse3<false>(*boxes, X - walk.dx, Y - walk.dy, pixels != 0, 0, c1,
+                                            c2, s1, s2, countCell, sumCell);
                 else
-                    StretchBox_Ssse3<true>(*boxes, xAt, yAt, true, window, c1, c2, s1, s2,
-                                           countCell, sumCell);
+                    StretchBox_Ssse3<true>(*boxes, X - walk.dx, Y - walk.dy, true, window, c1, c2,
+                                           s1, s2, countCell, sumCell);
                 X += stretchX;
                 Y += stretchY;
                 continue;
             }
         }
 #endif
-        (void)xAt, (void)yAt, (void)boxes;
+        (void)boxes;
         uint64_t ends = (xCross | yCross) & live;
         live = kAll;
         // Crossings along y sit one bit up, so a run end's kind is two bits.

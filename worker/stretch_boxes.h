@@ -2,55 +2,39 @@
 // whose cells fit 8 cells across adds its runs with one 8-byte update per
 // cell row it crosses instead of one byte update per run. Lane u of a cell
 // row gets the columns that lie both in the u-th cell along x and in that
-// row's cells, |[xs_u, xs_u+1) ∩ [ys_j, ys_j+1)|, where xs and ys are where
-// the stretch enters each cell; both depend only on the crossing phase, so a
-// band tabulates them once. The cells outside the stretch's staircase get
-// zero added, which is why only rows far from the band's edges take this step.
+// row's cells, |[xs_u, xs_u+1) ∩ [ys_j, ys_j+1)|, where xs and ys are the
+// columns where the stretch enters each cell. The cells outside the
+// stretch's staircase get zero added, which is why only rows far from the
+// band's edges take this step.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "base/cpu_features.h"
-#include "worker/crossing_masks.h"
 
 #if PINDORA_X86
 #include <tmmintrin.h>
 #endif
 
-// Per-phase tables of one band (see BuildStretchBoxes).
+// What every box step of a band shares (see SetUpStretchBoxes).
 struct StretchBoxes {
-    const uint8_t* xLanes; // per x phase 16 bytes: lane m = xs of the cell at byte m
-                           // of the box, lane 8 + m that of the cell after it
-    const uint8_t* yRows;  // per y phase 16 bytes: ys_0 = 0, ys_1.., then 56
-    const uint8_t* xCount; // per phase: crossings among columns 0..55
-    const uint8_t* yCount;
+    uint32_t xSize; // |column step| along each axis
+    uint32_t ySize;
+    uint32_t xFlip; // 0xFFFF where positions fall: their fraction is mirrored
+    uint32_t yFlip;
+    bool xFalling;       // cell u along x sits at byte 7 - u of the box
     ptrdiff_t boxOffset; // from the cell of column -1 to the box's first byte
     int32_t lowestCell;  // the cell of column -1 must be in
     uint32_t cellRange;  // [lowestCell, lowestCell + cellRange] for the box to fit
-    int32_t cellsAcross; // the box's reach in cells along either axis
-    void* memory;        // malloc'd, owned by whoever built it
 };
 
-// Tabulates the boxes for a band whose crossing masks are xMasks and yMasks,
-// falling = the x step is negative, W = the output's width. False (and no
-// memory held) when a stretch can enter 8 or more cells along x, 15 or more
-// along y, W < 8, or memory is short.
-bool BuildStretchBoxes(const CrossingMasks& xMasks, const CrossingMasks& yMasks, bool falling,
-                       int32_t W, StretchBoxes* boxes);
-void FreeStretchBoxes(StretchBoxes* boxes);
+// The box's reach in cells along either axis, for the seam margin.
+constexpr int32_t kBoxCells = 8;
 
-// Owns the tables for the span of one band pass.
-class StretchBoxesOwner {
-  public:
-    explicit StretchBoxesOwner(StretchBoxes* boxes) : boxes_(boxes) {}
-    ~StretchBoxesOwner() { FreeStretchBoxes(boxes_); }
-    StretchBoxesOwner(const StretchBoxesOwner&) = delete;
-    StretchBoxesOwner& operator=(const StretchBoxesOwner&) = delete;
-
-  private:
-    StretchBoxes* boxes_;
-};
+// False when the steps can take a stretch into 8 or more new cells along x
+// or 7 along y, a step is zero or the output is narrower than a box.
+bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, StretchBoxes* boxes);
 
 #if PINDORA_X86
 
@@ -78,7 +62,7 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i ByteOnes(__m128i 
 
 __attribute__((target("ssse3"), always_inline)) inline WindowOnes CountWindowOnes(uint64_t window) {
     WindowOnes ones;
-    ones.bytes = _mm_cvtsi64_si128(static_cast<long long>(__builtin_bswap64(window)));
+    ones.bytes = _mm_set_epi64x(0, static_cast<long long>(__builtin_bswap64(window)));
     __m128i before = _mm_slli_si128(ByteOnes(ones.bytes), 1);
     before = _mm_add_epi8(before, _mm_slli_si128(before, 1));
     before = _mm_add_epi8(before, _mm_slli_si128(before, 2));
@@ -97,7 +81,36 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const 
     return _mm_add_epi8(_mm_shuffle_epi8(ones.before, byte), ByteOnes(part));
 }
 
-// One stretch, from the cell pointers at column -1 to the cell of column 55.
+// Columns 0..55 where a stretch enters its 1st..8th new cell along one axis,
+// in bytes 0..7 (56 for cells it does not reach), from the rising fraction f
+// of column -1's position: column k is in new cell u from
+// k = ceil((u * 65536 - f) / size) - 1 on. Single precision divides exactly
+// enough: the quotient is below 2^20 / size, so its rounding error stays
+// under the 1 / size it would take to cross an integer.
+__attribute__((target("ssse3"), always_inline)) inline __m128i EntryColumns(uint32_t f,
+                                                                            uint32_t size) {
+    const __m128 fraction = _mm_set1_ps(static_cast<float>(f));
+    const __m128 steps = _mm_set1_ps(static_cast<float>(size));
+    __m128i entries[2];
+    for (int half = 0; half < 2; ++half) {
+        const float base = 65536.0f * static_cast<float>(4 * half);
+        const __m128 quotient =
+            _mm_div_ps(_mm_sub_ps(_mm_add_ps(_mm_set1_ps(base), _mm_setr_ps(65536.0f, 131072.0f,
+                                                                            196608.0f, 262144.0f)),
+                                  fraction),
+                       steps);
+        // ceil(q) - 1 = trunc(q) - 1, plus one where q was not whole (q > 0).
+        const __m128i whole = _mm_cvttps_epi32(quotient);
+        const __m128i above = _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(whole), quotient));
+        entries[half] = _mm_sub_epi32(_mm_sub_epi32(whole, _mm_set1_epi32(1)), above);
+    }
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(entries[0], entries[1]), _mm_setzero_si128());
+    return _mm_min_epu8(bytes, _mm_set1_epi8(56));
+}
+
+// One stretch, from the cell pointers at column -1 (whose position is X, Y)
+// to the cell of column 55.
 // kMixed: sums from the window's bits; otherwise every pixel is set
 // (withSums) or none is. countRowStep and sumRowStep move one cell row in the
 // stretch's y direction, countStep and sumStep one cell along x.
@@ -105,14 +118,21 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const 
 // only the caller built for these instructions gets it inlined.
 template <bool kMixed>
 __attribute__((target("ssse3"))) inline void
-StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t xPhase, uint32_t yPhase, bool withSums,
-                 uint64_t window, ptrdiff_t countStep, ptrdiff_t countRowStep, ptrdiff_t sumStep,
+StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSums, uint64_t window,
+                 ptrdiff_t countStep, ptrdiff_t countRowStep, ptrdiff_t sumStep,
                  ptrdiff_t sumRowStep, uint8_t*& countCell, uint8_t*& sumCell) {
-    const __m128i lanes =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(boxes.xLanes + 16 * size_t{xPhase}));
-    const __m128i rows =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(boxes.yRows + 16 * size_t{yPhase}));
-    const uint32_t nx = boxes.xCount[xPhase], ny = boxes.yCount[yPhase];
+    const uint32_t fx = (X ^ boxes.xFlip) & 0xFFFFu, fy = (Y ^ boxes.yFlip) & 0xFFFFu;
+    // Cells entered by column 55.
+    const uint32_t nx = (fx + 56 * boxes.xSize) >> 16, ny = (fy + 56 * boxes.ySize) >> 16;
+    // Lane m: xs of the m-th cell of the box in the low half, of the next
+    // cell in the high half.
+    const __m128i xs = EntryColumns(fx, boxes.xSize);
+    __m128i lanes = _mm_unpacklo_epi64(_mm_slli_si128(xs, 1), xs);
+    if (boxes.xFalling)
+        lanes = _mm_shuffle_epi8(
+            lanes, _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8));
+    // ys_0 = 0, ys_1.. the entries along y.
+    const __m128i rows = _mm_slli_si128(EntryColumns(fy, boxes.ySize), 1);
     uint8_t* countRow = countCell + boxes.boxOffset;
     uint8_t* sumRow = sumCell + boxes.boxOffset;
     WindowOnes ones{};
