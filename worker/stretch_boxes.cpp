@@ -11,6 +11,8 @@ bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, Stretc
     if (((65535 + 56 * xSize) >> 16) > 7 || ((65535 + 56 * ySize) >> 16) > 6) return false;
     boxes->xSize = xSize;
     boxes->ySize = ySize;
+    boxes->xReciprocal = 1.0f / static_cast<float>(xSize);
+    boxes->yReciprocal = 1.0f / static_cast<float>(ySize);
     boxes->xFlip = xPerColumn < 0 ? 0xFFFFu : 0u;
     boxes->yFlip = yPerColumn < 0 ? 0xFFFFu : 0u;
     boxes->xFalling = xPerColumn < 0;

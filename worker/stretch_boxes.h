@@ -21,6 +21,8 @@
 struct StretchBoxes {
     uint32_t xSize; // |column step| along each axis
     uint32_t ySize;
+    float xReciprocal; // 1 / xSize
+    float yReciprocal;
     uint32_t xFlip; // 0xFFFF where positions fall: their fraction is mirrored
     uint32_t yFlip;
     bool xFalling;       // cell u along x sits at byte 7 - u of the box
@@ -84,21 +86,20 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const 
 // Columns 0..55 where a stretch enters its 1st..8th new cell along one axis,
 // in bytes 0..7 (56 for cells it does not reach), from the rising fraction f
 // of column -1's position: column k is in new cell u from
-// k = ceil((u * 65536 - f) / size) - 1 on. Single precision divides exactly
-// enough: the quotient is below 2^20 / size, so its rounding error stays
-// under the 1 / size it would take to cross an integer.
+// k = ceil((u * 65536 - f) / size) - 1 on. For whole n and size,
+// ceil(n / size) = ceil((n - 1/2) / size), and the latter lies at least
+// 1 / (2 size) from any integer; multiplying by a single-precision
+// reciprocal is off by less than 2^-23 of a quotient below 2^19 / size, far
+// less than that, so the result is exact.
 __attribute__((target("ssse3"), always_inline)) inline __m128i EntryColumns(uint32_t f,
-                                                                            uint32_t size) {
-    const __m128 fraction = _mm_set1_ps(static_cast<float>(f));
-    const __m128 steps = _mm_set1_ps(static_cast<float>(size));
+                                                                            float reciprocal) {
+    const __m128 start = _mm_set1_ps(static_cast<float>(f) + 0.5f);
+    const __m128 scale = _mm_set1_ps(reciprocal);
+    const __m128 cells[2] = {_mm_setr_ps(65536.0f, 131072.0f, 196608.0f, 262144.0f),
+                             _mm_setr_ps(327680.0f, 393216.0f, 458752.0f, 524288.0f)};
     __m128i entries[2];
     for (int half = 0; half < 2; ++half) {
-        const float base = 65536.0f * static_cast<float>(4 * half);
-        const __m128 quotient =
-            _mm_div_ps(_mm_sub_ps(_mm_add_ps(_mm_set1_ps(base), _mm_setr_ps(65536.0f, 131072.0f,
-                                                                            196608.0f, 262144.0f)),
-                                  fraction),
-                       steps);
+        const __m128 quotient = _mm_mul_ps(_mm_sub_ps(cells[half], start), scale);
         // ceil(q) - 1 = trunc(q) - 1, plus one where q was not whole (q > 0).
         const __m128i whole = _mm_cvttps_epi32(quotient);
         const __m128i above = _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(whole), quotient));
@@ -126,13 +127,13 @@ StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSum
     const uint32_t nx = (fx + 56 * boxes.xSize) >> 16, ny = (fy + 56 * boxes.ySize) >> 16;
     // Lane m: xs of the m-th cell of the box in the low half, of the next
     // cell in the high half.
-    const __m128i xs = EntryColumns(fx, boxes.xSize);
+    const __m128i xs = EntryColumns(fx, boxes.xReciprocal);
     __m128i lanes = _mm_unpacklo_epi64(_mm_slli_si128(xs, 1), xs);
     if (boxes.xFalling)
         lanes = _mm_shuffle_epi8(
             lanes, _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8));
     // ys_0 = 0, ys_1.. the entries along y.
-    const __m128i rows = _mm_slli_si128(EntryColumns(fy, boxes.ySize), 1);
+    const __m128i rows = _mm_slli_si128(EntryColumns(fy, boxes.yReciprocal), 1);
     uint8_t* countRow = countCell + boxes.boxOffset;
     uint8_t* sumRow = sumCell + boxes.boxOffset;
     WindowOnes ones{};
