@@ -245,8 +245,7 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
         __builtin_prefetch(Offset(sumCell, sumAhead), 1);
         // The row's next strip: its bytes are read after the block's other rows.
         __builtin_prefetch(row + (j >> 3) + kRowAhead);
-        const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
-        const uint64_t yCross = CrossingMaskAt(yMasks, yPhase);
+        const uint32_t xAt = xPhase, yAt = yPhase;
         xPhase = (xPhase + kStretch) & xWrap;
         yPhase = (yPhase + kStretch) & yWrap;
         const uint64_t window = RowWindow(row, j);
@@ -270,6 +269,8 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
         }
 #endif
         (void)boxes;
+        const uint64_t xCross = CrossingMaskAt(xMasks, xAt);
+        const uint64_t yCross = CrossingMaskAt(yMasks, yAt);
         uint64_t ends = (xCross | yCross) & live;
         live = kAll;
         // Crossings along y sit one bit up, so a run end's kind is two bits.
