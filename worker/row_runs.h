@@ -215,7 +215,7 @@ template <bool kShared, bool kBoxes, typename CellType>
 TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
                                          const CrossingMasks& xMasks, const CrossingMasks& yMasks,
                                          const StretchBoxes* boxes, const uint8_t* row, int32_t j,
-                                         int32_t end, uint32_t X, uint32_t Y) {
+                                         int32_t end, uint32_t X, uint32_t Y, bool continuing) {
     const ptrdiff_t c1 = walk.countMove[1], c2 = walk.countMove[2], c3 = walk.countMove[3];
     const ptrdiff_t s1 = walk.sumMove[1], s2 = walk.sumMove[2], s3 = walk.sumMove[3];
     const ptrdiff_t countMove[4] = {0, c1, c2, c3}, sumMove[4] = {0, s1, s2, s3};
@@ -231,10 +231,13 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     const ptrdiff_t countAhead = static_cast<ptrdiff_t>(sizeof(CellType)) * (aheadX + aheadY * W);
     const ptrdiff_t sumAhead =
         static_cast<ptrdiff_t>(sizeof(CellType)) * (aheadX - aheadY * outStride);
-    CellType* countCell = counts + Cell(Y) * W + Cell(X);
-    CellType* sumCell = sumTop - Cell(Y) * outStride + Cell(X);
-    // The first column's cell is already in the pointers: ignore its crossing.
-    uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{1};
+    // A row's later pieces start from the cell of the column before, so their
+    // first stretch counts its crossing like any other (and may take a box).
+    const uint32_t fromX = continuing ? X - walk.dx : X, fromY = continuing ? Y - walk.dy : Y;
+    CellType* countCell = counts + Cell(fromY) * W + Cell(fromX);
+    CellType* sumCell = sumTop - Cell(fromY) * outStride + Cell(fromX);
+    // Else the first column's cell is already in the pointers: ignore its crossing.
+    uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{continuing ? 0u : 1u};
     uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
     const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
 
@@ -295,10 +298,11 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
 // The columns of one canvas row that fall inside the output.
 struct RowSpan {
     const uint8_t* row;
-    int32_t from, to;   // canvas columns
-    uint32_t X, Y;      // 16.16 position of column from
-    bool shared;        // near a band edge: adds must be atomic
-    bool boxed = false; // far enough from the band's edges for the box step
+    int32_t from, to;     // canvas columns
+    uint32_t X, Y;        // 16.16 position of column from
+    bool shared;          // near a band edge: adds must be atomic
+    bool boxed = false;   // far enough from the band's edges for the box step
+    bool started = false; // an earlier piece of the row is done
 };
 
 // Rows are taken in blocks and each block in vertical strips, so that the
@@ -336,13 +340,13 @@ TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const Cross
             const int32_t to = static_cast<int32_t>(span.to < reach ? span.to : reach);
             if (xMasks != nullptr && span.shared)
                 AccumulateStretches<true, false>(walk, *xMasks, *yMasks, nullptr, span.row,
-                                                 span.from, to, span.X, span.Y);
+                                                 span.from, to, span.X, span.Y, span.started);
             else if (xMasks != nullptr && span.boxed)
                 AccumulateStretches<false, kBoxes>(walk, *xMasks, *yMasks, boxes, span.row,
-                                                   span.from, to, span.X, span.Y);
+                                                   span.from, to, span.X, span.Y, span.started);
             else if (xMasks != nullptr)
                 AccumulateStretches<false, false>(walk, *xMasks, *yMasks, nullptr, span.row,
-                                                  span.from, to, span.X, span.Y);
+                                                  span.from, to, span.X, span.Y, span.started);
             else if (span.shared)
                 AccumulateRuns<true>(walk, span.row, span.from, to, span.X, span.Y);
             else
@@ -351,6 +355,7 @@ TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const Cross
             span.X += done * walk.dx;
             span.Y += done * walk.dy;
             span.from = to;
+            span.started = true;
         }
     }
 }
