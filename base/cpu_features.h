@@ -26,15 +26,16 @@ inline bool CpuHasSse2() {
     return __builtin_cpu_supports("sse2");
 }
 
+// The byte shuffles (PSHUFB) and the other SSSE3 additions.
+inline bool CpuHasSsse3() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3");
+}
+
 // Also false when the system does not save the 256-bit registers.
 inline bool CpuHasAvx2() {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2");
-}
-
-inline bool CpuHasSsse3() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("ssse3");
 }
 
 // The bit-count and bit-scan instructions (POPCNT, BMI1, BMI2).
@@ -49,10 +50,10 @@ inline bool CpuHasBitScan() {
 inline bool CpuHasSse2() {
     return false;
 }
-inline bool CpuHasAvx2() {
+inline bool CpuHasSsse3() {
     return false;
 }
-inline bool CpuHasSsse3() {
+inline bool CpuHasAvx2() {
     return false;
 }
 inline bool CpuHasBitScan() {

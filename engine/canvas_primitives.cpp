@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/disc_chords.h"
+#include "engine/row_fill.h"
 #include "engine/span_ends.h"
 
 namespace {
@@ -14,65 +15,8 @@ bool Drawable(const CanvasImage* image) {
     return image != nullptr && image->bits != nullptr && image->width > 0 && image->height > 0;
 }
 
-// The pixels of mask take the value of fill (0x00 or 0xFF), without a branch.
-inline void ApplyMask(uint8_t* byte, uint32_t mask, uint32_t fill) {
-    *byte = static_cast<uint8_t>((*byte & ~mask) | (fill & mask));
-}
-
-// Sixteen bytes of one value in a vector register where the target has one.
-using Bytes16 = uint8_t __attribute__((vector_size(16)));
-
-template <typename T> inline void StoreAt(uint8_t* at, T value) {
-    std::memcpy(at, &value, sizeof value);
-}
-
-// Spans longer than this many bytes go to the library's fill, whose wider
-// stores win over its call.
-constexpr int32_t kInlineFillBytes = 128;
-
-// n whole bytes of one value: most brush spans are a few dozen bytes, where a
-// call and its size dispatch cost more than the stores, so those are stored
-// here. The last store of each size may overlap the one before it.
-[[gnu::always_inline]] inline void FillBytes(uint8_t* at, int32_t n, uint8_t value) {
-    const uint64_t word = value * 0x0101010101010101ull;
-    if (n > kInlineFillBytes) {
-        std::memset(at, value, static_cast<size_t>(n));
-    } else if (n >= 16) {
-        const Bytes16 wide = value - Bytes16{};
-        for (int32_t i = 0; i < n - 16; i += 16) StoreAt(at + i, wide);
-        StoreAt(at + n - 16, wide);
-    } else if (n >= 8) {
-        StoreAt(at, word);
-        StoreAt(at + n - 8, word);
-    } else if (n >= 4) {
-        StoreAt(at, static_cast<uint32_t>(word));
-        StoreAt(at + n - 4, static_cast<uint32_t>(word));
-    } else {
-        for (int32_t i = 0; i < n; ++i) at[i] = value;
-    }
-}
-
-// Pixels x0 to x1 of one stored row, both already within 0 ... width - 1:
-// the partial bytes at either end by mask (a row's bytes keep their leftmost
-// pixel in the top bit), the whole bytes between at once.
-[[gnu::always_inline]] inline void FillRowSpan(uint8_t* row, int32_t x0, int32_t x1,
-                                               int32_t colour) {
-    const uint32_t fill = colour != 0 ? 0xFFu : 0x00u;
-    const int32_t firstByte = x0 >> 3, lastByte = x1 >> 3;
-    const uint32_t headMask = 0xFFu >> (x0 & 7);
-    const uint32_t tailMask = (0xFF00u >> (1 + (x1 & 7))) & 0xFFu;
-    if (firstByte == lastByte) {
-        ApplyMask(row + firstByte, headMask & tailMask, fill);
-        return;
-    }
-    ApplyMask(row + firstByte, headMask, fill);
-    FillBytes(row + firstByte + 1, lastByte - firstByte - 1, static_cast<uint8_t>(fill));
-    ApplyMask(row + lastByte, tailMask, fill);
-}
-
 // A span whose ends come from FloorColumn (-1 ... width) on a canvas row.
-[[gnu::always_inline]] inline void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1,
-                                                   int32_t width, int32_t colour) {
+void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t width, int32_t colour) {
     x0 = std::max(x0, 0);
     x1 = std::min(x1, width - 1);
     if (x0 <= x1) FillRowSpan(row, x0, x1, colour);
@@ -97,13 +41,6 @@ struct SpanBatch {
     int32_t x0[kSpanBatch]; // FloorColumn ends, -1 ... width
     int32_t x1[kSpanBatch];
 };
-
-// Fills rows first, first - 1 ... of stored memory (canvas rows going down).
-void FillSpanBatch(uint8_t* row, ptrdiff_t stride, const SpanBatch& spans, int32_t count,
-                   int32_t width, int32_t colour) {
-    for (int32_t i = 0; i < count; ++i, row -= stride)
-        FillClampedSpan(row, spans.x0[i], spans.x1[i], width, colour);
-}
 
 // One chain of polygon edges, walked downwards from the top vertex. The
 // current edge's slope is kept so a row costs no division.
@@ -246,6 +183,7 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
     if (first > last) return;
     static const DiscSpansFunction discSpans = BestDiscSpans();
     static const ChordSpansFunction chordSpans = BestChordSpans();
+    static const FillRowsFunction fillRows = BestFillRows();
     const DiscRows disc{cx, cy, static_cast<double>(r) * r, image->width};
     // Rows are stored bottom-up: the next canvas row is one stride lower.
     const ptrdiff_t stride = CanvasStride(image);
@@ -261,7 +199,7 @@ void FillDisc(CanvasImage* image, float cx, float cy, float r, int32_t colour) {
         } else {
             discSpans(disc, y0, count, spans.x0, spans.x1);
         }
-        FillSpanBatch(row, stride, spans, count, image->width, colour);
+        fillRows(row, stride, spans.x0, spans.x1, count, image->width, colour);
         row -= stride * count;
     }
 }
@@ -310,6 +248,7 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
     if (rowFrom > rowTo) return;
 
     static const EdgeSpansFunction edgeSpans = BestEdgeSpans();
+    static const FillRowsFunction fillRows = BestFillRows();
     EdgeChain down = StartChain(points, count, top, -1);
     EdgeChain up = StartChain(points, count, top, +1);
     const ptrdiff_t stride = CanvasStride(image);
@@ -329,7 +268,7 @@ void FillConvexPolygon(CanvasImage* image, const FloatPoint* points, int32_t cou
                       spans.x0 + i, spans.x1 + i);
             i += n;
         }
-        FillSpanBatch(row, stride, spans, rows, image->width, colour);
+        fillRows(row, stride, spans.x0, spans.x1, rows, image->width, colour);
         row -= stride * rows;
     }
 }

@@ -132,10 +132,16 @@ DiscSpansFunction BestDiscSpans() {
 }
 
 ChordSpansFunction BestChordSpans() {
+#if PINDORA_AVX2_KERNELS
+    if (CpuHasAvx2()) return ChordSpans_Avx2;
+#endif
     return CpuHasSse2() ? ChordSpans_Sse2 : ChordSpans_Scalar;
 }
 
 EdgeSpansFunction BestEdgeSpans() {
+#if PINDORA_AVX2_KERNELS
+    if (CpuHasAvx2()) return EdgeSpans_Avx2;
+#endif
     return CpuHasSse2() ? EdgeSpans_Sse2 : EdgeSpans_Scalar;
 }
 

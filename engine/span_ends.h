@@ -1,9 +1,11 @@
 // The row spans of discs and of polygons between two edges, a batch of rows
-// at a time: plain forms and SSE2 forms that work out two rows per
-// instruction with the same roundings.
+// at a time: plain forms, and SSE2 (AVX2) forms that work out two (four)
+// rows per instruction with the same roundings.
 #pragma once
 
 #include <cstdint>
+
+#include "base/cpu_features.h"
 
 // Ends of the spans of `count` consecutive rows from `firstRow` of the disc
 // (cx, cy, r) on a canvas `width` pixels wide, by the pixel-centre rule:
@@ -30,6 +32,10 @@ void ChordSpans_Scalar(double cx, int32_t width, const double* w, int32_t count,
                        int32_t* x1);
 void ChordSpans_Sse2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
                      int32_t* x1);
+#if PINDORA_AVX2_KERNELS
+void ChordSpans_Avx2(double cx, int32_t width, const double* w, int32_t count, int32_t* x0,
+                     int32_t* x1);
+#endif
 
 // One polygon edge's crossing of row centre v, x + slope * (v - y); a
 // horizontal edge (current only on a row centre) has its far end as x and
@@ -48,6 +54,10 @@ void EdgeSpans_Scalar(const EdgeLine& a, const EdgeLine& b, int32_t width, int32
                       int32_t count, int32_t* x0, int32_t* x1);
 void EdgeSpans_Sse2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
                     int32_t count, int32_t* x0, int32_t* x1);
+#if PINDORA_AVX2_KERNELS
+void EdgeSpans_Avx2(const EdgeLine& a, const EdgeLine& b, int32_t width, int32_t firstRow,
+                    int32_t count, int32_t* x0, int32_t* x1);
+#endif
 
 // The fastest forms this machine runs.
 DiscSpansFunction BestDiscSpans();

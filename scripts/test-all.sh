@@ -117,6 +117,9 @@ run_fuzzers() {
 }
 step "fuzzers" run_fuzzers
 run_benchmarks() {
+    # The benchmarks time against memory baselines: nothing else of ours may
+    # run beside them (the wine server and the virtual display go first).
+    cleanup
     build/native/bench/pindora_bench --benchmark_min_time="$bench_min_time" \
         --benchmark_counters_tabular=true
 }

@@ -16,6 +16,7 @@
 #include "view/block_reducer_bits.h"
 #include "view/block_reducer_list.h"
 #include "view/block_reducer_ramp.h"
+#include "view/block_reducer_sub_pixel_wide.h"
 
 namespace {
 
@@ -131,15 +132,22 @@ void AccumulateRow(const uint32_t* ext, int32_t words, const ChannelSums& sums) 
     for (; w < words; ++w) AddWindows<B, S, uint32_t>(ext, w, sums);
 }
 
-// Byte blocks read the row itself, as they need no neighbouring words: all
-// words but the last straight from the row, the last with its padding bits
-// replaced by the row's last column, as LoadRowWithEdges does. Adds the
-// row's first and last column to the edge counts.
+// Byte blocks read the row itself, as they need no neighbouring words: the
+// words from `from` on but the last straight from the row, the last with its
+// padding bits replaced by the row's last column, as LoadRowWithEdges does.
+// Adds the row's first and last column to the edge counts.
 template <int B, int S, bool kFirst>
-void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, const ChannelSums& sums,
-                       uint32_t* edgeLeft, uint32_t* edgeRight) {
+void AccumulateEdgeRow(const uint8_t* row, int32_t width, int32_t words, int32_t from,
+                       const ChannelSums& sums, uint32_t* edgeLeft, uint32_t* edgeRight) {
+    if (from >= words) {
+        // All counted already, which only a row of whole words allows: its
+        // last column is the last byte's lowest bit.
+        *edgeLeft += row[0] >> 7;
+        *edgeRight += row[4 * static_cast<size_t>(words) - 1] & 1u;
+        return;
+    }
     const int32_t whole = words - 1;
-    int32_t w = 0;
+    int32_t w = from;
     for (; w + kLanes <= whole; w += kLanes)
         AddBlockEdges<B, S, kFirst>(LittleOrder(LoadAs<WordLanes>(row + 4 * w)), w, sums);
     for (; w < whole; ++w)
@@ -193,15 +201,18 @@ void MakeChannelParts(const RgbQuad table[256], ChannelParts* parts) {
 // counts), less the edges, plus the neighbours' edges moved one block along.
 // No field borrows or carries: an edge is part of its block, and every
 // window holds at most B * B pixels.
+// Starts at word `from`, whose blocks before it are done.
 template <int B>
 void FinishEdgeRow(const ChannelSums& sums, const ChannelParts& parts, int32_t outWidth,
-                   uint32_t edgeLeft, uint32_t edgeRight, int32_t words, uint8_t* row) {
+                   uint32_t edgeLeft, uint32_t edgeRight, int32_t words, int32_t from,
+                   uint8_t* row) {
     constexpr int kPerWord = 32 / B;
     constexpr uint32_t kField = B == 16 ? 0xFFFFu : 0xFFu;
     auto squeeze = [](uint32_t n) { return B == 16 ? SqueezeCount(n) : n; };
     const int32_t used = (outWidth + kPerWord - 1) / kPerWord;
-    uint32_t tailsBefore = edgeLeft << (32 - B); // as the last block of a word
-    for (int32_t w = 0; w < used; ++w) {
+    // As the last block of a word.
+    uint32_t tailsBefore = from > 0 ? sums.hi[0][from - 1] : edgeLeft << (32 - B);
+    for (int32_t w = from; w < used; ++w) {
         const uint32_t bytes = sums.hi[1][w];
         const uint32_t greens =
             B == 16 ? (bytes & 0x00FF00FFu) + ((bytes >> 8) & 0x00FF00FFu) : bytes;
@@ -243,6 +254,35 @@ void FinishPixelRow(const ChannelSums& sums, const ChannelParts& parts, int32_t 
         StoreAs(row + 4 * static_cast<size_t>(c), pixelAt(fullWords, c % kPerWord));
 }
 
+uint8_t* SumBytes(uint32_t* sum) {
+    return reinterpret_cast<uint8_t*>(sum);
+}
+
+// The leading blocks of a byte-block row with the wide kernels; returns the
+// words done. The columns beyond the row's ends go where the kernels read
+// them: one field before the tails and one after the last word's heads,
+// in the spare words around the sums.
+template <int B>
+int32_t FinishRowWide(const SubPixelKernels& wide, const ChannelSums& sums,
+                      const ChannelParts& parts, const uint8_t (&rampBytes)[3][80],
+                      int32_t outWidth, uint32_t edgeLeft, uint32_t edgeRight, size_t words,
+                      uint8_t* outRow) {
+    constexpr int kField = B / 8; // bytes per block
+    uint8_t* tails = SumBytes(sums.hi[0]);
+    uint8_t* heads = SumBytes(sums.hi[2]);
+    tails[-kField] = static_cast<uint8_t>(edgeLeft);
+    heads[4 * words] = static_cast<uint8_t>(edgeRight);
+    const size_t blocks = static_cast<size_t>(outWidth);
+    size_t done;
+    if constexpr (B == 8) {
+        done = wide.finish8(SumBytes(sums.hi[1]), tails, heads, rampBytes, blocks, outRow);
+    } else {
+        const uint32_t* const channels[3] = {parts.red, parts.green, parts.blue};
+        done = wide.finish16(SumBytes(sums.hi[1]), tails, heads, channels, blocks, outRow);
+    }
+    return static_cast<int32_t>(done / (32 / B));
+}
+
 template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, ReducerRamp* ramp) {
     RampJob job;
     if (!StartRampJob(region, ramp, B, &job)) return nullptr;
@@ -253,42 +293,69 @@ template <int B, int S> DibSurface* ReduceSubPixel(const CanvasRegion* region, R
     DibSurface* out = CreateDibSurface(32, nullptr, 0, outWidth, outHeight);
     if (!out) return nullptr;
 
-    // Scratch: six sum arrays and one row with its two stand-in words.
+    // Scratch: six sum arrays, each with a spare word before and after it,
+    // and one row with its two stand-in words.
     size_t words = static_cast<size_t>(rows.words);
-    uint32_t* scratch = static_cast<uint32_t*>(std::malloc((7 * words + 2) * sizeof(uint32_t)));
+    uint32_t* scratch = static_cast<uint32_t*>(std::calloc(7 * (words + 2), sizeof(uint32_t)));
     if (!scratch) {
         ReleaseDibSurface(&out);
         return nullptr;
     }
     ChannelSums sums;
     for (int c = 0; c < 3; ++c) {
-        sums.hi[c] = scratch + (2 * c) * words;
-        sums.lo[c] = scratch + (2 * c + 1) * words;
+        sums.hi[c] = scratch + 1 + (2 * c) * (words + 2);
+        sums.lo[c] = scratch + 1 + (2 * c + 1) * (words + 2);
     }
-    uint32_t* ext = scratch + 6 * words;
+    uint32_t* ext = scratch + 6 * (words + 2);
     size_t outStride = static_cast<size_t>(DibSurfaceStride(out));
+    // Byte blocks count their rows with the byte-shuffle kernels where the
+    // processor has them, all but a last word with padding bits, which need
+    // care, and finish their pixels with them too.
+    const SubPixelKernels* wide = B >= 8 ? BestSubPixelKernels() : nullptr;
+    const SubPixelCounts wideCounts = !wide ? nullptr : B == 8 ? wide->counts8 : wide->counts16;
+    const size_t wideBytes = 4 * (rows.width % 32 == 0 ? words : words - 1);
+    uint8_t rampBytes[3][80] = {};
+    for (int i = 0; i <= 64; ++i) {
+        rampBytes[0][i] = job.table[i].rgbRed;
+        rampBytes[1][i] = job.table[i].rgbGreen;
+        rampBytes[2][i] = job.table[i].rgbBlue;
+    }
     for (int32_t k = 0; k < outHeight; ++k) {
         // Byte blocks store their first row's counts; the others add to zeros.
-        if (B < 8) std::memset(scratch, 0, 6 * words * sizeof(uint32_t));
+        if (B < 8)
+            for (int c = 0; c < 3; ++c) {
+                std::memset(sums.hi[c], 0, words * sizeof(uint32_t));
+                std::memset(sums.lo[c], 0, words * sizeof(uint32_t));
+            }
         uint32_t edgeLeft = 0, edgeRight = 0;
+        int32_t from = 0;
+        if (wideCounts)
+            from = static_cast<int32_t>(wideCounts(RegionRow(rows, static_cast<int64_t>(k) * B),
+                                                   rows.stride, wideBytes, SumBytes(sums.hi[1]),
+                                                   SumBytes(sums.hi[0]), SumBytes(sums.hi[2])) /
+                                        4);
         for (int r = 0; r < B; ++r) {
             const uint8_t* row = RegionRow(rows, static_cast<int64_t>(k) * B + r);
             if constexpr (B >= 8) {
                 if (r == 0)
-                    AccumulateEdgeRow<B, S, true>(row, rows.width, rows.words, sums, &edgeLeft,
-                                                  &edgeRight);
+                    AccumulateEdgeRow<B, S, true>(row, rows.width, rows.words, from, sums,
+                                                  &edgeLeft, &edgeRight);
                 else
-                    AccumulateEdgeRow<B, S, false>(row, rows.width, rows.words, sums, &edgeLeft,
-                                                   &edgeRight);
+                    AccumulateEdgeRow<B, S, false>(row, rows.width, rows.words, from, sums,
+                                                   &edgeLeft, &edgeRight);
             } else {
                 LoadRowWithEdges(row, rows.width, rows.words, ext);
                 AccumulateRow<B, S>(ext, rows.words, sums);
             }
         }
-        if constexpr (B >= 8)
-            FinishEdgeRow<B>(sums, parts, outWidth, S * edgeLeft, S * edgeRight, rows.words,
-                             out->bits + k * outStride);
-        else
+        if constexpr (B >= 8) {
+            uint8_t* outRow = out->bits + k * outStride;
+            const int32_t done = wide ? FinishRowWide<B>(*wide, sums, parts, rampBytes, outWidth,
+                                                         S * edgeLeft, S * edgeRight, words, outRow)
+                                      : 0;
+            FinishEdgeRow<B>(sums, parts, outWidth, S * edgeLeft, S * edgeRight, rows.words, done,
+                             outRow);
+        } else
             FinishPixelRow<B>(sums, parts, outWidth, out->bits + k * outStride);
     }
     std::free(scratch);

@@ -9,6 +9,7 @@
 #include "base/numeric.h"
 #include "view/band_threads.h"
 #include "view/scaled_renderer_internal.h"
+#include "view/scaled_renderer_nearest_wide.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ struct NearestBand {
     DibSurface** outView;
     DibSurface** outMask;
     int32_t noMask;
+    NearestBytes wideBytes; // none: every pixel walked one by one
 };
 
 // Positions inside a source of at most 65536 columns and rows fit a 32-bit
@@ -83,6 +85,19 @@ void RenderNearestRow(const NearestBand* band, uint8_t* viewRow, uint8_t* maskRo
         const int32_t byte = k >> 3, first = k & 7;
         const int32_t last = static_cast<int32_t>(std::min<int64_t>(8, hi - (byte << 3)));
         uint32_t value = 0;
+        if (first == 0 && last == 8 && band->wideBytes) {
+            // A run of whole output bytes, gathered where the processor can.
+            const int32_t done =
+                band->wideBytes(bottomRow, static_cast<int32_t>(sourceStride), X, Y, dx, dy,
+                                viewRow + byte, static_cast<int32_t>((hi - k) >> 3));
+            if (done > 0) {
+                if (maskRow) std::memset(maskRow + byte, 0, static_cast<size_t>(done));
+                X += 8 * static_cast<uint32_t>(done) * dx;
+                Y += 8 * static_cast<uint32_t>(done) * dy;
+                k += 8 * done;
+                continue;
+            }
+        }
         if (first == 0 && last == 8) {
             // A whole output byte: eight steps with fixed bit positions.
             for (int32_t b = 0; b < 8; ++b, X += dx, Y += dy) value = value << 1 | bit(X, Y);
@@ -221,6 +236,7 @@ void RenderNearest(const CanvasImage* source, const ViewState* view, Rect rect,
     whole.outView = outView;
     whole.outMask = outMask;
     whole.noMask = wantMask ? 0 : 1;
+    whole.wideBytes = BestNearestBytes();
 
     const int32_t n = BandProcessorCount();
     if (threadsAllowed && n > 1 && W >= 1024 && H >= 1024)

@@ -15,6 +15,23 @@ inline uint8_t GatherByte(const uint8_t* source, int64_t from) {
     return static_cast<uint8_t>((p[0] << shift) | (p[1] >> (8 - shift)));
 }
 
+// Eight bytes as one number, the first byte most significant, and back.
+inline uint64_t LoadBigEndian64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    return v;
+}
+
+inline void StoreBigEndian64(uint8_t* p, uint64_t v) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    v = __builtin_bswap64(v);
+#endif
+    std::memcpy(p, &v, 8);
+}
+
 // Writes the bits of `value` selected by `mask` into *cell.
 inline void MergeByte(uint8_t* cell, uint8_t value, uint8_t mask) {
     *cell = static_cast<uint8_t>((*cell & ~mask) | (value & mask));
@@ -63,8 +80,14 @@ void CopyBitSpan(uint8_t* target, int64_t to, const uint8_t* source, int64_t fro
     if ((from & 7) == 0) {
         std::memcpy(out, source + (from >> 3), static_cast<size_t>(whole));
     } else {
-        // Each gathered byte straddles two source bytes, both inside the span.
-        for (int64_t k = 0; k < whole; ++k) out[k] = GatherByte(source, from + k * 8);
+        // Each gathered byte straddles two source bytes, both inside the span:
+        // eight at a time while the ninth source byte is still inside.
+        const uint8_t* in = source + (from >> 3);
+        const uint32_t shift = static_cast<uint32_t>(from & 7);
+        int64_t k = 0;
+        for (; k + 9 <= whole; k += 8)
+            StoreBigEndian64(out + k, LoadBigEndian64(in + k) << shift | in[k + 8] >> (8 - shift));
+        for (; k < whole; ++k) out[k] = GatherByte(source, from + k * 8);
     }
     to += whole * 8, from += whole * 8, count -= whole * 8;
     // Tail: the remaining bits of a last target byte.

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
 
 #include "engine/canvas_primitives.h"
 #include "engine/disc_chords.h"
+#include "engine/row_fill.h"
 #include "engine/span_ends.h"
 #include "tests/core/brush_test_canvas.h"
 
@@ -415,5 +417,65 @@ TEST(CanvasPrimitives, FillConvexPolygonHandlesDegenerateAndHugeInput) {
     EXPECT_EQ(canvas.InkCount(), 50 * 40);
     EXPECT_TRUE(canvas.OutsideUntouched());
 }
+
+#if PINDORA_AVX2_KERNELS
+
+// The row fills give the plain form's bits: spans of every length class
+// (inside one byte, one or two blocks, a middle, past the library's fill),
+// ends clamped at both canvas edges and empty spans, both colours over random
+// bits. The AVX2 span ends match the plain ones on the same rows, with the
+// infinite and undefined crossings edges can give.
+TEST(CanvasPrimitives, RowFillAndFourRowSpanKernelsMatchPlainForms) {
+    std::mt19937 random(41);
+    if (BestFillRows() != FillRows_Avx2) GTEST_SKIP() << "no AVX2 kernels on this machine";
+    for (int32_t width : {5, 40, 257, 700, 2300}) {
+        const int32_t height = 24;
+        GuardedCanvas plain(width, height, 77), wide(width, height, 77);
+        for (int trial = 0; trial < 60; ++trial) {
+            std::uniform_int_distribution<int32_t> end(-1, width), row(0, height - 1);
+            const int32_t first = row(random);
+            const int32_t count = 1 + row(random) % (height - first);
+            int32_t x0[24], x1[24];
+            for (int32_t i = 0; i < count; ++i) {
+                x0[i] = end(random);
+                x1[i] = trial % 3 == 0 ? std::min(width, x0[i] + (end(random) & 15)) : end(random);
+            }
+            const int colour = trial & 1;
+            const ptrdiff_t stride = CanvasStride(plain.image());
+            FillRows_Scalar(CanvasRow(plain.image(), first), stride, x0, x1, count, width, colour);
+            FillRows_Avx2(CanvasRow(wide.image(), first), stride, x0, x1, count, width, colour);
+            const size_t bytes = static_cast<size_t>(stride) * height;
+            ASSERT_EQ(std::memcmp(plain.image()->bits, wide.image()->bits, bytes), 0)
+                << "width " << width << " trial " << trial;
+        }
+        EXPECT_TRUE(wide.OutsideUntouched());
+    }
+    const double inf = std::numeric_limits<double>::infinity();
+    int32_t ends[4][64]; // x0 and x1 of the four-row form, then of the plain one
+    for (int trial = 0; trial < 2000; ++trial) {
+        const int32_t count = 1 + trial % 64;
+        double w[64];
+        for (double& chord : w)
+            chord = trial % 5 == 0 ? RandomIn(random, 0, 2) : RandomIn(random, 0, 3000);
+        const double cx =
+            std::floor(RandomIn(random, -3000, 18000)) + RandomIn(random, 0, 1) * (trial & 1);
+        ChordSpans_Avx2(cx, 15360, w, count, ends[0], ends[1]);
+        ChordSpans_Scalar(cx, 15360, w, count, ends[2], ends[3]);
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_TRUE(ends[0][i] == ends[2][i] && ends[1][i] == ends[3][i]) << "chords " << trial;
+        const double slopes[] = {RandomIn(random, -3, 3), RandomIn(random, -300, 300), 0.0, inf,
+                                 -inf};
+        const float y = RandomIn(random, -100, 9000);
+        const EdgeLine a{RandomIn(random, -500, 16000), y, slopes[trial % 5]};
+        const EdgeLine b{RandomIn(random, -500, 16000), y + 0.25, slopes[(trial / 5) % 5]};
+        const auto firstRow = static_cast<int32_t>(y) - 32 + trial % 64;
+        EdgeSpans_Avx2(a, b, 15360, firstRow, count, ends[0], ends[1]);
+        EdgeSpans_Scalar(a, b, 15360, firstRow, count, ends[2], ends[3]);
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_TRUE(ends[0][i] == ends[2][i] && ends[1][i] == ends[3][i]) << "edges " << trial;
+    }
+}
+
+#endif
 
 } // namespace

@@ -12,11 +12,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <thread>
 
 #include "tests/core/render_test_support.h"
 #include "view/band_threads.h"
 #include "view/scaled_renderer_internal.h"
+#include "view/scaled_renderer_nearest_wide.h"
 #include "view/scaled_renderers.h"
 
 namespace {
@@ -549,3 +551,30 @@ TEST(ScaledRenderers, BadInputGivesNothing) {
 }
 
 } // namespace
+
+// The gathered whole bytes against the per-pixel walk, at angles whose rows
+// cross canvas row 0 and the canvas's last row and columns.
+TEST(NearestRenderer, GatheredBytesMatchThePixelWalk) {
+    TestCanvas canvas(517, 333);
+    canvas.Draw(41, 80);
+    for (float angle : {0.0f, 30.0f, 143.0f, 271.0f}) {
+        TestView view(&canvas.canvas, 1.0f, angle, angle > 100.0f ? 1 : 0, 1);
+        const Rect whole{0, 0, canvas.width(), canvas.height()};
+        DibSurface* out[2] = {nullptr, nullptr};
+        DibSurface* mask[2] = {nullptr, nullptr};
+        for (int wide = 0; wide < 2; ++wide) {
+            AllowWideNearestBytes(wide == 1);
+            RenderNearest(canvas.image(), &view.view, whole, &out[wide], &mask[wide], 0);
+        }
+        AllowWideNearestBytes(true);
+        ASSERT_TRUE(out[0] && out[1] && mask[0] && mask[1]);
+        const size_t bytes =
+            static_cast<size_t>(DibSurfaceStride(out[0])) * out[0]->header.biHeight;
+        EXPECT_EQ(std::memcmp(out[0]->bits, out[1]->bits, bytes), 0) << angle;
+        EXPECT_EQ(std::memcmp(mask[0]->bits, mask[1]->bits, bytes), 0) << angle;
+        for (int k = 0; k < 2; ++k) {
+            ReleaseDibSurface(&out[k]);
+            ReleaseDibSurface(&mask[k]);
+        }
+    }
+}
