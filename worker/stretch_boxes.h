@@ -136,24 +136,33 @@ StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSum
     const __m128i rows = _mm_slli_si128(EntryColumns(fy, boxes.yReciprocal), 1);
     uint8_t* countRow = countCell + boxes.boxOffset;
     uint8_t* sumRow = sumCell + boxes.boxOffset;
-    WindowOnes ones{};
-    if (kMixed) ones = CountWindowOnes(window);
+    // Set columns before each edge: as that count never falls from one column
+    // to the next, it takes the max and min of edges to those of their counts,
+    // so the rows below find each lane's sum the way they find its count.
+    __m128i laneOnes = _mm_setzero_si128(), rowOnes = _mm_setzero_si128();
+    if (kMixed) {
+        const WindowOnes ones = CountWindowOnes(window);
+        laneOnes = OnesBefore(ones, lanes);
+        rowOnes = OnesBefore(ones, rows);
+    }
     // Row j's edges: ys_j in the low half, ys_j+1 in the high half.
     __m128i pick = _mm_set_epi64x(0x0101010101010101, 0);
     const __m128i next = _mm_set1_epi8(1);
     for (uint32_t j = 0; j <= ny; ++j) {
-        const __m128i edges = _mm_shuffle_epi8(rows, pick);
-        pick = _mm_add_epi8(pick, next);
         // Lane m's run in this row: columns [from, to), empty when to < from.
+        const __m128i edges = _mm_shuffle_epi8(rows, pick);
         const __m128i from = _mm_max_epu8(lanes, edges);
         const __m128i to = _mm_srli_si128(_mm_min_epu8(lanes, edges), 8);
         AddEightCells(countRow, _mm_subs_epu8(to, from));
         if (kMixed) {
-            const __m128i before = OnesBefore(ones, _mm_unpacklo_epi64(from, to));
-            AddEightCells(sumRow, _mm_subs_epu8(_mm_srli_si128(before, 8), before));
+            const __m128i edgeOnes = _mm_shuffle_epi8(rowOnes, pick);
+            const __m128i fromOnes = _mm_max_epu8(laneOnes, edgeOnes);
+            const __m128i toOnes = _mm_srli_si128(_mm_min_epu8(laneOnes, edgeOnes), 8);
+            AddEightCells(sumRow, _mm_subs_epu8(toOnes, fromOnes));
         } else if (withSums) {
             AddEightCells(sumRow, _mm_subs_epu8(to, from));
         }
+        pick = _mm_add_epi8(pick, next);
         countRow += countRowStep;
         sumRow += sumRowStep;
     }
