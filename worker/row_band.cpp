@@ -46,6 +46,8 @@ struct BandRows {
     BandWalk<uint8_t> walk;
     const CrossingMasks* xMasks; // null: the general walk only
     const CrossingMasks* yMasks;
+    const StretchBoxes* boxes; // null: no box step
+    int64_t boxMargin;         // rows this near the band's edges do without it
     const uint8_t* sourceBits;
     int64_t sourceStride;
     int32_t sourceHeight;
@@ -69,8 +71,10 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     const int32_t Y = TruncateOrIndefinite(band.yPerRow * offset + band.yOrigin);
     span->row =
         band.sourceBits + static_cast<ptrdiff_t>((band.sourceHeight - 1 - i) * band.sourceStride);
-    span->shared = i - static_cast<int64_t>(band.rowBegin) < band.margin ||
-                   static_cast<int64_t>(band.rowEnd) - 1 - i < band.margin;
+    const int64_t edge = std::min(i - static_cast<int64_t>(band.rowBegin),
+                                  static_cast<int64_t>(band.rowEnd) - 1 - i);
+    span->shared = edge < band.margin;
+    span->boxed = band.boxes != nullptr && edge >= band.boxMargin;
     if (!StaysInRange(X, band.xPerColumn, band.skipped, last) ||
         !StaysInRange(Y, band.yPerColumn, band.skipped, last)) {
         AccumulateWrappingRow(
@@ -93,7 +97,7 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     return true;
 }
 
-TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
+template <bool kBoxes> TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
     for (int32_t block = band.firstRow; block < band.endRow; block += kBlockRows) {
         RowSpan spans[kBlockRows];
         int count = 0;
@@ -106,21 +110,26 @@ TESSARUB_INLINE void AccumulateRows(const BandRows& band) {
             right = std::max<int64_t>(right, spans[count].to);
             ++count;
         }
-        AccumulateBlock(band.walk, band.xMasks, band.yMasks, band.stripColumns, spans, count, left,
-                        right);
+        AccumulateBlock<kBoxes>(band.walk, band.xMasks, band.yMasks, band.stripColumns, spans,
+                                count, left, right, band.boxes);
     }
 }
 
-// The same loop twice: once for any x86 and once with the bit-count and
-// bit-scan instructions, chosen per band by what the processor offers.
+// The same loop three times: for any x86, with the bit-count and bit-scan
+// instructions, and with those and the box step's byte shuffles, chosen per
+// band by what the processor offers.
 void AccumulateRows_Scalar(const BandRows& band) {
-    AccumulateRows(band);
+    AccumulateRows<false>(band);
 }
 
 #if PINDORA_X86
 
 __attribute__((target("popcnt,bmi,bmi2"))) void AccumulateRows_BitScan(const BandRows& band) {
-    AccumulateRows(band);
+    AccumulateRows<false>(band);
+}
+
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) void AccumulateRows_Ssse3(const BandRows& band) {
+    AccumulateRows<true>(band);
 }
 #endif
 
@@ -172,19 +181,32 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     rows.xMasks = rows.yMasks = nullptr;
     const int64_t pixels =
         static_cast<int64_t>(rows.endRow - rows.firstRow) * (rows.endColumn - rows.firstColumn);
-    const bool wanted = choice == RowWalk::Stretches ||
+    const bool wanted = choice == RowWalk::Stretches || choice == RowWalk::Boxes ||
                         (choice == RowWalk::Automatic && pixels >= kStretchWalkPixels);
     if (wanted && BuildCrossingMasks(rows.xPerColumn, &xMasks) &&
         BuildCrossingMasks(rows.yPerColumn, &yMasks))
         rows.xMasks = &xMasks, rows.yMasks = &yMasks;
 
 #if PINDORA_X86
-    if (instructions == BitInstructions::Automatic && CpuHasBitScan()) {
+    const bool fast = instructions == BitInstructions::Automatic && CpuHasBitScan();
+    // The box step, where the steps let a stretch's cells fit one.
+    StretchBoxes boxes{};
+    rows.boxes = nullptr;
+    if (fast && choice != RowWalk::Stretches && rows.xMasks != nullptr && CpuHasSsse3() &&
+        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, &boxes)) {
+        rows.boxes = &boxes;
+        rows.boxMargin = SeamMarginAcross(kBoxCells, rows.xPerRow, rows.yPerRow, rows.xPerColumn,
+                                          rows.yPerColumn);
+        AccumulateRows_Ssse3(rows);
+        return;
+    }
+    if (fast) {
         AccumulateRows_BitScan(rows);
         return;
     }
 #else
     (void)instructions;
+    rows.boxes = nullptr;
 #endif
     AccumulateRows_Scalar(rows);
 }

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "worker/crossing_masks.h"
+#include "worker/stretch_boxes.h"
 
 #define TESSARUB_INLINE inline __attribute__((always_inline))
 
@@ -83,6 +84,14 @@ constexpr uint32_t kMaxWindowRun = 57;
 constexpr int32_t kStretch = 56;
 // Columns ahead whose counts cell is prefetched.
 constexpr int32_t kPrefetchAhead = 128;
+// Row bytes ahead that are prefetched: past the strip being walked.
+constexpr int32_t kRowAhead = 192;
+
+// An address for a prefetch only, which may lie outside any array.
+TESSARUB_INLINE const void* Offset(const void* address, ptrdiff_t bytes) {
+    return reinterpret_cast<const void*>(reinterpret_cast<uintptr_t>(address) +
+                                         static_cast<uintptr_t>(bytes));
+}
 
 TESSARUB_INLINE int32_t Cell(uint32_t position) {
     return static_cast<int32_t>(position) >> 16;
@@ -200,43 +209,76 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
 
 // Steps of at most one cell: stretches of 56 columns whose run ends are the
 // set bits of the two crossing masks.
-template <bool kShared, typename CellType>
+// With kBoxes (8-bit cells, rows far from the band's edges), stretches of
+// one colour after the first take the box step.
+template <bool kShared, bool kBoxes, typename CellType>
 TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
                                          const CrossingMasks& xMasks, const CrossingMasks& yMasks,
-                                         const uint8_t* row, int32_t j, int32_t end, uint32_t X,
-                                         uint32_t Y) {
+                                         const StretchBoxes* boxes, const uint8_t* row, int32_t j,
+                                         int32_t end, uint32_t X, uint32_t Y, bool continuing) {
     const ptrdiff_t c1 = walk.countMove[1], c2 = walk.countMove[2], c3 = walk.countMove[3];
     const ptrdiff_t s1 = walk.sumMove[1], s2 = walk.sumMove[2], s3 = walk.sumMove[3];
     const ptrdiff_t countMove[4] = {0, c1, c2, c3}, sumMove[4] = {0, s1, s2, s3};
     const uint32_t stretchX = walk.dx * kStretch, stretchY = walk.dy * kStretch;
-    const uint32_t aheadX = walk.dx * kPrefetchAhead, aheadY = walk.dy * kPrefetchAhead;
-    const int32_t prefetchEnd = end - kPrefetchAhead;
     // A stretch needs all its columns in [j, end) and its window in the row.
     const int32_t stretchEnd =
         walk.windowEnd < end - kStretch + 1 ? walk.windowEnd : end - kStretch + 1;
     CellType* const counts = walk.counts;
-    const ptrdiff_t W = walk.W;
-    CellType* countCell = counts + Cell(Y) * W + Cell(X);
-    CellType* sumCell = walk.sumTop - Cell(Y) * walk.outStride + Cell(X);
-    // The first column's cell is already in the pointers: ignore its crossing.
-    uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{1};
+    CellType* const sumTop = walk.sumTop;
+    const ptrdiff_t W = walk.W, outStride = walk.outStride;
+    const ptrdiff_t aheadX = (int64_t{static_cast<int32_t>(walk.dx)} * kPrefetchAhead) >> 16;
+    const ptrdiff_t aheadY = (int64_t{static_cast<int32_t>(walk.dy)} * kPrefetchAhead) >> 16;
+    const ptrdiff_t countAhead = static_cast<ptrdiff_t>(sizeof(CellType)) * (aheadX + aheadY * W);
+    const ptrdiff_t sumAhead =
+        static_cast<ptrdiff_t>(sizeof(CellType)) * (aheadX - aheadY * outStride);
+    // A row's later pieces start from the cell of the column before, so their
+    // first stretch counts its crossing like any other (and may take a box).
+    const uint32_t fromX = continuing ? X - walk.dx : X, fromY = continuing ? Y - walk.dy : Y;
+    CellType* countCell = counts + Cell(fromY) * W + Cell(fromX);
+    CellType* sumCell = sumTop - Cell(fromY) * outStride + Cell(fromX);
+    // Else the first column's cell is already in the pointers: ignore its crossing.
+    uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{continuing ? 0u : 1u};
     uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
     const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
 
     for (; j < stretchEnd; j += kStretch) {
-        if (j < prefetchEnd)
-            __builtin_prefetch(counts + Cell(Y + aheadY) * W + Cell(X + aheadX), 1);
-        const uint64_t xCross = CrossingMaskAt(xMasks, xPhase);
-        const uint64_t yCross = CrossingMaskAt(yMasks, yPhase);
+        // About the cells the walk reaches kPrefetchAhead columns on; an
+        // address past the arrays is harmless to a prefetch.
+        __builtin_prefetch(Offset(countCell, countAhead), 1);
+        __builtin_prefetch(Offset(sumCell, sumAhead), 1);
+        // The row's next strip: its bytes are read after the block's other rows.
+        __builtin_prefetch(row + (j >> 3) + kRowAhead);
+        const uint32_t xAt = xPhase, yAt = yPhase;
         xPhase = (xPhase + kStretch) & xWrap;
         yPhase = (yPhase + kStretch) & yWrap;
         const uint64_t window = RowWindow(row, j);
+        const uint64_t pixels = window >> (64 - kStretch);
+        constexpr uint64_t kAll = (uint64_t{1} << kStretch) - 1;
+#if PINDORA_X86
+        if constexpr (kBoxes) {
+            // The box must fit the output around the cell of column -1.
+            if (live == kAll &&
+                static_cast<uint32_t>(Cell(X - walk.dx) - boxes->lowestCell) <= boxes->cellRange) {
+                if (pixels == kAll || pixels == 0)
+                    StretchBox_Ssse3<false>(*boxes, X - walk.dx, Y - walk.dy, pixels != 0, 0, c1,
+                                            c2, s1, s2, countCell, sumCell);
+                else
+                    StretchBox_Ssse3<true>(*boxes, X - walk.dx, Y - walk.dy, true, window, c1, c2,
+                                           s1, s2, countCell, sumCell);
+                X += stretchX;
+                Y += stretchY;
+                continue;
+            }
+        }
+#endif
+        (void)boxes;
+        const uint64_t xCross = CrossingMaskAt(xMasks, xAt);
+        const uint64_t yCross = CrossingMaskAt(yMasks, yAt);
         uint64_t ends = (xCross | yCross) & live;
-        live = (uint64_t{1} << kStretch) - 1;
+        live = kAll;
         // Crossings along y sit one bit up, so a run end's kind is two bits.
         const uint64_t yCrossUp = yCross << 1;
-        const uint64_t pixels = window >> (64 - kStretch);
-        if (pixels == (uint64_t{1} << kStretch) - 1)
+        if (pixels == kAll)
             StretchRuns<kShared, StretchBits::Ones>(ends, xCross, yCrossUp, window, countMove,
                                                     sumMove, countCell, sumCell);
         else if (pixels == 0)
@@ -256,9 +298,11 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
 // The columns of one canvas row that fall inside the output.
 struct RowSpan {
     const uint8_t* row;
-    int32_t from, to; // canvas columns
-    uint32_t X, Y;    // 16.16 position of column from
-    bool shared;      // near a band edge: adds must be atomic
+    int32_t from, to;     // canvas columns
+    uint32_t X, Y;        // 16.16 position of column from
+    bool shared;          // near a band edge: adds must be atomic
+    bool boxed = false;   // far enough from the band's edges for the box step
+    bool started = false; // an earlier piece of the row is done
 };
 
 // Rows are taken in blocks and each block in vertical strips, so that the
@@ -277,12 +321,13 @@ inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn) {
 }
 
 // One block's row spans, strip by strip across columns [left, right); the
-// crossing masks pick the stretch walk, none the general one. The spans are
-// used up.
-template <typename CellType>
+// crossing masks pick the stretch walk, none the general one; with kBoxes,
+// boxed spans take the box step where they can. The spans are used up.
+template <bool kBoxes = false, typename CellType>
 TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const CrossingMasks* xMasks,
                                      const CrossingMasks* yMasks, int64_t stripColumns,
-                                     RowSpan* spans, int count, int64_t left, int64_t right) {
+                                     RowSpan* spans, int count, int64_t left, int64_t right,
+                                     const StretchBoxes* boxes = nullptr) {
     for (int64_t strip = left; strip < right; strip += stripColumns) {
         const int64_t stripEnd = strip + stripColumns;
         for (int k = 0; k < count; ++k) {
@@ -294,11 +339,14 @@ TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const Cross
             const int64_t reach = span.from + stretches * kStretch;
             const int32_t to = static_cast<int32_t>(span.to < reach ? span.to : reach);
             if (xMasks != nullptr && span.shared)
-                AccumulateStretches<true>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
-                                          span.Y);
+                AccumulateStretches<true, false>(walk, *xMasks, *yMasks, nullptr, span.row,
+                                                 span.from, to, span.X, span.Y, span.started);
+            else if (xMasks != nullptr && span.boxed)
+                AccumulateStretches<false, kBoxes>(walk, *xMasks, *yMasks, boxes, span.row,
+                                                   span.from, to, span.X, span.Y, span.started);
             else if (xMasks != nullptr)
-                AccumulateStretches<false>(walk, *xMasks, *yMasks, span.row, span.from, to, span.X,
-                                           span.Y);
+                AccumulateStretches<false, false>(walk, *xMasks, *yMasks, nullptr, span.row,
+                                                  span.from, to, span.X, span.Y, span.started);
             else if (span.shared)
                 AccumulateRuns<true>(walk, span.row, span.from, to, span.X, span.Y);
             else
@@ -307,6 +355,7 @@ TESSARUB_INLINE void AccumulateBlock(const BandWalk<CellType>& walk, const Cross
             span.X += done * walk.dx;
             span.Y += done * walk.dy;
             span.from = to;
+            span.started = true;
         }
     }
 }

@@ -15,8 +15,13 @@
 // from both band edges shares no cell with any row outside the band. Two rows
 // of slack cover rounding in the double arithmetic. The argument assumes the
 // 16.16 positions of the band do not overflow, which holds for any output a
-// renderer can allocate.
+// renderer can allocate. Cells n apart along each axis make it n * 65536.
 int64_t SeamMargin(int32_t xPerRow, int32_t yPerRow, int32_t xPerColumn, int32_t yPerColumn) {
+    return SeamMarginAcross(1, xPerRow, yPerRow, xPerColumn, yPerColumn);
+}
+
+int64_t SeamMarginAcross(int32_t cells, int32_t xPerRow, int32_t yPerRow, int32_t xPerColumn,
+                         int32_t yPerColumn) {
     int64_t p = static_cast<int64_t>(xPerRow) * yPerColumn;
     int64_t q = static_cast<int64_t>(yPerRow) * xPerColumn;
     int64_t det = 0;
@@ -27,7 +32,7 @@ int64_t SeamMargin(int32_t xPerRow, int32_t yPerRow, int32_t xPerColumn, int32_t
         if (det == 0) return kEveryRowShared;
         magnitude = std::fabs(static_cast<double>(det));
     }
-    double reach = 65537.0 * std::sqrt(2.0) *
+    double reach = cells * 65537.0 * std::sqrt(2.0) *
                    std::hypot(static_cast<double>(xPerColumn), static_cast<double>(yPerColumn)) /
                    magnitude;
     if (!(reach < 1e12)) return kEveryRowShared;

@@ -5,9 +5,10 @@
 #include "worker/row_band.h"
 
 enum class RowWalk {
-    Automatic, // stretches for big bands whose steps stay within one cell
+    Automatic, // stretches (with boxes) for big bands whose steps stay within one cell
     Runs,      // run lengths from reciprocals, any steps
     Stretches, // crossing masks, 56 columns at a time, where the steps allow
+    Boxes,     // the same with the box step wherever it fits (as big bands have it)
 };
 
 enum class BitInstructions {

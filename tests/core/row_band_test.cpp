@@ -183,6 +183,7 @@ constexpr WalkCase kWalks[] = {
     {RowWalk::Stretches, BitInstructions::Automatic, "stretches"},
     {RowWalk::Runs, BitInstructions::Portable, "portable runs"},
     {RowWalk::Stretches, BitInstructions::Portable, "portable stretches"},
+    {RowWalk::Boxes, BitInstructions::Automatic, "boxes"},
 };
 
 ::testing::AssertionResult EveryWalkMatchesModel(Scene* scene) {
@@ -228,6 +229,29 @@ TEST(RowBandAccumulate, MatchesModelOnRandomRotations) {
     for (int trial = 0; trial < 300; ++trial) {
         auto scene = RandomRotatedScene(random, 260);
         ASSERT_TRUE(EveryWalkMatchesModel(scene.get())) << "trial " << trial;
+    }
+}
+
+// Canvases tall enough for rows far from the band's edges, where stretches of
+// one colour take the box step, at scales where it fits; split bands run at once.
+TEST(RowBandAccumulate, BoxStepMatchesModelOnLargeCanvases) {
+    std::mt19937 random(73);
+    std::uniform_real_distribution<double> angle(0, 360), scale(8.5, 15), unit(0, 1);
+    for (int trial = 0; trial < 6; ++trial) {
+        auto scene = MakeScene(1300, 900, random);
+        SetRotation(&scene->band, angle(random), scale(random), unit(random) < 0.5);
+        FitOutput(scene.get(), 0, 0, trial % 4);
+        ClearCells(scene.get());
+        ModelAccumulate(scene->band);
+        const std::vector<uint8_t> counts = scene->counts, sums = scene->outputBits;
+        ClearCells(scene.get());
+        std::vector<RowBand> bands(2, scene->band);
+        bands[0].rowEnd = bands[1].rowBegin = 400 + trial * 17;
+        RunBands(bands, [](const RowBand* band) {
+            AccumulateBandWith(band, RowWalk::Boxes, BitInstructions::Automatic);
+        });
+        ASSERT_EQ(scene->counts, counts) << "trial " << trial;
+        ASSERT_EQ(scene->outputBits, sums) << "trial " << trial;
     }
 }
 

@@ -1,0 +1,23 @@
+// The band-wide part of the stretch walk's box step.
+#include "worker/stretch_boxes.h"
+
+bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, StretchBoxes* boxes) {
+    const uint32_t xSize =
+        xPerColumn < 0 ? 0u - static_cast<uint32_t>(xPerColumn) : static_cast<uint32_t>(xPerColumn);
+    const uint32_t ySize =
+        yPerColumn < 0 ? 0u - static_cast<uint32_t>(yPerColumn) : static_cast<uint32_t>(yPerColumn);
+    // Cells entered by column 55 of a stretch: at most (65535 + 56 size) >> 16.
+    if (xSize == 0 || ySize == 0 || xSize > 65536 || ySize > 65536 || W < 8) return false;
+    if (((65535 + 56 * xSize) >> 16) > 7 || ((65535 + 56 * ySize) >> 16) > 6) return false;
+    boxes->xSize = xSize;
+    boxes->ySize = ySize;
+    boxes->xReciprocal = 1.0f / static_cast<float>(xSize);
+    boxes->yReciprocal = 1.0f / static_cast<float>(ySize);
+    boxes->xFlip = xPerColumn < 0 ? 0xFFFFu : 0u;
+    boxes->yFlip = yPerColumn < 0 ? 0xFFFFu : 0u;
+    boxes->xFalling = xPerColumn < 0;
+    boxes->boxOffset = xPerColumn < 0 ? -7 : 0;
+    boxes->lowestCell = xPerColumn < 0 ? 7 : 0;
+    boxes->cellRange = static_cast<uint32_t>(W - 8);
+    return true;
+}

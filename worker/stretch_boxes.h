@@ -1,0 +1,173 @@
+// The box step of the stretch walk for 8-bit cells: a stretch of 56 columns
+// whose cells fit 8 cells across adds its runs with one 8-byte update per
+// cell row it crosses instead of one byte update per run. Lane u of a cell
+// row gets the columns that lie both in the u-th cell along x and in that
+// row's cells, |[xs_u, xs_u+1) ∩ [ys_j, ys_j+1)|, where xs and ys are the
+// columns where the stretch enters each cell. The cells outside the
+// stretch's staircase get zero added, which is why only rows far from the
+// band's edges take this step.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "base/cpu_features.h"
+
+#if PINDORA_X86
+#include <tmmintrin.h>
+#endif
+
+// What every box step of a band shares (see SetUpStretchBoxes).
+struct StretchBoxes {
+    uint32_t xSize; // |column step| along each axis
+    uint32_t ySize;
+    float xReciprocal; // 1 / xSize
+    float yReciprocal;
+    uint32_t xFlip; // 0xFFFF where positions fall: their fraction is mirrored
+    uint32_t yFlip;
+    bool xFalling;       // cell u along x sits at byte 7 - u of the box
+    ptrdiff_t boxOffset; // from the cell of column -1 to the box's first byte
+    int32_t lowestCell;  // the cell of column -1 must be in
+    uint32_t cellRange;  // [lowestCell, lowestCell + cellRange] for the box to fit
+};
+
+// The box's reach in cells along either axis, for the seam margin.
+constexpr int32_t kBoxCells = 8;
+
+// False when the steps can take a stretch into 8 or more new cells along x
+// or 7 along y, a step is zero or the output is narrower than a box.
+bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, StretchBoxes* boxes);
+
+#if PINDORA_X86
+
+// Adds the low 8 lanes of runs to the 8 cells at p, each modulo 256.
+__attribute__((target("ssse3"), always_inline)) inline void AddEightCells(uint8_t* p,
+                                                                          __m128i runs) {
+    __m128i cells = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_add_epi8(cells, runs));
+}
+
+// For each lane's column k (0..56), how many of the window's columns before
+// k are set: whole bytes from a prefix count, the rest from a masked byte.
+struct WindowOnes {
+    __m128i bytes;  // the window's bytes, columns 8b..8b+7 in byte b (column 8b on top)
+    __m128i before; // set columns in the bytes before byte b
+};
+
+__attribute__((target("ssse3"), always_inline)) inline __m128i ByteOnes(__m128i bytes) {
+    const __m128i table = _mm_setr_epi8(0, 1, 1, 2, 1, 2, 2, 3, 1, 2, 2, 3, 2, 3, 3, 4);
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i low = _mm_shuffle_epi8(table, _mm_and_si128(bytes, nibble));
+    const __m128i high = _mm_shuffle_epi8(table, _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble));
+    return _mm_add_epi8(low, high);
+}
+
+__attribute__((target("ssse3"), always_inline)) inline WindowOnes CountWindowOnes(uint64_t window) {
+    WindowOnes ones;
+    ones.bytes = _mm_set_epi64x(0, static_cast<long long>(__builtin_bswap64(window)));
+    __m128i before = _mm_slli_si128(ByteOnes(ones.bytes), 1);
+    before = _mm_add_epi8(before, _mm_slli_si128(before, 1));
+    before = _mm_add_epi8(before, _mm_slli_si128(before, 2));
+    ones.before = _mm_add_epi8(before, _mm_slli_si128(before, 4));
+    return ones;
+}
+
+__attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const WindowOnes& ones,
+                                                                          __m128i columns) {
+    const __m128i seven = _mm_set1_epi8(7);
+    const __m128i topBits =
+        _mm_setr_epi8(0, -128, -64, -32, -16, -8, -4, -2, 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i byte = _mm_and_si128(_mm_srli_epi16(columns, 3), seven);
+    const __m128i part = _mm_and_si128(_mm_shuffle_epi8(ones.bytes, byte),
+                                       _mm_shuffle_epi8(topBits, _mm_and_si128(columns, seven)));
+    return _mm_add_epi8(_mm_shuffle_epi8(ones.before, byte), ByteOnes(part));
+}
+
+// Columns 0..55 where a stretch enters its 1st..8th new cell along one axis,
+// in bytes 0..7 (56 for cells it does not reach), from the rising fraction f
+// of column -1's position: column k is in new cell u from
+// k = ceil((u * 65536 - f) / size) - 1 on. For whole n and size,
+// ceil(n / size) = ceil((n - 1/2) / size), and the latter lies at least
+// 1 / (2 size) from any integer; multiplying by a single-precision
+// reciprocal is off by less than 2^-23 of a quotient below 2^19 / size, far
+// less than that, so the result is exact.
+__attribute__((target("ssse3"), always_inline)) inline __m128i EntryColumns(uint32_t f,
+                                                                            float reciprocal) {
+    const __m128 start = _mm_set1_ps(static_cast<float>(f) + 0.5f);
+    const __m128 scale = _mm_set1_ps(reciprocal);
+    const __m128 cells[2] = {_mm_setr_ps(65536.0f, 131072.0f, 196608.0f, 262144.0f),
+                             _mm_setr_ps(327680.0f, 393216.0f, 458752.0f, 524288.0f)};
+    __m128i entries[2];
+    for (int half = 0; half < 2; ++half) {
+        const __m128 quotient = _mm_mul_ps(_mm_sub_ps(cells[half], start), scale);
+        // ceil(q) - 1 = trunc(q) - 1, plus one where q was not whole (q > 0).
+        const __m128i whole = _mm_cvttps_epi32(quotient);
+        const __m128i above = _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(whole), quotient));
+        entries[half] = _mm_sub_epi32(_mm_sub_epi32(whole, _mm_set1_epi32(1)), above);
+    }
+    const __m128i bytes =
+        _mm_packus_epi16(_mm_packs_epi32(entries[0], entries[1]), _mm_setzero_si128());
+    return _mm_min_epu8(bytes, _mm_set1_epi8(56));
+}
+
+// One stretch, from the cell pointers at column -1 (whose position is X, Y)
+// to the cell of column 55.
+// kMixed: sums from the window's bits; otherwise every pixel is set
+// (withSums) or none is. countRowStep and sumRowStep move one cell row in the
+// stretch's y direction, countStep and sumStep one cell along x.
+// Not forced inline: the walk that calls it is compiled for any x86 too, and
+// only the caller built for these instructions gets it inlined.
+template <bool kMixed>
+__attribute__((target("ssse3"))) inline void
+StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSums, uint64_t window,
+                 ptrdiff_t countStep, ptrdiff_t countRowStep, ptrdiff_t sumStep,
+                 ptrdiff_t sumRowStep, uint8_t*& countCell, uint8_t*& sumCell) {
+    const uint32_t fx = (X ^ boxes.xFlip) & 0xFFFFu, fy = (Y ^ boxes.yFlip) & 0xFFFFu;
+    // Cells entered by column 55.
+    const uint32_t nx = (fx + 56 * boxes.xSize) >> 16, ny = (fy + 56 * boxes.ySize) >> 16;
+    // Lane m: xs of the m-th cell of the box in the low half, of the next
+    // cell in the high half.
+    const __m128i xs = EntryColumns(fx, boxes.xReciprocal);
+    __m128i lanes = _mm_unpacklo_epi64(_mm_slli_si128(xs, 1), xs);
+    if (boxes.xFalling)
+        lanes = _mm_shuffle_epi8(
+            lanes, _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8));
+    // ys_0 = 0, ys_1.. the entries along y.
+    const __m128i rows = _mm_slli_si128(EntryColumns(fy, boxes.yReciprocal), 1);
+    uint8_t* countRow = countCell + boxes.boxOffset;
+    uint8_t* sumRow = sumCell + boxes.boxOffset;
+    // Set columns before each edge: as that count never falls from one column
+    // to the next, it takes the max and min of edges to those of their counts,
+    // so the rows below find each lane's sum the way they find its count.
+    __m128i laneOnes = _mm_setzero_si128(), rowOnes = _mm_setzero_si128();
+    if (kMixed) {
+        const WindowOnes ones = CountWindowOnes(window);
+        laneOnes = OnesBefore(ones, lanes);
+        rowOnes = OnesBefore(ones, rows);
+    }
+    // Row j's edges: ys_j in the low half, ys_j+1 in the high half.
+    __m128i pick = _mm_set_epi64x(0x0101010101010101, 0);
+    const __m128i next = _mm_set1_epi8(1);
+    for (uint32_t j = 0; j <= ny; ++j) {
+        // Lane m's run in this row: columns [from, to), empty when to < from.
+        const __m128i edges = _mm_shuffle_epi8(rows, pick);
+        const __m128i from = _mm_max_epu8(lanes, edges);
+        const __m128i to = _mm_srli_si128(_mm_min_epu8(lanes, edges), 8);
+        AddEightCells(countRow, _mm_subs_epu8(to, from));
+        if (kMixed) {
+            const __m128i edgeOnes = _mm_shuffle_epi8(rowOnes, pick);
+            const __m128i fromOnes = _mm_max_epu8(laneOnes, edgeOnes);
+            const __m128i toOnes = _mm_srli_si128(_mm_min_epu8(laneOnes, edgeOnes), 8);
+            AddEightCells(sumRow, _mm_subs_epu8(toOnes, fromOnes));
+        } else if (withSums) {
+            AddEightCells(sumRow, _mm_subs_epu8(to, from));
+        }
+        pick = _mm_add_epi8(pick, next);
+        countRow += countRowStep;
+        sumRow += sumRowStep;
+    }
+    countCell += static_cast<ptrdiff_t>(nx) * countStep + static_cast<ptrdiff_t>(ny) * countRowStep;
+    sumCell += static_cast<ptrdiff_t>(nx) * sumStep + static_cast<ptrdiff_t>(ny) * sumRowStep;
+}
+
+#endif
