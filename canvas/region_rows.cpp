@@ -7,6 +7,7 @@
 #include "canvas/bit_reverse.h"
 #include "canvas/region_job.h"
 #include "canvas/row_flip.h"
+#include "canvas/row_flip_stream.h"
 #include "canvas/stream_copy.h"
 
 namespace {
@@ -45,9 +46,16 @@ constexpr int32_t kFlipChunkBytes = 4096;
 // The chunks go out past the cache when the region's rows are walked
 // downwards (angle 180); walked upwards, plain stores measured faster: the
 // processor then fetches the target lines ahead and the next row's flip
-// overlaps the stores.
+// overlaps the stores. Where the flip can stream its own stores, it goes
+// straight from the canvas to the region with no buffer: streamed stores
+// run backwards as fast as forwards, and the loads overlap them.
 void FlipForwards(FlipRowBytesFunction flip, const uint8_t* source, uint8_t* end, int32_t count,
                   bool bypass) {
+    static const FlipRowBytesFunction streaming = StreamingFlipRowBytes();
+    if (bypass && streaming) {
+        streaming(source, end, count);
+        return;
+    }
     alignas(64) uint8_t chunk[kFlipChunkBytes];
     uint8_t* target = end - count;
     for (int32_t done = 0; done < count;) {
