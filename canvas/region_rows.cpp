@@ -36,8 +36,9 @@ void CopyRowStraight(const uint8_t* source, uint8_t* target, const RowSpan& span
     std::memset(target + at, kPaperByte, static_cast<size_t>(span.rowBytes - at));
 }
 
-// Stores running backwards through memory are about half as fast as a
-// forward copy, so a row is flipped a chunk at a time into a buffer and the
+// Where the processor cannot stream the flip's own stores, plain stores
+// running backwards through memory are about half as fast as a forward
+// copy, so a row is flipped a chunk at a time into a buffer and the
 // chunks are copied out forwards: the canvas and the region are both walked
 // from low to high addresses. A flip straight into the region, reading the
 // canvas backwards, measured two to four times slower.
@@ -47,12 +48,13 @@ constexpr int32_t kFlipChunkBytes = 4096;
 // downwards (angle 180); walked upwards, plain stores measured faster: the
 // processor then fetches the target lines ahead and the next row's flip
 // overlaps the stores. Where the flip can stream its own stores, it goes
-// straight from the canvas to the region with no buffer: streamed stores
-// run backwards as fast as forwards, and the loads overlap them.
+// straight from the canvas to the region with no buffer, whichever way the
+// rows are walked: streamed stores run backwards as fast as forwards, and
+// the loads overlap them.
 void FlipForwards(FlipRowBytesFunction flip, const uint8_t* source, uint8_t* end, int32_t count,
                   bool bypass) {
     static const FlipRowBytesFunction streaming = StreamingFlipRowBytes();
-    if (bypass && streaming) {
+    if (streaming) {
         streaming(source, end, count);
         return;
     }
