@@ -7,6 +7,7 @@
 #include "canvas/bit_reverse.h"
 #include "canvas/region_job.h"
 #include "canvas/row_flip.h"
+#include "canvas/row_flip_stream.h"
 #include "canvas/stream_copy.h"
 
 namespace {
@@ -35,8 +36,9 @@ void CopyRowStraight(const uint8_t* source, uint8_t* target, const RowSpan& span
     std::memset(target + at, kPaperByte, static_cast<size_t>(span.rowBytes - at));
 }
 
-// Stores running backwards through memory are about half as fast as a
-// forward copy, so a row is flipped a chunk at a time into a buffer and the
+// Where the processor cannot stream the flip's own stores, plain stores
+// running backwards through memory are about half as fast as a forward
+// copy, so a row is flipped a chunk at a time into a buffer and the
 // chunks are copied out forwards: the canvas and the region are both walked
 // from low to high addresses. A flip straight into the region, reading the
 // canvas backwards, measured two to four times slower.
@@ -45,9 +47,17 @@ constexpr int32_t kFlipChunkBytes = 4096;
 // The chunks go out past the cache when the region's rows are walked
 // downwards (angle 180); walked upwards, plain stores measured faster: the
 // processor then fetches the target lines ahead and the next row's flip
-// overlaps the stores.
+// overlaps the stores. Where the flip can stream its own stores, it goes
+// straight from the canvas to the region with no buffer, whichever way the
+// rows are walked: streamed stores run backwards as fast as forwards, and
+// the loads overlap them.
 void FlipForwards(FlipRowBytesFunction flip, const uint8_t* source, uint8_t* end, int32_t count,
                   bool bypass) {
+    static const FlipRowBytesFunction streaming = StreamingFlipRowBytes();
+    if (streaming) {
+        streaming(source, end, count);
+        return;
+    }
     alignas(64) uint8_t chunk[kFlipChunkBytes];
     uint8_t* target = end - count;
     for (int32_t done = 0; done < count;) {

@@ -9,6 +9,7 @@
 #include "canvas/region_turn_quad.h"
 #include "canvas/region_turn_strip.h"
 #include "canvas/row_flip.h"
+#include "canvas/row_flip_stream.h"
 #include "tests/core/test_support.h"
 
 namespace {
@@ -390,6 +391,7 @@ TEST(CanvasRegion, StripTurnersTransposeBitByBit) {
 TEST(CanvasRegion, RowFlippersReverseBitByBit) {
     std::vector<FlipRowBytesFunction> flippers{FlipRowBytes_Scalar};
     if (CpuHasAvx2()) flippers.push_back(FlipRowBytes_Avx2);
+    if (CpuHasSsse3()) flippers.push_back(FlipRowBytesStreaming_Ssse3);
     std::mt19937 random(11);
     for (int32_t count = 0; count <= 140; count += 1 + count / 16) {
         std::vector<uint8_t> source(static_cast<size_t>(count));
