@@ -1,9 +1,11 @@
 // The benchmark program's entry point: the library's console output, except
-// that ratio counters ("x_…") print as plain numbers, not as rates in seconds.
+// that ratio counters ("x_…") print as plain numbers, not as rates in seconds,
+// and that repetitions print as their least disturbed run.
 #include <unistd.h>
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "bench/bench_support.h"
 
@@ -13,7 +15,28 @@ class PlainRatioReporter : public benchmark::ConsoleReporter {
   public:
     using ConsoleReporter::ConsoleReporter;
 
+    // With repetitions, one line per benchmark: the repetition that took
+    // least time, the one least disturbed by other work on a shared machine
+    // (the memory baselines are the least of several rounds as well).
+    void ReportRuns(const std::vector<Run>& reports) override {
+        if (reports.size() <= 1 || reports.front().repetitions <= 1) {
+            ConsoleReporter::ReportRuns(reports);
+            return;
+        }
+        if (reports.front().run_type == Run::RT_Aggregate) return;
+        const Run* least = &reports.front();
+        for (const Run& run : reports) {
+            if (!run.error_occurred && TimeOf(run) < TimeOf(*least)) least = &run;
+        }
+        ConsoleReporter::ReportRuns({*least});
+    }
+
   protected:
+    static double TimeOf(const Run& run) {
+        return run.run_name.time_type.empty() ? run.GetAdjustedCPUTime()
+                                              : run.GetAdjustedRealTime();
+    }
+
     // The counters hold their final values here; the rate flags are left
     // only to pick the printed unit, so clearing them changes no number.
     void PrintRunData(const Run& run) override {
