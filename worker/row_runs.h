@@ -237,11 +237,42 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     CellType* countCell = counts + Cell(fromY) * W + Cell(fromX);
     CellType* sumCell = sumTop - Cell(fromY) * outStride + Cell(fromX);
     // Else the first column's cell is already in the pointers: ignore its crossing.
-    uint64_t live = ((uint64_t{1} << kStretch) - 1) & ~uint64_t{continuing ? 0u : 1u};
+    constexpr uint64_t kAll = (uint64_t{1} << kStretch) - 1;
+    uint64_t live = kAll & ~uint64_t{continuing ? 0u : 1u};
     uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
     const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
 
     for (; j < stretchEnd; j += kStretch) {
+#if PINDORA_X86
+        if constexpr (kBoxes) {
+            // Whole stretches while the box fits the output around the cell
+            // of column -1; their crossing phases are found again after.
+            if (live == kAll) {
+                for (; j < stretchEnd; j += kStretch) {
+                    const uint32_t boxX = X - walk.dx, boxY = Y - walk.dy;
+                    if (static_cast<uint32_t>(Cell(boxX) - boxes->lowestCell) > boxes->cellRange)
+                        break;
+                    __builtin_prefetch(Offset(countCell, countAhead), 1);
+                    __builtin_prefetch(Offset(sumCell, sumAhead), 1);
+                    // The row's next strip: its bytes are read after the block's other rows.
+                    __builtin_prefetch(row + (j >> 3) + kRowAhead);
+                    const uint64_t window = RowWindow(row, j);
+                    const uint64_t pixels = window >> (64 - kStretch);
+                    if (pixels == kAll || pixels == 0)
+                        StretchBox_Ssse3<false>(*boxes, boxX, boxY, pixels != 0, 0, c1, c2, s1, s2,
+                                                countCell, sumCell);
+                    else
+                        StretchBox_Ssse3<true>(*boxes, boxX, boxY, true, window, c1, c2, s1, s2,
+                                               countCell, sumCell);
+                    X += stretchX;
+                    Y += stretchY;
+                }
+                xPhase = CrossingPhase(xMasks, X);
+                yPhase = CrossingPhase(yMasks, Y);
+                if (j >= stretchEnd) break;
+            }
+        }
+#endif
         // About the cells the walk reaches kPrefetchAhead columns on; an
         // address past the arrays is harmless to a prefetch.
         __builtin_prefetch(Offset(countCell, countAhead), 1);
@@ -253,24 +284,6 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
         yPhase = (yPhase + kStretch) & yWrap;
         const uint64_t window = RowWindow(row, j);
         const uint64_t pixels = window >> (64 - kStretch);
-        constexpr uint64_t kAll = (uint64_t{1} << kStretch) - 1;
-#if PINDORA_X86
-        if constexpr (kBoxes) {
-            // The box must fit the output around the cell of column -1.
-            if (live == kAll &&
-                static_cast<uint32_t>(Cell(X - walk.dx) - boxes->lowestCell) <= boxes->cellRange) {
-                if (pixels == kAll || pixels == 0)
-                    StretchBox_Ssse3<false>(*boxes, X - walk.dx, Y - walk.dy, pixels != 0, 0, c1,
-                                            c2, s1, s2, countCell, sumCell);
-                else
-                    StretchBox_Ssse3<true>(*boxes, X - walk.dx, Y - walk.dy, true, window, c1, c2,
-                                           s1, s2, countCell, sumCell);
-                X += stretchX;
-                Y += stretchY;
-                continue;
-            }
-        }
-#endif
         (void)boxes;
         const uint64_t xCross = CrossingMaskAt(xMasks, xAt);
         const uint64_t yCross = CrossingMaskAt(yMasks, yAt);

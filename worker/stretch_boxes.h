@@ -83,16 +83,16 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const 
     return _mm_add_epi8(_mm_shuffle_epi8(ones.before, byte), ByteOnes(part));
 }
 
-// Columns 0..55 where a stretch enters its 1st..8th new cell along one axis,
-// in bytes 0..7 (56 for cells it does not reach), from the rising fraction f
-// of column -1's position: column k is in new cell u from
-// k = ceil((u * 65536 - f) / size) - 1 on. For whole n and size,
+// Columns 0..55 where a stretch enters its 1st..8th new cell along x (bytes
+// 0..7) and along y (bytes 8..15), 56 for cells it does not reach, from the
+// rising fractions fx, fy of column -1's position: column k is in new cell u
+// from k = ceil((u * 65536 - f) / size) - 1 on. For whole n and size,
 // ceil(n / size) = ceil((n - 1/2) / size), and the latter lies at least
 // 1 / (2 size) from any integer; multiplying by a single-precision
 // reciprocal is off by less than 2^-23 of a quotient below 2^19 / size, far
 // less than that, so the result is exact.
-__attribute__((target("ssse3"), always_inline)) inline __m128i EntryColumns(uint32_t f,
-                                                                            float reciprocal) {
+__attribute__((target("ssse3"), always_inline)) inline __m128i AxisEntries(uint32_t f,
+                                                                           float reciprocal) {
     const __m128 start = _mm_set1_ps(static_cast<float>(f) + 0.5f);
     const __m128 scale = _mm_set1_ps(reciprocal);
     const __m128 cells[2] = {_mm_setr_ps(65536.0f, 131072.0f, 196608.0f, 262144.0f),
@@ -105,9 +105,52 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i EntryColumns(uint
         const __m128i above = _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(whole), quotient));
         entries[half] = _mm_sub_epi32(_mm_sub_epi32(whole, _mm_set1_epi32(1)), above);
     }
-    const __m128i bytes =
-        _mm_packus_epi16(_mm_packs_epi32(entries[0], entries[1]), _mm_setzero_si128());
-    return _mm_min_epu8(bytes, _mm_set1_epi8(56));
+    return _mm_packs_epi32(entries[0], entries[1]);
+}
+
+__attribute__((target("ssse3"), always_inline)) inline __m128i
+EntryColumns(const StretchBoxes& boxes, uint32_t fx, uint32_t fy) {
+    const __m128i x = AxisEntries(fx, boxes.xReciprocal), y = AxisEntries(fy, boxes.yReciprocal);
+    return _mm_min_epu8(_mm_packus_epi16(x, y), _mm_set1_epi8(56));
+}
+
+// Adds the low half of runs to the 8 cells at count and, with kSums, the
+// high half to the 8 cells at sum, each modulo 256.
+template <bool kSums>
+__attribute__((target("ssse3"), always_inline)) inline void AddCellRow(uint8_t* count, uint8_t* sum,
+                                                                       __m128i runs) {
+    if (!kSums) {
+        AddEightCells(count, runs);
+        return;
+    }
+    __m128i cells = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(count));
+    cells = _mm_castps_si128(
+        _mm_loadh_pi(_mm_castsi128_ps(cells), reinterpret_cast<const __m64*>(sum)));
+    cells = _mm_add_epi8(cells, runs);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(count), cells);
+    _mm_storeh_pi(reinterpret_cast<__m64*>(sum), _mm_castsi128_ps(cells));
+}
+
+// Cell rows 0..ny of a box: row j runs from the edge in byte j of rows to
+// the one in byte j + 1, lane m from starts to ends.
+template <bool kSums>
+__attribute__((target("ssse3"), always_inline)) inline void
+AddBoxRows(__m128i rows, __m128i starts, __m128i ends, uint32_t ny, uint8_t* countRow,
+           ptrdiff_t countRowStep, uint8_t* sumRow, ptrdiff_t sumRowStep) {
+    __m128i rowStart = _mm_setzero_si128();
+    __m128i pick = _mm_setr_epi8(1, 1, 1, 1, 1, 1, 1, 1, 9, 9, 9, 9, 9, 9, 9, 9);
+    const __m128i next = _mm_set1_epi8(1);
+    for (uint32_t j = 0; j <= ny; ++j) {
+        const __m128i rowEnd = _mm_shuffle_epi8(rows, pick);
+        // Lane m's run in this row: columns [from, to), empty when to < from.
+        AddCellRow<kSums>(
+            countRow, sumRow,
+            _mm_subs_epu8(_mm_min_epu8(ends, rowEnd), _mm_max_epu8(starts, rowStart)));
+        rowStart = rowEnd;
+        pick = _mm_add_epi8(pick, next);
+        countRow += countRowStep;
+        sumRow += sumRowStep;
+    }
 }
 
 // One stretch, from the cell pointers at column -1 (whose position is X, Y)
@@ -115,6 +158,10 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i EntryColumns(uint
 // kMixed: sums from the window's bits; otherwise every pixel is set
 // (withSums) or none is. countRowStep and sumRowStep move one cell row in the
 // stretch's y direction, countStep and sumStep one cell along x.
+// Each cell row takes its counts and sums in one 16-byte step: the low half
+// works on columns, the high half on the set columns before them, which
+// never fall from one column to the next, so the max and min of edges carry
+// over to their counts.
 // Not forced inline: the walk that calls it is compiled for any x86 too, and
 // only the caller built for these instructions gets it inlined.
 template <bool kMixed>
@@ -125,47 +172,28 @@ StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSum
     const uint32_t fx = (X ^ boxes.xFlip) & 0xFFFFu, fy = (Y ^ boxes.yFlip) & 0xFFFFu;
     // Cells entered by column 55.
     const uint32_t nx = (fx + 56 * boxes.xSize) >> 16, ny = (fy + 56 * boxes.ySize) >> 16;
-    // Lane m: xs of the m-th cell of the box in the low half, of the next
-    // cell in the high half.
-    const __m128i xs = EntryColumns(fx, boxes.xReciprocal);
-    __m128i lanes = _mm_unpacklo_epi64(_mm_slli_si128(xs, 1), xs);
-    if (boxes.xFalling)
-        lanes = _mm_shuffle_epi8(
-            lanes, _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8));
-    // ys_0 = 0, ys_1.. the entries along y.
-    const __m128i rows = _mm_slli_si128(EntryColumns(fy, boxes.yReciprocal), 1);
+    const __m128i entries = EntryColumns(boxes, fx, fy);
+    // Set columns before each entry column; with all pixels set, the columns.
+    const __m128i ones = kMixed ? OnesBefore(CountWindowOnes(window), entries) : entries;
+    // Lane m's run ends: `ends` holds where the cell after the m-th one is
+    // entered, `starts` where the m-th one is (0 for the first).
+    __m128i ends = _mm_unpacklo_epi64(entries, ones);
+    __m128i starts;
+    if (boxes.xFalling) {
+        ends = _mm_shuffle_epi8(
+            ends, _mm_setr_epi8(7, 6, 5, 4, 3, 2, 1, 0, 15, 14, 13, 12, 11, 10, 9, 8));
+        starts = _mm_srli_epi64(ends, 8);
+    } else {
+        starts = _mm_slli_epi64(ends, 8);
+    }
+    // Byte j of each half: where cell row j begins (0 for the first row).
+    const __m128i rows = _mm_slli_epi64(_mm_unpackhi_epi64(entries, ones), 8);
     uint8_t* countRow = countCell + boxes.boxOffset;
     uint8_t* sumRow = sumCell + boxes.boxOffset;
-    // Set columns before each edge: as that count never falls from one column
-    // to the next, it takes the max and min of edges to those of their counts,
-    // so the rows below find each lane's sum the way they find its count.
-    __m128i laneOnes = _mm_setzero_si128(), rowOnes = _mm_setzero_si128();
-    if (kMixed) {
-        const WindowOnes ones = CountWindowOnes(window);
-        laneOnes = OnesBefore(ones, lanes);
-        rowOnes = OnesBefore(ones, rows);
-    }
-    // Row j's edges: ys_j in the low half, ys_j+1 in the high half.
-    __m128i pick = _mm_set_epi64x(0x0101010101010101, 0);
-    const __m128i next = _mm_set1_epi8(1);
-    for (uint32_t j = 0; j <= ny; ++j) {
-        // Lane m's run in this row: columns [from, to), empty when to < from.
-        const __m128i edges = _mm_shuffle_epi8(rows, pick);
-        const __m128i from = _mm_max_epu8(lanes, edges);
-        const __m128i to = _mm_srli_si128(_mm_min_epu8(lanes, edges), 8);
-        AddEightCells(countRow, _mm_subs_epu8(to, from));
-        if (kMixed) {
-            const __m128i edgeOnes = _mm_shuffle_epi8(rowOnes, pick);
-            const __m128i fromOnes = _mm_max_epu8(laneOnes, edgeOnes);
-            const __m128i toOnes = _mm_srli_si128(_mm_min_epu8(laneOnes, edgeOnes), 8);
-            AddEightCells(sumRow, _mm_subs_epu8(toOnes, fromOnes));
-        } else if (withSums) {
-            AddEightCells(sumRow, _mm_subs_epu8(to, from));
-        }
-        pick = _mm_add_epi8(pick, next);
-        countRow += countRowStep;
-        sumRow += sumRowStep;
-    }
+    if (kMixed || withSums)
+        AddBoxRows<true>(rows, starts, ends, ny, countRow, countRowStep, sumRow, sumRowStep);
+    else
+        AddBoxRows<false>(rows, starts, ends, ny, countRow, countRowStep, sumRow, sumRowStep);
     countCell += static_cast<ptrdiff_t>(nx) * countStep + static_cast<ptrdiff_t>(ny) * countRowStep;
     sumCell += static_cast<ptrdiff_t>(nx) * sumStep + static_cast<ptrdiff_t>(ny) * sumRowStep;
 }

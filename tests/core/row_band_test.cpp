@@ -451,6 +451,27 @@ TEST(RowBandNormalise, KnownCellsAndBandRows) {
     EXPECT_EQ(normalised, scene->outputBits); // row 3, outside the band, kept its sums
 }
 
+// Every (count, sum) pair, in rows wide enough for whole vectors and a tail.
+TEST(RowBandNormalise, EveryCellPairMatchesTheModel) {
+    std::mt19937 random(5);
+    auto scene = MakeScene(8, 8, random);
+    const int32_t W = 259, H = 256, stride = 260;
+    SizeOutput(scene.get(), W, H, W);
+    for (int32_t y = 0; y < H; ++y) {
+        for (int32_t x = 0; x < W; ++x) {
+            scene->counts[y * W + x] = static_cast<uint8_t>(y);
+            scene->outputBits[(H - 1 - y) * stride + x] = static_cast<uint8_t>(x * 7);
+        }
+    }
+    const std::vector<uint8_t> sums = scene->outputBits;
+    scene->band.rowBegin = 0, scene->band.rowEnd = H;
+    ModelNormalise(scene->band);
+    const std::vector<uint8_t> expected = scene->outputBits;
+    std::copy(sums.begin(), sums.end(), scene->outputBits.begin());
+    NormaliseBand(&scene->band);
+    EXPECT_EQ(expected, scene->outputBits);
+}
+
 // Rows that reach one cell are never further apart than the seam margin, and
 // the margin stays near scale * sqrt(2) for views.
 TEST(SeamMargin, BoundsTheRowsThatShareACell) {
