@@ -28,6 +28,15 @@ struct RegionJob {
 // narrower tiles), mostly held in the processor's second-level cache.
 constexpr size_t kTurnScratchBytes = 576 * 1024;
 
+// A region this large goes out past the cache; a smaller one, such as a
+// stroke's dirty update, is read by the reducer at once and stays in it.
+constexpr uint64_t kStreamedRegionBytes = 1024 * 1024;
+
+inline bool RegionOutgrowsCache(const RegionJob& job) {
+    return static_cast<uint64_t>(job.width / 8) * static_cast<uint64_t>(job.height) >=
+           kStreamedRegionBytes;
+}
+
 // Every region byte is written. Beyond the canvas: rows below repeat the last
 // canvas row; for 0 and 180 a partly covered last byte is completed with the
 // last canvas pixel; for 90 and 270 columns to the right repeat the last

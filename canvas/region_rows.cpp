@@ -1,6 +1,7 @@
 // Angles 0 and 180: whole rows, copied straight or flipped word by word.
-// The region's rows go out past the cache: the block is larger than the
-// cache and is not read again soon, and so its lines are not read first.
+// A large region's rows go out past the cache: the block is larger than the
+// cache and is not read again soon, and so its lines are not read first. A
+// small one (a stroke's dirty update) is read at once and stays in cache.
 #include <algorithm>
 #include <cstring>
 
@@ -27,10 +28,14 @@ uint8_t CompleteEdgeByte(uint8_t byte, int32_t coveredBits) {
     return static_cast<uint8_t>((byte & covered) | (lastIsPaper ? ~covered : 0));
 }
 
-void CopyRowStraight(const uint8_t* source, uint8_t* target, const RowSpan& span) {
+void CopyRowStraight(const uint8_t* source, uint8_t* target, const RowSpan& span, bool bypass) {
     std::memset(target, kPaperByte, static_cast<size_t>(span.leadBytes));
     int32_t at = span.leadBytes;
-    CopyBypassingCache(target + at, source, static_cast<size_t>(span.wholeBytes));
+    if (bypass) {
+        CopyBypassingCache(target + at, source, static_cast<size_t>(span.wholeBytes));
+    } else {
+        std::memcpy(target + at, source, static_cast<size_t>(span.wholeBytes));
+    }
     at += span.wholeBytes;
     if (span.edgeBits) target[at++] = CompleteEdgeByte(source[span.wholeBytes], span.edgeBits);
     std::memset(target + at, kPaperByte, static_cast<size_t>(span.rowBytes - at));
@@ -44,17 +49,17 @@ void CopyRowStraight(const uint8_t* source, uint8_t* target, const RowSpan& span
 // canvas backwards, measured two to four times slower.
 constexpr int32_t kFlipChunkBytes = 4096;
 
-// The chunks go out past the cache when the region's rows are walked
+// A large region's chunks go out past the cache when its rows are walked
 // downwards (angle 180); walked upwards, plain stores measured faster: the
 // processor then fetches the target lines ahead and the next row's flip
-// overlaps the stores. Where the flip can stream its own stores, it goes
-// straight from the canvas to the region with no buffer, whichever way the
-// rows are walked: streamed stores run backwards as fast as forwards, and
-// the loads overlap them.
+// overlaps the stores. Where the flip can stream its own stores, a large
+// region's rows go straight from the canvas to the region with no buffer,
+// whichever way the rows are walked: streamed stores run backwards as fast
+// as forwards, and the loads overlap them.
 void FlipForwards(FlipRowBytesFunction flip, const uint8_t* source, uint8_t* end, int32_t count,
-                  bool bypass) {
+                  bool large, bool downwards) {
     static const FlipRowBytesFunction streaming = StreamingFlipRowBytes();
-    if (streaming) {
+    if (large && streaming) {
         streaming(source, end, count);
         return;
     }
@@ -64,7 +69,7 @@ void FlipForwards(FlipRowBytesFunction flip, const uint8_t* source, uint8_t* end
         int32_t bytes = std::min(kFlipChunkBytes, count - done);
         // The next part of the target holds the source's last bytes not yet done.
         flip(source + count - done - bytes, chunk + bytes, bytes);
-        if (bypass) {
+        if (large && downwards) {
             CopyBypassingCache(target + done, chunk, static_cast<size_t>(bytes));
         } else {
             std::memcpy(target + done, chunk, static_cast<size_t>(bytes));
@@ -75,10 +80,10 @@ void FlipForwards(FlipRowBytesFunction flip, const uint8_t* source, uint8_t* end
 
 // Source byte k lands at end - 1 - k, its bits reversed.
 void CopyRowFlipped(const uint8_t* source, uint8_t* target, const RowSpan& span,
-                    FlipRowBytesFunction flip, bool bypass) {
+                    FlipRowBytesFunction flip, bool large, bool downwards) {
     uint8_t* end = target + (span.rowBytes - span.leadBytes);
     std::memset(end, kPaperByte, static_cast<size_t>(span.leadBytes));
-    FlipForwards(flip, source, end, span.wholeBytes, bypass);
+    FlipForwards(flip, source, end, span.wholeBytes, large, downwards);
     int32_t covered = span.wholeBytes;
     if (span.edgeBits) {
         end[-1 - covered] = ReverseBits8(CompleteEdgeByte(source[covered], span.edgeBits));
@@ -98,6 +103,7 @@ void CopyRegionRows(const RegionJob& job) {
     const bool upsideDown = job.angle == 180;
     const bool flipped = job.mirror != upsideDown;
     const int32_t h = job.height;
+    const bool large = RegionOutgrowsCache(job);
     static const FlipRowBytesFunction flip = BestFlipRowBytes();
     // Stored (bottom-up) row of source row sy: region row dy = sy, or h-1-sy at 180.
     auto regionRow = [&](int32_t sy) {
@@ -114,9 +120,9 @@ void CopyRegionRows(const RegionJob& job) {
         const uint8_t* source = CanvasRow(job.image, y) + job.x0 / 8;
         uint8_t* target = regionRow(y - job.top);
         if (flipped) {
-            CopyRowFlipped(source, target, span, flip, upsideDown);
+            CopyRowFlipped(source, target, span, flip, large, upsideDown);
         } else {
-            CopyRowStraight(source, target, span);
+            CopyRowStraight(source, target, span, large);
         }
     }
     FinishBypassingCopies();
