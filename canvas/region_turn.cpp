@@ -15,6 +15,10 @@
 
 namespace {
 
+void CopyInCache(uint8_t* to, const uint8_t* from, size_t bytes) {
+    std::memcpy(to, from, bytes);
+}
+
 // 512 region rows per tile: each source line read is used whole before the
 // walk moves on.
 constexpr int32_t kTileBytes = 64;
@@ -133,6 +137,10 @@ void TurnRegion(const RegionJob& job) {
     const int32_t groupBands =
         wholeRows ? bands : static_cast<int32_t>(kTurnScratchBytes / (32 * kTileBytes)) - 32;
     uint8_t* const buffer = job.scratch;
+    // A small region (a stroke's dirty update) is read by the reducer at
+    // once: it stays in cache.
+    void (*const copyOut)(uint8_t*, const uint8_t*, size_t) =
+        RegionOutgrowsCache(job) ? CopyBypassingCache : CopyInCache;
     // Tiles end on the source's cache lines (every row lies the same way when
     // the stride is a whole number of lines), so no line is fetched for two
     // tiles: the first tile is cut short to reach a line's end.
@@ -236,13 +244,12 @@ void TurnRegion(const RegionJob& job) {
             }
             if (wholeRows) {
                 const int32_t lowest = rows.ascending ? firstSx : firstSx + columns - 1;
-                CopyBypassingCache(rows.Row(lowest), buffer,
-                                   static_cast<size_t>(columns * rowBytes));
+                copyOut(rows.Row(lowest), buffer, static_cast<size_t>(columns * rowBytes));
                 continue;
             }
             for (int32_t column = 0; column < columns; ++column) {
-                CopyBypassingCache(rows.Row(firstSx + column) + pieceAt,
-                                   columnAt + column * bufferStep, static_cast<size_t>(pieceBytes));
+                copyOut(rows.Row(firstSx + column) + pieceAt, columnAt + column * bufferStep,
+                        static_cast<size_t>(pieceBytes));
             }
         }
     }
