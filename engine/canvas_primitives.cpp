@@ -15,13 +15,6 @@ bool Drawable(const CanvasImage* image) {
     return image != nullptr && image->bits != nullptr && image->width > 0 && image->height > 0;
 }
 
-// A span whose ends come from FloorColumn (-1 ... width) on a canvas row.
-void FillClampedSpan(uint8_t* row, int32_t x0, int32_t x1, int32_t width, int32_t colour) {
-    x0 = std::max(x0, 0);
-    x1 = std::min(x1, width - 1);
-    if (x0 <= x1) FillRowSpan(row, x0, x1, colour);
-}
-
 inline bool Finite(float a, float b) {
     return std::isfinite(a) && std::isfinite(b);
 }
@@ -29,7 +22,8 @@ inline bool Finite(float a, float b) {
 // The span of a row between two edge crossings, by the pixel-centre rule.
 void FillCrossingSpan(uint8_t* row, int32_t width, double xa, double xb, int32_t colour) {
     double lo = std::min(xa, xb), hi = std::max(xa, xb);
-    FillClampedSpan(row, FloorColumn(lo + 0.5, width), FloorColumn(hi - 0.5, width), width, colour);
+    const int32_t x0 = FloorColumn(lo + 0.5, width), x1 = FloorColumn(hi - 0.5, width);
+    FillRows_Scalar(row, 0, &x0, &x1, 1, width, colour);
 }
 
 // Spans are worked out a batch of rows at a time and filled afterwards: the
