@@ -241,6 +241,7 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     uint64_t live = kAll & ~uint64_t{continuing ? 0u : 1u};
     uint32_t xPhase = CrossingPhase(xMasks, X), yPhase = CrossingPhase(yMasks, Y);
     const uint32_t xWrap = xMasks.wrap, yWrap = yMasks.wrap;
+    (void)boxes; // only the box step reads it
 
     for (; j < stretchEnd; j += kStretch) {
 #if PINDORA_X86
@@ -284,7 +285,6 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
         yPhase = (yPhase + kStretch) & yWrap;
         const uint64_t window = RowWindow(row, j);
         const uint64_t pixels = window >> (64 - kStretch);
-        (void)boxes;
         const uint64_t xCross = CrossingMaskAt(xMasks, xAt);
         const uint64_t yCross = CrossingMaskAt(yMasks, yAt);
         uint64_t ends = (xCross | yCross) & live;
