@@ -1,9 +1,10 @@
 // The round brush on a 15360 x 8640 canvas: segments per second along a
 // random walk at several pen sizes, and the fill primitives' pixels per
 // second as a ratio to a memset of the same number of bytes' worth of ink
-// (x_memset, measured in the same run). Discs also get x_row_memset: the
-// time of a memset of just the bytes each of the disc's rows covers, at the
-// same places on the canvas, which is the floor rows a stride apart allow.
+// (x_memset, measured in the same run). Discs and quadrilaterals also get
+// x_row_memset: the time of a memset of just the bytes each of the shape's
+// rows covers, at the same places on the canvas, which is the floor rows a
+// stride apart allow.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -162,6 +163,54 @@ void FillDiscPixels(benchmark::State& state) {
 
 BENCHMARK(FillDiscPixels)->ArgName("diameter")->Arg(8)->Arg(50)->Arg(300)->Arg(1000)->Arg(4000);
 
+// Seconds per quadrilateral for memsets of just its rows' bytes in place:
+// the rows found by drawing it on a scratch canvas shifted by whole bytes
+// and rows (exact in float at these sizes), then timed on the canvas.
+double QuadRowMemsetSeconds(CanvasImage* canvas, const FloatPoint* quad) {
+    float left = quad[0].x, top = quad[0].y, right = quad[0].x, bottom = quad[0].y;
+    for (int32_t i = 1; i < 4; ++i) {
+        left = std::min(left, quad[i].x), right = std::max(right, quad[i].x);
+        top = std::min(top, quad[i].y), bottom = std::max(bottom, quad[i].y);
+    }
+    const int32_t dx = (static_cast<int32_t>(left) - 8) & ~7, dy = static_cast<int32_t>(top) - 8;
+    CanvasImage scratch{};
+    scratch.width = static_cast<int32_t>(right) - dx + 16;
+    scratch.height = static_cast<int32_t>(bottom) - dy + 16;
+    std::vector<uint8_t> bits(static_cast<size_t>(CanvasStride(&scratch)) * scratch.height, 0xFF);
+    scratch.bits = bits.data();
+    FloatPoint shifted[4];
+    for (int32_t i = 0; i < 4; ++i) shifted[i] = FloatPoint{quad[i].x - dx, quad[i].y - dy};
+    FillConvexPolygon(&scratch, shifted, 4, 0);
+    struct RowBytes {
+        uint8_t* at;
+        size_t length;
+    };
+    std::vector<RowBytes> rows;
+    for (int32_t y = 0; y < scratch.height; ++y) {
+        const uint8_t* row = CanvasRow(&scratch, y);
+        int32_t first = -1, last = -1;
+        for (int32_t b = 0; b < CanvasStride(&scratch); ++b) {
+            if (row[b] == 0xFF) continue;
+            if (first < 0) first = b;
+            last = b;
+        }
+        if (first >= 0)
+            rows.push_back({CanvasRow(canvas, y + dy) + dx / 8 + first,
+                            static_cast<size_t>(last - first + 1)});
+    }
+    double best = 1e30;
+    for (int32_t round = 0; round < 200; ++round) {
+        auto start = std::chrono::steady_clock::now();
+        for (const RowBytes& span : rows) {
+            std::memset(span.at, 0, span.length);
+            benchmark::ClobberMemory();
+        }
+        std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        best = std::min(best, took.count());
+    }
+    return best;
+}
+
 // A wide quadrilateral like the body of a long full-pressure segment: an
 // axis-parallel rectangle turned by 30 degrees, 4 x its width long.
 void FillQuadPixels(benchmark::State& state) {
@@ -181,6 +230,9 @@ void FillQuadPixels(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     ReportRatioToMemset(state, width * length);
+    state.counters["x_row_memset"] = benchmark::Counter(
+        QuadRowMemsetSeconds(canvas, quad) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(FillQuadPixels)->ArgName("width")->Arg(8)->Arg(50)->Arg(300)->Arg(1000);
