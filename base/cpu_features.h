@@ -10,10 +10,12 @@
 #define PINDORA_X86 0
 #endif
 
-// 256-bit kernels are left out of the Windows builds: there the compiler
-// keeps the stack aligned to 16 bytes only, so spilling a 32-byte vector
-// could fault. 128-bit kernels are fine on every x86 system.
-#if PINDORA_X86 && !defined(_WIN32)
+// On Windows the compiler keeps the stack aligned to 16 bytes only, so a
+// 32-byte vector spilled with an aligned move could fault: 256-bit kernels
+// are built there only where the build has every vector move assembled in
+// its unaligned form (64-bit Windows). 128-bit kernels are fine on every x86
+// system.
+#if PINDORA_X86 && (!defined(_WIN32) || defined(PINDORA_UNALIGNED_VECTOR_MOVES))
 #define PINDORA_AVX2_KERNELS 1
 #else
 #define PINDORA_AVX2_KERNELS 0

@@ -23,7 +23,7 @@ void FillRows_Scalar(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const 
                      int32_t count, int32_t width, int32_t colour);
 // Each span as one or two 32-byte blocks, each read, changed and written
 // back, so a span of up to 64 bytes costs two stores whatever its length and
-// no call. Not in the Windows builds (see cpu_features.h).
+// no call. Not in the 32-bit Windows build (see cpu_features.h).
 #if PINDORA_AVX2_KERNELS
 void FillRows_Avx2(uint8_t* first, ptrdiff_t stride, const int32_t* x0, const int32_t* x1,
                    int32_t count, int32_t width, int32_t colour);

@@ -2,7 +2,7 @@
 // so everything else in it has internal linkage: no inline function compiled
 // here can stand in for the portable copy elsewhere, and the processor check
 // lives in a file built without AVX2. Like every 256-bit kernel it is left
-// out where PINDORA_AVX2_KERNELS says so (the Windows builds).
+// out where PINDORA_AVX2_KERNELS says so (the 32-bit Windows build).
 #include <cstring>
 
 #include "base/cpu_features.h"

@@ -1,7 +1,7 @@
 // The sub-pixel block-row counts 32 bytes a step with AVX2 byte shuffles.
 // This file alone is built with AVX2 enabled, so its code has internal
 // linkage; like every 256-bit kernel it is left out where
-// PINDORA_AVX2_KERNELS says so (the Windows builds).
+// PINDORA_AVX2_KERNELS says so (the 32-bit Windows build).
 #include "base/cpu_features.h"
 #include "view/block_reducer_sub_pixel_wide.h"
 
