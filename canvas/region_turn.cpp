@@ -221,8 +221,14 @@ void TurnRegion(const RegionJob& job) {
                 for (int32_t wide = 0; wide < wideStrips; ++wide) {
                     const int32_t byte = tile + 32 * wide;
                     uint8_t* column = columnAt + 8 * (byte - tile) * bufferStep;
-                    for (int32_t band = chunk; band + 4 <= chunkEnd; band += 4) {
-                        fetchAhead(wide * (quads + 1) + (band - chunk) / 4);
+                    for (int32_t q = 0; q < quads; ++q) {
+                        // The wide step reads a call's rows towards lower
+                        // addresses at 90 degrees and towards higher ones at
+                        // 270; the calls follow in the same direction (down
+                        // the chunk at 90, up it at 270), which keeps the
+                        // processor's read-ahead on track from call to call.
+                        const int32_t band = chunk + 4 * (descending ? quads - 1 - q : q);
+                        fetchAhead(wide * (quads + 1) + q);
                         // Into the buffer in region order: at 270 the later bands first.
                         const uint8_t* const* quad[4];
                         for (int32_t k = 0; k < 4; ++k)
