@@ -188,10 +188,13 @@ void TurnRegion(const RegionJob& job) {
                 FeedChunk(job, chunk, chunkEnd, firstCutBand, descending, fedOffset, chunkFed);
                 // The next chunk's source lines, a share before each call,
                 // where there is one and it lies wholly on the canvas.
-                const int32_t nextFromBottom = upward ? fromBottom + 1 : fromBottom - 1;
+                const bool lastOfTile = step + 1 == chunks;
+                const int32_t nextFromBottom = lastOfTile ? fromBottom
+                                               : upward   ? fromBottom + 1
+                                                          : fromBottom - 1;
                 const int32_t nextEnd = groupEnd - kChunkBands * nextFromBottom;
                 const int32_t nextChunk = std::max(group, nextEnd - kChunkBands);
-                const bool fetchNext = step + 1 < chunks && nextEnd - 1 < firstCutBand;
+                const bool fetchNext = !lastOfTile && nextEnd - 1 < firstCutBand;
                 const int32_t aheadRows = 32 * (nextEnd - nextChunk);
                 const uint8_t* aheadFirst =
                     CanvasRow(job.image, std::min(job.top + 32 * nextEnd - 1, job.y1 - 1));
