@@ -159,7 +159,8 @@ void TurnRegion(const RegionJob& job) {
         // step a strip's 64 stores would crowd into a few cache sets.
         const ptrdiff_t paddedStep = (pieceBytes + 63) / 64 % 2 ? (pieceBytes + 63) / 64 * 64
                                                                 : (pieceBytes + 63) / 64 * 64 + 64;
-        for (int32_t tile = firstByte, tileEnd; tile < endByte; tile = tileEnd) {
+        bool upward = true;
+        for (int32_t tile = firstByte, tileEnd; tile < endByte; tile = tileEnd, upward = !upward) {
             tileEnd = std::min(endByte, tile == firstByte ? firstTileEnd : tile + tileBytes);
             const int32_t columns = 8 * (tileEnd - tile);
             // Source column c's piece lies at columnAt + c × bufferStep.
@@ -168,20 +169,35 @@ void TurnRegion(const RegionJob& job) {
                                                           : -rowBytes;
             uint8_t* const columnAt = bufferStep < 0 ? buffer + (columns - 1) * rowBytes : buffer;
             const int32_t firstSx = 8 * tile - job.left;
-            // Bands go in chunks, bottom chunk first (the canvas is stored
-            // bottom-up, so this walks it towards higher addresses). Within
-            // a chunk each strip runs down all its bands before the next
-            // strip: its 64 buffer rows then take whole cache lines while
-            // they stay in the first-level cache, and the chunk's source
-            // lines, fetched by the first strip, serve the others from cache.
-            for (int32_t chunkEnd = groupEnd; chunkEnd > group; chunkEnd -= kChunkBands) {
+            // Bands go in chunks counted from the group's bottom. Tiles walk
+            // them alternately up (towards higher addresses: the canvas is
+            // stored bottom-up) and down, so each tile starts on the rows the
+            // one before ended on: half of its pages are then still in the
+            // processor's address cache, where walks all in one direction
+            // would always start on the pages visited longest ago. Within a
+            // chunk each strip runs down all its bands
+            // before the next strip: its 64 buffer rows then take whole
+            // cache lines while they stay in the first-level cache, and the
+            // chunk's source lines, fetched by the first strip, serve the
+            // others from cache.
+            const int32_t chunks = (groupEnd - group + kChunkBands - 1) / kChunkBands;
+            for (int32_t step = 0; step < chunks; ++step) {
+                const int32_t fromBottom = upward ? step : chunks - 1 - step;
+                const int32_t chunkEnd = groupEnd - kChunkBands * fromBottom;
                 const int32_t chunk = std::max(group, chunkEnd - kChunkBands);
                 FeedChunk(job, chunk, chunkEnd, firstCutBand, descending, fedOffset, chunkFed);
-                // The next chunk's source lines, a share before each call.
-                const int32_t nextChunk = std::max(group, chunk - kChunkBands);
-                const int32_t aheadRows = 32 * (chunk - nextChunk);
-                const uint8_t* aheadFirst = CanvasRow(
-                    job.image, std::min(job.top + 32 * nextChunk + aheadRows - 1, job.y1 - 1));
+                // The next chunk's source lines, a share before each call,
+                // where there is one and it lies wholly on the canvas.
+                const bool lastOfTile = step + 1 == chunks;
+                const int32_t nextFromBottom = lastOfTile ? fromBottom
+                                               : upward   ? fromBottom + 1
+                                                          : fromBottom - 1;
+                const int32_t nextEnd = groupEnd - kChunkBands * nextFromBottom;
+                const int32_t nextChunk = std::max(group, nextEnd - kChunkBands);
+                const bool fetchNext = !lastOfTile && nextEnd - 1 < firstCutBand;
+                const int32_t aheadRows = 32 * (nextEnd - nextChunk);
+                const uint8_t* aheadFirst =
+                    CanvasRow(job.image, std::min(job.top + 32 * nextEnd - 1, job.y1 - 1));
                 // The tile's 32-byte strips take the bands four at a time;
                 // bands left over, and bytes beyond the last such strip, go
                 // through the 8-byte strips.
@@ -195,7 +211,7 @@ void TurnRegion(const RegionJob& job) {
                     return 4 * (descending ? groupEnd - 1 - band : band - group);
                 };
                 auto fetchAhead = [&](int32_t part) {
-                    if (chunk == group || chunk - 1 >= firstCutBand) return;
+                    if (!fetchNext) return;
                     for (int32_t r = part; r < aheadRows; r += parts) {
                         const uint8_t* line = aheadFirst + r * stride;
                         const auto head = reinterpret_cast<uintptr_t>(line + tile);
@@ -208,8 +224,14 @@ void TurnRegion(const RegionJob& job) {
                 for (int32_t wide = 0; wide < wideStrips; ++wide) {
                     const int32_t byte = tile + 32 * wide;
                     uint8_t* column = columnAt + 8 * (byte - tile) * bufferStep;
-                    for (int32_t band = chunk; band + 4 <= chunkEnd; band += 4) {
-                        fetchAhead(wide * (quads + 1) + (band - chunk) / 4);
+                    for (int32_t q = 0; q < quads; ++q) {
+                        // The wide step reads a call's rows towards lower
+                        // addresses at 90 degrees and towards higher ones at
+                        // 270; the calls follow in the same direction (down
+                        // the chunk at 90, up it at 270), which keeps the
+                        // processor's read-ahead on track from call to call.
+                        const int32_t band = chunk + 4 * (descending ? quads - 1 - q : q);
+                        fetchAhead(wide * (quads + 1) + q);
                         // Into the buffer in region order: at 270 the later bands first.
                         const uint8_t* const* quad[4];
                         for (int32_t k = 0; k < 4; ++k)
