@@ -11,8 +11,16 @@ bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, Stretc
     if (((65535 + 56 * xSize) >> 16) > 7 || ((65535 + 56 * ySize) >> 16) > 6) return false;
     boxes->xSize = xSize;
     boxes->ySize = ySize;
-    boxes->xReciprocal = 1.0f / static_cast<float>(xSize);
-    boxes->yReciprocal = 1.0f / static_cast<float>(ySize);
+    boxes->xDivide = ((uint64_t{1} << 32) + xSize - 1) / xSize;
+    boxes->yDivide = ((uint64_t{1} << 32) + ySize - 1) / ySize;
+    for (uint32_t u = 0; u < 8; ++u) {
+        for (int axis = 0; axis < 2; ++axis) {
+            const uint32_t size = axis == 0 ? xSize : ySize;
+            const uint32_t whole = (u << 16) / size, rest = (u << 16) % size;
+            boxes->steps[8 * axis + u] = static_cast<uint8_t>(whole < 100 ? whole : 100);
+            boxes->thresholds[8 * axis + u] = static_cast<uint16_t>(size - rest);
+        }
+    }
     boxes->xFlip = xPerColumn < 0 ? 0xFFFFu : 0u;
     boxes->yFlip = yPerColumn < 0 ? 0xFFFFu : 0u;
     boxes->xFalling = xPerColumn < 0;

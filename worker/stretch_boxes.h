@@ -21,8 +21,12 @@
 struct StretchBoxes {
     uint32_t xSize; // |column step| along each axis
     uint32_t ySize;
-    float xReciprocal; // 1 / xSize
-    float yReciprocal;
+    uint64_t xDivide; // ceil(2^32 / size): g / size for any g < 2^16 (see EntryColumns)
+    uint64_t yDivide;
+    // Per lane u (x in lanes 0..7, y in 8..15): with (u - 1) * 65536 =
+    // a size + b, `steps` holds a (at most 100) and `thresholds` size - b.
+    alignas(16) uint8_t steps[16];
+    alignas(16) uint16_t thresholds[16];
     uint32_t xFlip; // 0xFFFF where positions fall: their fraction is mirrored
     uint32_t yFlip;
     bool xFalling;       // cell u along x sits at byte 7 - u of the box
@@ -86,32 +90,38 @@ __attribute__((target("ssse3"), always_inline)) inline __m128i OnesBefore(const 
 // Columns 0..55 where a stretch enters its 1st..8th new cell along x (bytes
 // 0..7) and along y (bytes 8..15), 56 for cells it does not reach, from the
 // rising fractions fx, fy of column -1's position: column k is in new cell u
-// from k = ceil((u * 65536 - f) / size) - 1 on. For whole n and size,
-// ceil(n / size) = ceil((n - 1/2) / size), and the latter lies at least
-// 1 / (2 size) from any integer; multiplying by a single-precision
-// reciprocal is off by less than 2^-23 of a quotient below 2^19 / size, far
-// less than that, so the result is exact.
-__attribute__((target("ssse3"), always_inline)) inline __m128i AxisEntries(uint32_t f,
-                                                                           float reciprocal) {
-    const __m128 start = _mm_set1_ps(static_cast<float>(f) + 0.5f);
-    const __m128 scale = _mm_set1_ps(reciprocal);
-    const __m128 cells[2] = {_mm_setr_ps(65536.0f, 131072.0f, 196608.0f, 262144.0f),
-                             _mm_setr_ps(327680.0f, 393216.0f, 458752.0f, 524288.0f)};
-    __m128i entries[2];
-    for (int half = 0; half < 2; ++half) {
-        const __m128 quotient = _mm_mul_ps(_mm_sub_ps(cells[half], start), scale);
-        // ceil(q) - 1 = trunc(q) - 1, plus one where q was not whole (q > 0).
-        const __m128i whole = _mm_cvttps_epi32(quotient);
-        const __m128i above = _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(whole), quotient));
-        entries[half] = _mm_sub_epi32(_mm_sub_epi32(whole, _mm_set1_epi32(1)), above);
-    }
-    return _mm_packs_epi32(entries[0], entries[1]);
-}
-
+// from k = e_u = floor((g + (u - 1) * 65536) / size) on, g = 65535 - f.
+// With g = e_1 size + r (0 <= r < size) and the band's (u - 1) * 65536 =
+// a_u size + b_u, e_u = e_1 + a_u + (r + b_u >= size), so one division per
+// axis and one compare per lane against size - b_u give them all. The
+// division multiplies by ceil(2^32 / size): that overshoots g / size by less
+// than g / 2^32 < 2^-16, less than the 1 / size a quotient that is not
+// whole lies below the next whole number. Both terms are kept below 56 + 100
+// so the bytes never wrap before the final clamp.
 __attribute__((target("ssse3"), always_inline)) inline __m128i
 EntryColumns(const StretchBoxes& boxes, uint32_t fx, uint32_t fy) {
-    const __m128i x = AxisEntries(fx, boxes.xReciprocal), y = AxisEntries(fy, boxes.yReciprocal);
-    return _mm_min_epu8(_mm_packus_epi16(x, y), _mm_set1_epi8(56));
+    const uint32_t gx = 65535 - fx, gy = 65535 - fy;
+    const uint32_t ex = static_cast<uint32_t>((gx * boxes.xDivide) >> 32);
+    const uint32_t ey = static_cast<uint32_t>((gy * boxes.yDivide) >> 32);
+    const uint32_t rests = (gx - ex * boxes.xSize) | (gy - ey * boxes.ySize) << 16;
+    const uint32_t firsts = (ex < 56 ? ex : 56) | (ey < 56 ? ey : 56) << 8;
+    const __m128i r = _mm_cvtsi32_si128(static_cast<int>(rests));
+    const __m128i xRest =
+        _mm_shuffle_epi8(r, _mm_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1));
+    const __m128i yRest =
+        _mm_shuffle_epi8(r, _mm_setr_epi8(2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3, 2, 3));
+    const __m128i* thresholds = reinterpret_cast<const __m128i*>(boxes.thresholds);
+    // -1 in each lane where r >= size - b_u.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i carries = _mm_packs_epi16(
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_load_si128(thresholds), xRest), zero),
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_load_si128(thresholds + 1), yRest), zero));
+    const __m128i first =
+        _mm_shuffle_epi8(_mm_cvtsi32_si128(static_cast<int>(firsts)),
+                         _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
+    const __m128i steps = _mm_load_si128(reinterpret_cast<const __m128i*>(boxes.steps));
+    const __m128i entries = _mm_sub_epi8(_mm_add_epi8(first, steps), carries);
+    return _mm_min_epu8(entries, _mm_set1_epi8(56));
 }
 
 // Adds the low half of runs to the 8 cells at count and, with kSums, the
