@@ -193,7 +193,7 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     StretchBoxes boxes{};
     rows.boxes = nullptr;
     if (fast && choice != RowWalk::Stretches && rows.xMasks != nullptr && CpuHasSsse3() &&
-        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, &boxes)) {
+        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, H, &boxes)) {
         rows.boxes = &boxes;
         rows.boxMargin = SeamMarginAcross(kBoxCells, rows.xPerRow, rows.yPerRow, rows.xPerColumn,
                                           rows.yPerColumn);

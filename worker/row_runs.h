@@ -251,7 +251,8 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
             if (live == kAll) {
                 for (; j < stretchEnd; j += kStretch) {
                     const uint32_t boxX = X - walk.dx, boxY = Y - walk.dy;
-                    if (static_cast<uint32_t>(Cell(boxX) - boxes->lowestCell) > boxes->cellRange)
+                    if (static_cast<uint32_t>(Cell(boxX) - boxes->lowestCell) > boxes->cellRange ||
+                        static_cast<uint32_t>(Cell(boxY) - boxes->lowestRow) > boxes->rowRange)
                         break;
                     __builtin_prefetch(Offset(countCell, countAhead), 1);
                     __builtin_prefetch(Offset(sumCell, sumAhead), 1);

@@ -1,14 +1,17 @@
 // The band-wide part of the stretch walk's box step.
 #include "worker/stretch_boxes.h"
 
-bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, StretchBoxes* boxes) {
+bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, int32_t H,
+                       StretchBoxes* boxes) {
     const uint32_t xSize =
         xPerColumn < 0 ? 0u - static_cast<uint32_t>(xPerColumn) : static_cast<uint32_t>(xPerColumn);
     const uint32_t ySize =
         yPerColumn < 0 ? 0u - static_cast<uint32_t>(yPerColumn) : static_cast<uint32_t>(yPerColumn);
     // Cells entered by column 55 of a stretch: at most (65535 + 56 size) >> 16.
     if (xSize == 0 || ySize == 0 || xSize > 65536 || ySize > 65536 || W < 8) return false;
-    if (((65535 + 56 * xSize) >> 16) > 7 || ((65535 + 56 * ySize) >> 16) > 6) return false;
+    const uint32_t lastRow = (65535 + 56 * ySize) >> 16;
+    if (((65535 + 56 * xSize) >> 16) > 7 || lastRow > 6) return false;
+    if (H <= static_cast<int32_t>(lastRow)) return false;
     boxes->xSize = xSize;
     boxes->ySize = ySize;
     boxes->xDivide = ((uint64_t{1} << 32) + xSize - 1) / xSize;
@@ -27,5 +30,8 @@ bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, Stretc
     boxes->boxOffset = xPerColumn < 0 ? -7 : 0;
     boxes->lowestCell = xPerColumn < 0 ? 7 : 0;
     boxes->cellRange = static_cast<uint32_t>(W - 8);
+    boxes->rows = lastRow + 1;
+    boxes->lowestRow = yPerColumn < 0 ? static_cast<int32_t>(lastRow) : 0;
+    boxes->rowRange = static_cast<uint32_t>(H - 1) - lastRow;
     return true;
 }

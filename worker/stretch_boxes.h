@@ -33,14 +33,22 @@ struct StretchBoxes {
     ptrdiff_t boxOffset; // from the cell of column -1 to the box's first byte
     int32_t lowestCell;  // the cell of column -1 must be in
     uint32_t cellRange;  // [lowestCell, lowestCell + cellRange] for the box to fit
+    // Every box adds the same number of cell rows, those past the stretch's
+    // last one zero, so the row loop's end is the same for the whole band;
+    // the cell row of column -1 must be in [lowestRow, lowestRow + rowRange]
+    // for all of them to lie in the output.
+    uint32_t rows;
+    int32_t lowestRow;
+    uint32_t rowRange;
 };
 
 // The box's reach in cells along either axis, for the seam margin.
 constexpr int32_t kBoxCells = 8;
 
 // False when the steps can take a stretch into 8 or more new cells along x
-// or 7 along y, a step is zero or the output is narrower than a box.
-bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, StretchBoxes* boxes);
+// or 7 along y, a step is zero or the W x H output is smaller than a box.
+bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, int32_t H,
+                       StretchBoxes* boxes);
 
 #if PINDORA_X86
 
@@ -141,25 +149,53 @@ __attribute__((target("ssse3"), always_inline)) inline void AddCellRow(uint8_t* 
     _mm_storeh_pi(reinterpret_cast<__m64*>(sum), _mm_castsi128_ps(cells));
 }
 
-// Cell rows 0..ny of a box: row j runs from the edge in byte j of rows to
-// the one in byte j + 1, lane m from starts to ends.
-template <bool kSums>
+// Cell rows 0..kRows-1 of a box: row j ends at the edge in byte j of
+// rowEnds, lane m runs from starts to ends. Lane m's columns in rows 0..j
+// are min(end, edge of row j) - start, none when that is negative, and each
+// row adds what that grew by since the row before.
+template <uint32_t kRows, bool kSums>
 __attribute__((target("ssse3"), always_inline)) inline void
-AddBoxRows(__m128i rows, __m128i starts, __m128i ends, uint32_t ny, uint8_t* countRow,
-           ptrdiff_t countRowStep, uint8_t* sumRow, ptrdiff_t sumRowStep) {
-    __m128i rowStart = _mm_setzero_si128();
-    __m128i pick = _mm_setr_epi8(1, 1, 1, 1, 1, 1, 1, 1, 9, 9, 9, 9, 9, 9, 9, 9);
-    const __m128i next = _mm_set1_epi8(1);
-    for (uint32_t j = 0; j <= ny; ++j) {
-        const __m128i rowEnd = _mm_shuffle_epi8(rows, pick);
-        // Lane m's run in this row: columns [from, to), empty when to < from.
-        AddCellRow<kSums>(
-            countRow, sumRow,
-            _mm_subs_epu8(_mm_min_epu8(ends, rowEnd), _mm_max_epu8(starts, rowStart)));
-        rowStart = rowEnd;
-        pick = _mm_add_epi8(pick, next);
+AddBoxRows(__m128i rowEnds, __m128i starts, __m128i ends, uint8_t* countRow, ptrdiff_t countRowStep,
+           uint8_t* sumRow, ptrdiff_t sumRowStep) {
+    __m128i before = _mm_setzero_si128();
+#pragma GCC unroll 8
+    for (uint32_t j = 0; j < kRows; ++j) {
+        const __m128i pick =
+            _mm_add_epi8(_mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 8, 8, 8, 8, 8, 8, 8, 8),
+                         _mm_set1_epi8(static_cast<char>(j)));
+        const __m128i upTo =
+            _mm_subs_epu8(_mm_min_epu8(ends, _mm_shuffle_epi8(rowEnds, pick)), starts);
+        AddCellRow<kSums>(countRow, sumRow, _mm_sub_epi8(upTo, before));
+        before = upTo;
         countRow += countRowStep;
         sumRow += sumRowStep;
+    }
+}
+
+// The same for the band's row count, 2..7.
+template <bool kSums>
+__attribute__((target("ssse3"), always_inline)) inline void
+AddBoxRows(uint32_t rows, __m128i rowEnds, __m128i starts, __m128i ends, uint8_t* countRow,
+           ptrdiff_t countRowStep, uint8_t* sumRow, ptrdiff_t sumRowStep) {
+    switch (rows) {
+    case 2:
+        return AddBoxRows<2, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                                    sumRowStep);
+    case 3:
+        return AddBoxRows<3, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                                    sumRowStep);
+    case 4:
+        return AddBoxRows<4, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                                    sumRowStep);
+    case 5:
+        return AddBoxRows<5, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                                    sumRowStep);
+    case 6:
+        return AddBoxRows<6, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                                    sumRowStep);
+    default:
+        return AddBoxRows<7, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                                    sumRowStep);
     }
 }
 
@@ -196,14 +232,16 @@ StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSum
     } else {
         starts = _mm_slli_epi64(ends, 8);
     }
-    // Byte j of each half: where cell row j begins (0 for the first row).
-    const __m128i rows = _mm_slli_epi64(_mm_unpackhi_epi64(entries, ones), 8);
+    // Byte j of each half: where cell row j ends.
+    const __m128i rowEnds = _mm_unpackhi_epi64(entries, ones);
     uint8_t* countRow = countCell + boxes.boxOffset;
     uint8_t* sumRow = sumCell + boxes.boxOffset;
     if (kMixed || withSums)
-        AddBoxRows<true>(rows, starts, ends, ny, countRow, countRowStep, sumRow, sumRowStep);
+        AddBoxRows<true>(boxes.rows, rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                         sumRowStep);
     else
-        AddBoxRows<false>(rows, starts, ends, ny, countRow, countRowStep, sumRow, sumRowStep);
+        AddBoxRows<false>(boxes.rows, rowEnds, starts, ends, countRow, countRowStep, sumRow,
+                          sumRowStep);
     countCell += static_cast<ptrdiff_t>(nx) * countStep + static_cast<ptrdiff_t>(ny) * countRowStep;
     sumCell += static_cast<ptrdiff_t>(nx) * sumStep + static_cast<ptrdiff_t>(ny) * sumRowStep;
 }
