@@ -172,52 +172,20 @@ AddBoxRows(__m128i rowEnds, __m128i starts, __m128i ends, uint8_t* countRow, ptr
     }
 }
 
-// The same for the band's row count, 2..7.
-template <bool kSums>
-__attribute__((target("ssse3"), always_inline)) inline void
-AddBoxRows(uint32_t rows, __m128i rowEnds, __m128i starts, __m128i ends, uint8_t* countRow,
-           ptrdiff_t countRowStep, uint8_t* sumRow, ptrdiff_t sumRowStep) {
-    switch (rows) {
-    case 2:
-        return AddBoxRows<2, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                                    sumRowStep);
-    case 3:
-        return AddBoxRows<3, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                                    sumRowStep);
-    case 4:
-        return AddBoxRows<4, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                                    sumRowStep);
-    case 5:
-        return AddBoxRows<5, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                                    sumRowStep);
-    case 6:
-        return AddBoxRows<6, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                                    sumRowStep);
-    default:
-        return AddBoxRows<7, kSums>(rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                                    sumRowStep);
-    }
-}
-
-// One stretch, from the cell pointers at column -1 (whose position is X, Y)
-// to the cell of column 55.
+// One stretch whose box's first row starts at countBox and sumBox, the
+// cell of column -1 (whose position is X, Y) in its first or last lane.
 // kMixed: sums from the window's bits; otherwise every pixel is set
 // (withSums) or none is. countRowStep and sumRowStep move one cell row in the
-// stretch's y direction, countStep and sumStep one cell along x.
+// stretch's y direction.
 // Each cell row takes its counts and sums in one 16-byte step: the low half
 // works on columns, the high half on the set columns before them, which
 // never fall from one column to the next, so the max and min of edges carry
 // over to their counts.
-// Not forced inline: the walk that calls it is compiled for any x86 too, and
-// only the caller built for these instructions gets it inlined.
-template <bool kMixed>
-__attribute__((target("ssse3"))) inline void
-StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSums, uint64_t window,
-                 ptrdiff_t countStep, ptrdiff_t countRowStep, ptrdiff_t sumStep,
-                 ptrdiff_t sumRowStep, uint8_t*& countCell, uint8_t*& sumCell) {
+template <uint32_t kRows, bool kMixed>
+__attribute__((target("ssse3"), always_inline)) inline void
+StretchBox(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSums, uint64_t window,
+           uint8_t* countBox, ptrdiff_t countRowStep, uint8_t* sumBox, ptrdiff_t sumRowStep) {
     const uint32_t fx = (X ^ boxes.xFlip) & 0xFFFFu, fy = (Y ^ boxes.yFlip) & 0xFFFFu;
-    // Cells entered by column 55.
-    const uint32_t nx = (fx + 56 * boxes.xSize) >> 16, ny = (fy + 56 * boxes.ySize) >> 16;
     const __m128i entries = EntryColumns(boxes, fx, fy);
     // Set columns before each entry column; with all pixels set, the columns.
     const __m128i ones = kMixed ? OnesBefore(CountWindowOnes(window), entries) : entries;
@@ -234,16 +202,10 @@ StretchBox_Ssse3(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSum
     }
     // Byte j of each half: where cell row j ends.
     const __m128i rowEnds = _mm_unpackhi_epi64(entries, ones);
-    uint8_t* countRow = countCell + boxes.boxOffset;
-    uint8_t* sumRow = sumCell + boxes.boxOffset;
     if (kMixed || withSums)
-        AddBoxRows<true>(boxes.rows, rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                         sumRowStep);
+        AddBoxRows<kRows, true>(rowEnds, starts, ends, countBox, countRowStep, sumBox, sumRowStep);
     else
-        AddBoxRows<false>(boxes.rows, rowEnds, starts, ends, countRow, countRowStep, sumRow,
-                          sumRowStep);
-    countCell += static_cast<ptrdiff_t>(nx) * countStep + static_cast<ptrdiff_t>(ny) * countRowStep;
-    sumCell += static_cast<ptrdiff_t>(nx) * sumStep + static_cast<ptrdiff_t>(ny) * sumRowStep;
+        AddBoxRows<kRows, false>(rowEnds, starts, ends, countBox, countRowStep, sumBox, sumRowStep);
 }
 
 #endif
