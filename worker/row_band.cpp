@@ -191,9 +191,10 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     const bool fast = instructions == BitInstructions::Automatic && CpuHasBitScan();
     // The box step, where the steps let a stretch's cells fit one.
     StretchBoxes boxes{};
+    EntryTables tables;
     rows.boxes = nullptr;
     if (fast && choice != RowWalk::Stretches && rows.xMasks != nullptr && CpuHasSsse3() &&
-        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, H, &boxes)) {
+        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, H, &boxes, &tables)) {
         rows.boxes = &boxes;
         rows.boxMargin = SeamMarginAcross(kBoxCells, rows.xPerRow, rows.yPerRow, rows.xPerColumn,
                                           rows.yPerColumn);

@@ -212,7 +212,7 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
 // the output around the cell of column -1; j, X and Y move past them.
 // Not forced inline: the walk that calls it is compiled for any x86 too, and
 // only the caller built for these instructions gets it inlined.
-template <uint32_t kRows>
+template <uint32_t kRows, bool kTable>
 __attribute__((target("ssse3"))) inline void
 BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, const uint8_t* row,
                      int32_t stretchEnd, int32_t& at, uint32_t& X, uint32_t& Y) {
@@ -244,11 +244,11 @@ BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, 
         const uint64_t window = RowWindow(row, j);
         const uint64_t pixels = window >> (64 - kStretch);
         if (pixels == kAll || pixels == 0)
-            StretchBox<kRows, false>(boxes, boxX, boxY, pixels != 0, 0, countAt, countRowStep,
-                                     sumAt, sumRowStep);
+            StretchBox<kRows, false, kTable>(boxes, boxX, boxY, pixels != 0, 0, countAt,
+                                             countRowStep, sumAt, sumRowStep);
         else
-            StretchBox<kRows, true>(boxes, boxX, boxY, true, window, countAt, countRowStep, sumAt,
-                                    sumRowStep);
+            StretchBox<kRows, true, kTable>(boxes, boxX, boxY, true, window, countAt, countRowStep,
+                                            sumAt, sumRowStep);
     }
     at = j;
     X = boxX + walk.dx;
@@ -256,23 +256,34 @@ BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, 
 }
 
 // The same for the band's number of cell rows per box, 2..7.
+template <bool kTable>
+__attribute__((target("ssse3"))) inline void
+BoxStretchesWith_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk, const uint8_t* row,
+                       int32_t stretchEnd, int32_t& j, uint32_t& X, uint32_t& Y) {
+    switch (boxes.rows) {
+    case 2:
+        return BoxStretchesOf_Ssse3<2, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 3:
+        return BoxStretchesOf_Ssse3<3, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 4:
+        return BoxStretchesOf_Ssse3<4, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 5:
+        return BoxStretchesOf_Ssse3<5, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 6:
+        return BoxStretchesOf_Ssse3<6, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    default:
+        return BoxStretchesOf_Ssse3<7, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    }
+}
+
+// And for the way the band finds its entry columns.
 __attribute__((target("ssse3"))) inline void
 BoxStretches_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk, const uint8_t* row,
                    int32_t stretchEnd, int32_t& j, uint32_t& X, uint32_t& Y) {
-    switch (boxes.rows) {
-    case 2:
-        return BoxStretchesOf_Ssse3<2>(boxes, walk, row, stretchEnd, j, X, Y);
-    case 3:
-        return BoxStretchesOf_Ssse3<3>(boxes, walk, row, stretchEnd, j, X, Y);
-    case 4:
-        return BoxStretchesOf_Ssse3<4>(boxes, walk, row, stretchEnd, j, X, Y);
-    case 5:
-        return BoxStretchesOf_Ssse3<5>(boxes, walk, row, stretchEnd, j, X, Y);
-    case 6:
-        return BoxStretchesOf_Ssse3<6>(boxes, walk, row, stretchEnd, j, X, Y);
-    default:
-        return BoxStretchesOf_Ssse3<7>(boxes, walk, row, stretchEnd, j, X, Y);
-    }
+    if (boxes.tables != nullptr)
+        BoxStretchesWith_Ssse3<true>(boxes, walk, row, stretchEnd, j, X, Y);
+    else
+        BoxStretchesWith_Ssse3<false>(boxes, walk, row, stretchEnd, j, X, Y);
 }
 #endif
 

@@ -1,8 +1,23 @@
 // The band-wide part of the stretch walk's box step.
 #include "worker/stretch_boxes.h"
 
+namespace {
+
+void FillEntryTable(uint32_t size, uint8_t (*table)[16]) {
+    for (uint32_t h = 0; h < 256; ++h) {
+        for (uint32_t u = 0; u < 8; ++u) {
+            const uint32_t m = (h << 8) + (u << 16);
+            const uint32_t q = m / size, r = m % size;
+            table[h][u] = static_cast<uint8_t>((q < 56 ? q : 56) + 1);
+            table[h][8 + u] = static_cast<uint8_t>(size - r - 1 < 255 ? size - r - 1 : 255);
+        }
+    }
+}
+
+} // namespace
+
 bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, int32_t H,
-                       StretchBoxes* boxes) {
+                       StretchBoxes* boxes, EntryTables* tables) {
     const uint32_t xSize =
         xPerColumn < 0 ? 0u - static_cast<uint32_t>(xPerColumn) : static_cast<uint32_t>(xPerColumn);
     const uint32_t ySize =
@@ -23,6 +38,12 @@ bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, int32_
             boxes->steps[8 * axis + u] = static_cast<uint8_t>(whole < 100 ? whole : 100);
             boxes->thresholds[8 * axis + u] = static_cast<uint16_t>(size - rest);
         }
+    }
+    boxes->tables = nullptr;
+    if (xSize >= 256 && ySize >= 256) {
+        FillEntryTable(xSize, tables->x);
+        FillEntryTable(ySize, tables->y);
+        boxes->tables = tables;
     }
     boxes->xFlip = xPerColumn < 0 ? 0xFFFFu : 0u;
     boxes->yFlip = yPerColumn < 0 ? 0xFFFFu : 0u;

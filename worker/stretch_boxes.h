@@ -17,9 +17,19 @@
 #include <tmmintrin.h>
 #endif
 
+// Entry columns by table (see EntryColumnsByTable), for bands whose steps
+// are 256 units or more along both axes: for each axis and each 256 values
+// of g, lanes 0..7 hold min(q_u, 56) + 1 and lanes 8..15 min(size - r_u - 1,
+// 255), with 256 h + (u - 1) * 65536 = q_u size + r_u.
+struct EntryTables {
+    alignas(16) uint8_t x[256][16];
+    alignas(16) uint8_t y[256][16];
+};
+
 // What every box step of a band shares (see SetUpStretchBoxes).
 struct StretchBoxes {
-    uint32_t xSize; // |column step| along each axis
+    const EntryTables* tables; // null: entries by division
+    uint32_t xSize;            // |column step| along each axis
     uint32_t ySize;
     uint64_t xDivide; // ceil(2^32 / size): g / size for any g < 2^16 (see EntryColumns)
     uint64_t yDivide;
@@ -47,8 +57,9 @@ constexpr int32_t kBoxCells = 8;
 
 // False when the steps can take a stretch into 8 or more new cells along x
 // or 7 along y, a step is zero or the W x H output is smaller than a box.
+// Fills tables where the steps allow them and points the boxes at them.
 bool SetUpStretchBoxes(int32_t xPerColumn, int32_t yPerColumn, int32_t W, int32_t H,
-                       StretchBoxes* boxes);
+                       StretchBoxes* boxes, EntryTables* tables);
 
 #if PINDORA_X86
 
@@ -132,6 +143,23 @@ EntryColumns(const StretchBoxes& boxes, uint32_t fx, uint32_t fy) {
     return _mm_min_epu8(entries, _mm_set1_epi8(56));
 }
 
+// The same from the tables: with g = 256 h + l (l < 256), e_u = q_u +
+// (l + r_u >= size), as l + r_u < 2 size when size >= 256; the carry is
+// l > size - r_u - 1, never where that is 255 or more.
+__attribute__((target("ssse3"), always_inline)) inline __m128i
+EntryColumnsByTable(const EntryTables& tables, uint32_t fx, uint32_t fy) {
+    const uint32_t gx = 65535 - fx, gy = 65535 - fy;
+    const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(tables.x[gx >> 8]));
+    const __m128i y = _mm_load_si128(reinterpret_cast<const __m128i*>(tables.y[gy >> 8]));
+    const __m128i lows =
+        _mm_shuffle_epi8(_mm_cvtsi32_si128(static_cast<int>((gx & 255) | (gy & 255) << 8)),
+                         _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
+    // -1 in each lane without a carry.
+    const __m128i stays =
+        _mm_cmpeq_epi8(_mm_subs_epu8(lows, _mm_unpackhi_epi64(x, y)), _mm_setzero_si128());
+    return _mm_min_epu8(_mm_add_epi8(_mm_unpacklo_epi64(x, y), stays), _mm_set1_epi8(56));
+}
+
 // Adds the low half of runs to the 8 cells at count and, with kSums, the
 // high half to the 8 cells at sum, each modulo 256.
 template <bool kSums>
@@ -181,12 +209,14 @@ AddBoxRows(__m128i rowEnds, __m128i starts, __m128i ends, uint8_t* countRow, ptr
 // works on columns, the high half on the set columns before them, which
 // never fall from one column to the next, so the max and min of edges carry
 // over to their counts.
-template <uint32_t kRows, bool kMixed>
+// kTable: the entry columns from the band's tables.
+template <uint32_t kRows, bool kMixed, bool kTable>
 __attribute__((target("ssse3"), always_inline)) inline void
 StretchBox(const StretchBoxes& boxes, uint32_t X, uint32_t Y, bool withSums, uint64_t window,
            uint8_t* countBox, ptrdiff_t countRowStep, uint8_t* sumBox, ptrdiff_t sumRowStep) {
     const uint32_t fx = (X ^ boxes.xFlip) & 0xFFFFu, fy = (Y ^ boxes.yFlip) & 0xFFFFu;
-    const __m128i entries = EntryColumns(boxes, fx, fy);
+    const __m128i entries =
+        kTable ? EntryColumnsByTable(*boxes.tables, fx, fy) : EntryColumns(boxes, fx, fy);
     // Set columns before each entry column; with all pixels set, the columns.
     const __m128i ones = kMixed ? OnesBefore(CountWindowOnes(window), entries) : entries;
     // Lane m's run ends: `ends` holds where the cell after the m-th one is
