@@ -213,7 +213,7 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
 // Not forced inline: the walk that calls it is compiled for any x86 too, and
 // only the caller built for these instructions gets it inlined.
 template <uint32_t kRows, bool kTable>
-__attribute__((target("ssse3"))) inline void
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) inline void
 BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, const uint8_t* row,
                      int32_t stretchEnd, int32_t& at, uint32_t& X, uint32_t& Y) {
     // A copy the cell stores cannot alias, so its fields need no reloading.
@@ -257,7 +257,7 @@ BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, 
 
 // The same for the band's number of cell rows per box, 2..7.
 template <bool kTable>
-__attribute__((target("ssse3"))) inline void
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) inline void
 BoxStretchesWith_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk, const uint8_t* row,
                        int32_t stretchEnd, int32_t& j, uint32_t& X, uint32_t& Y) {
     switch (boxes.rows) {
@@ -277,7 +277,7 @@ BoxStretchesWith_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk,
 }
 
 // And for the way the band finds its entry columns.
-__attribute__((target("ssse3"))) inline void
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) inline void
 BoxStretches_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk, const uint8_t* row,
                    int32_t stretchEnd, int32_t& j, uint32_t& X, uint32_t& Y) {
     if (boxes.tables != nullptr)
