@@ -208,8 +208,8 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
 }
 
 #if PINDORA_X86
-// The box step over whole stretches from column j on while their boxes fit
-// the output around the cell of column -1; j, X and Y move past them.
+// The box step over whole stretches from column `at` on while their boxes
+// fit the output around the cell of column -1; at, X and Y move past them.
 // Not forced inline: the walk that calls it is compiled for any x86 too, and
 // only the caller built for these instructions gets it inlined.
 template <uint32_t kRows, bool kTable>
@@ -228,20 +228,29 @@ BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, 
     const ptrdiff_t countAhead = aheadX + aheadY * W, sumAhead = aheadX - aheadY * outStride;
     const uint32_t stretchX = walk.dx * kStretch, stretchY = walk.dy * kStretch;
     constexpr uint64_t kAll = (uint64_t{1} << kStretch) - 1;
-    int32_t j = at;
     uint32_t boxX = X - walk.dx, boxY = Y - walk.dy;
-    for (; j < stretchEnd; j += kStretch, boxX += stretchX, boxY += stretchY) {
+    // Positions move one way along each axis, so when the first and the last
+    // stretch fit, all between do; otherwise count those that fit in a row.
+    const int32_t count = at < stretchEnd ? (stretchEnd - at + kStretch - 1) / kStretch : 0;
+    int32_t n = 0;
+    if (count > 0 && BoxFits(boxes, boxX, boxY) &&
+        BoxFits(boxes, boxX + (count - 1) * stretchX, boxY + (count - 1) * stretchY))
+        n = count;
+    else
+        while (n < count && BoxFits(boxes, boxX + n * stretchX, boxY + n * stretchY)) ++n;
+    // The row's bytes from column at on, 7 per stretch, each window shifted
+    // alike.
+    const uint8_t* bytes = row + (at >> 3);
+    const int32_t shift = at & 7;
+    for (int32_t k = 0; k < n; ++k, bytes += kStretch / 8, boxX += stretchX, boxY += stretchY) {
         const ptrdiff_t cx = Cell(boxX), cy = Cell(boxY);
-        if (static_cast<uint32_t>(cx - boxes.lowestCell) > boxes.cellRange ||
-            static_cast<uint32_t>(cy - boxes.lowestRow) > boxes.rowRange)
-            break;
         uint8_t* const countAt = countBox + cy * W + cx;
         uint8_t* const sumAt = sumBox - cy * outStride + cx;
         __builtin_prefetch(Offset(countAt, countAhead), 1);
         __builtin_prefetch(Offset(sumAt, sumAhead), 1);
         // The row's next strip: its bytes are read after the block's other rows.
-        __builtin_prefetch(row + (j >> 3) + kRowAhead);
-        const uint64_t window = RowWindow(row, j);
+        __builtin_prefetch(bytes + kRowAhead);
+        const uint64_t window = RowWindow(bytes, shift);
         const uint64_t pixels = window >> (64 - kStretch);
         if (pixels == kAll || pixels == 0)
             StretchBox<kRows, false, kTable>(boxes, boxX, boxY, pixels != 0, 0, countAt,
@@ -250,7 +259,7 @@ BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, 
             StretchBox<kRows, true, kTable>(boxes, boxX, boxY, true, window, countAt, countRowStep,
                                             sumAt, sumRowStep);
     }
-    at = j;
+    at += n * kStretch;
     X = boxX + walk.dx;
     Y = boxY + walk.dy;
 }

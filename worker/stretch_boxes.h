@@ -52,6 +52,14 @@ struct StretchBoxes {
     uint32_t rowRange;
 };
 
+// Whether the box around the cell of a stretch's column -1, at X, Y, lies in
+// the output.
+inline bool BoxFits(const StretchBoxes& boxes, uint32_t X, uint32_t Y) {
+    const int32_t cx = static_cast<int32_t>(X) >> 16, cy = static_cast<int32_t>(Y) >> 16;
+    return static_cast<uint32_t>(cx - boxes.lowestCell) <= boxes.cellRange &&
+           static_cast<uint32_t>(cy - boxes.lowestRow) <= boxes.rowRange;
+}
+
 // The box's reach in cells along either axis, for the seam margin.
 constexpr int32_t kBoxCells = 8;
 
