@@ -339,11 +339,11 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
             // of column -1; their crossing phases are found again after.
             if (live == kAll) {
                 BoxStretches_Ssse3(*boxes, walk, row, stretchEnd, j, X, Y);
+                if (j >= stretchEnd) break;
                 countCell = counts + Cell(Y - walk.dy) * W + Cell(X - walk.dx);
                 sumCell = sumTop - Cell(Y - walk.dy) * outStride + Cell(X - walk.dx);
                 xPhase = CrossingPhase(xMasks, X);
                 yPhase = CrossingPhase(yMasks, Y);
-                if (j >= stretchEnd) break;
             }
         }
 #endif
@@ -378,7 +378,7 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     }
     // The rest, where a window would overrun: the general walk finds its cell
     // from the position again.
-    AccumulateRuns<kShared>(walk, row, j, end, X, Y);
+    if (j < end) AccumulateRuns<kShared>(walk, row, j, end, X, Y);
 }
 
 // The columns of one canvas row that fall inside the output.
