@@ -17,6 +17,9 @@ namespace {
 // 40 us for both, against some 0.6 ns saved per pixel).
 constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
 
+// Cells per row and strip where the box step walks.
+constexpr uint64_t kBoxStripCells = 256;
+
 // A row whose 16.16 positions may overflow: the plain pixel walk with
 // wrapping arithmetic and atomic adds, exactly as the pass is defined.
 void AccumulateWrappingRow(const BandWalk<uint8_t>& walk, const uint8_t* row, int32_t j,
@@ -196,6 +199,10 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     if (fast && choice != RowWalk::Stretches && rows.xMasks != nullptr && CpuHasSsse3() &&
         SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, H, &boxes, &tables)) {
         rows.boxes = &boxes;
+        // Each piece of a row costs the box step a set-up, so its strips are
+        // twice as long as the general walk's; their cells still about fit
+        // the first-level cache.
+        rows.stripColumns = StripColumns(rows.xPerColumn, rows.yPerColumn, kBoxStripCells);
         rows.boxMargin = SeamMarginAcross(kBoxCells, rows.xPerRow, rows.yPerRow, rows.xPerColumn,
                                           rows.yPerColumn);
         AccumulateRows_Ssse3(rows);

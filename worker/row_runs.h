@@ -396,13 +396,13 @@ struct RowSpan {
 // block's rows pass over them (a whole row crosses thousands of cells).
 constexpr int kBlockRows = 32;
 
-// Columns per strip: about 128 cells per row and strip.
-inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn) {
+// Columns per strip: about `cells` cells per row and strip.
+inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn, uint64_t cells = 128) {
     const uint64_t reach =
         static_cast<uint64_t>(xPerColumn < 0 ? -int64_t{xPerColumn} : xPerColumn) +
         static_cast<uint64_t>(yPerColumn < 0 ? -int64_t{yPerColumn} : yPerColumn);
     if (reach == 0) return 16384;
-    const int64_t columns = static_cast<int64_t>((uint64_t{128} << 16) / reach);
+    const int64_t columns = static_cast<int64_t>((cells << 16) / reach);
     return columns < 512 ? 512 : (columns > 16384 ? 16384 : columns);
 }
 
