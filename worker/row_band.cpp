@@ -74,8 +74,11 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     const int32_t Y = TruncateOrIndefinite(band.yPerRow * offset + band.yOrigin);
     span->row =
         band.sourceBits + static_cast<ptrdiff_t>((band.sourceHeight - 1 - i) * band.sourceStride);
-    const int64_t edge = std::min(i - static_cast<int64_t>(band.rowBegin),
-                                  static_cast<int64_t>(band.rowEnd) - 1 - i);
+    // Only canvas rows add, so an edge with none beyond it is no seam.
+    const int64_t above = band.rowBegin > 0 ? i - static_cast<int64_t>(band.rowBegin) : INT64_MAX;
+    const int64_t below =
+        band.rowEnd < band.sourceHeight ? static_cast<int64_t>(band.rowEnd) - 1 - i : INT64_MAX;
+    const int64_t edge = std::min(above, below);
     span->shared = edge < band.margin;
     span->boxed = band.boxes != nullptr && edge >= band.boxMargin;
     if (!StaysInRange(X, band.xPerColumn, band.skipped, last) ||
