@@ -1,6 +1,6 @@
 // The box step of the stretch walk for 8-bit cells: a stretch of 56 columns
 // whose cells fit 8 cells across adds its runs with one 8-byte update per
-// cell row it crosses instead of one byte update per run. Lane u of a cell
+// cell row of its box instead of one byte update per run. Lane u of a cell
 // row gets the columns that lie both in the u-th cell along x and in that
 // row's cells, |[xs_u, xs_u+1) ∩ [ys_j, ys_j+1)|, where xs and ys are the
 // columns where the stretch enters each cell. The cells outside the
@@ -141,12 +141,12 @@ EntryColumns(const StretchBoxes& boxes, uint32_t fx, uint32_t fy) {
     // -1 in each lane where r >= size - b_u.
     const __m128i zero = _mm_setzero_si128();
     const __m128i carries = _mm_packs_epi16(
-        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_load_si128(thresholds), xRest), zero),
-        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_load_si128(thresholds + 1), yRest), zero));
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_loadu_si128(thresholds), xRest), zero),
+        _mm_cmpeq_epi16(_mm_subs_epu16(_mm_loadu_si128(thresholds + 1), yRest), zero));
     const __m128i first =
         _mm_shuffle_epi8(_mm_cvtsi32_si128(static_cast<int>(firsts)),
                          _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
-    const __m128i steps = _mm_load_si128(reinterpret_cast<const __m128i*>(boxes.steps));
+    const __m128i steps = _mm_loadu_si128(reinterpret_cast<const __m128i*>(boxes.steps));
     const __m128i entries = _mm_sub_epi8(_mm_add_epi8(first, steps), carries);
     return _mm_min_epu8(entries, _mm_set1_epi8(56));
 }
@@ -157,8 +157,8 @@ EntryColumns(const StretchBoxes& boxes, uint32_t fx, uint32_t fy) {
 __attribute__((target("ssse3"), always_inline)) inline __m128i
 EntryColumnsByTable(const EntryTables& tables, uint32_t fx, uint32_t fy) {
     const uint32_t gx = 65535 - fx, gy = 65535 - fy;
-    const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(tables.x[gx >> 8]));
-    const __m128i y = _mm_load_si128(reinterpret_cast<const __m128i*>(tables.y[gy >> 8]));
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.x[gx >> 8]));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tables.y[gy >> 8]));
     const __m128i lows =
         _mm_shuffle_epi8(_mm_cvtsi32_si128(static_cast<int>((gx & 255) | (gy & 255) << 8)),
                          _mm_setr_epi8(0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1));
