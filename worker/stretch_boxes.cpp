@@ -3,13 +3,17 @@
 
 namespace {
 
+// With size >= 256, each next h adds 256 to m and so at most one more size
+// to q: two divisions per lane instead of one per entry, which a small band
+// (a stroke's dirty update) would notice.
 void FillEntryTable(uint32_t size, uint8_t (*table)[16]) {
-    for (uint32_t h = 0; h < 256; ++h) {
-        for (uint32_t u = 0; u < 8; ++u) {
-            const uint32_t m = (h << 8) + (u << 16);
-            const uint32_t q = m / size, r = m % size;
+    for (uint32_t u = 0; u < 8; ++u) {
+        uint32_t q = (u << 16) / size, r = (u << 16) % size;
+        for (uint32_t h = 0; h < 256; ++h) {
             table[h][u] = static_cast<uint8_t>((q < 56 ? q : 56) + 1);
             table[h][8 + u] = static_cast<uint8_t>(size - r - 1 < 255 ? size - r - 1 : 255);
+            r += 256;
+            if (r >= size) r -= size, ++q;
         }
     }
 }
