@@ -17,6 +17,9 @@ namespace {
 // 40 us for both, against some 0.6 ns saved per pixel).
 constexpr int64_t kStretchWalkPixels = int64_t{1} << 17;
 
+// Cells per row and strip where the box step walks.
+constexpr uint64_t kBoxStripCells = 256;
+
 // A row whose 16.16 positions may overflow: the plain pixel walk with
 // wrapping arithmetic and atomic adds, exactly as the pass is defined.
 void AccumulateWrappingRow(const BandWalk<uint8_t>& walk, const uint8_t* row, int32_t j,
@@ -71,8 +74,11 @@ bool FindRowSpan(const BandRows& band, int32_t i, RowSpan* span) {
     const int32_t Y = TruncateOrIndefinite(band.yPerRow * offset + band.yOrigin);
     span->row =
         band.sourceBits + static_cast<ptrdiff_t>((band.sourceHeight - 1 - i) * band.sourceStride);
-    const int64_t edge = std::min(i - static_cast<int64_t>(band.rowBegin),
-                                  static_cast<int64_t>(band.rowEnd) - 1 - i);
+    // Only canvas rows add, so an edge with none beyond it is no seam.
+    const int64_t above = band.rowBegin > 0 ? i - static_cast<int64_t>(band.rowBegin) : INT64_MAX;
+    const int64_t below =
+        band.rowEnd < band.sourceHeight ? static_cast<int64_t>(band.rowEnd) - 1 - i : INT64_MAX;
+    const int64_t edge = std::min(above, below);
     span->shared = edge < band.margin;
     span->boxed = band.boxes != nullptr && edge >= band.boxMargin;
     if (!StaysInRange(X, band.xPerColumn, band.skipped, last) ||
@@ -191,10 +197,15 @@ void AccumulateBandWith(const RowBand* band, RowWalk choice, BitInstructions ins
     const bool fast = instructions == BitInstructions::Automatic && CpuHasBitScan();
     // The box step, where the steps let a stretch's cells fit one.
     StretchBoxes boxes{};
+    EntryTables tables;
     rows.boxes = nullptr;
     if (fast && choice != RowWalk::Stretches && rows.xMasks != nullptr && CpuHasSsse3() &&
-        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, &boxes)) {
+        SetUpStretchBoxes(rows.xPerColumn, rows.yPerColumn, W, H, &boxes, &tables)) {
         rows.boxes = &boxes;
+        // Each piece of a row costs the box step a set-up, so its strips are
+        // twice as long as the general walk's; their cells still about fit
+        // the first-level cache.
+        rows.stripColumns = StripColumns(rows.xPerColumn, rows.yPerColumn, kBoxStripCells);
         rows.boxMargin = SeamMarginAcross(kBoxCells, rows.xPerRow, rows.yPerRow, rows.xPerColumn,
                                           rows.yPerColumn);
         AccumulateRows_Ssse3(rows);

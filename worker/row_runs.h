@@ -207,6 +207,95 @@ TESSARUB_INLINE void StretchRuns(uint64_t ends, uint64_t xCross, uint64_t yCross
         AddToCell<kShared>(sumCell, kStretch - from);
 }
 
+#if PINDORA_X86
+// The box step over whole stretches from column `at` on while their boxes
+// fit the output around the cell of column -1; at, X and Y move past them.
+// Not forced inline: the walk that calls it is compiled for any x86 too, and
+// only the caller built for these instructions gets it inlined.
+template <uint32_t kRows, bool kTable>
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) inline void
+BoxStretchesOf_Ssse3(const StretchBoxes& shared, const BandWalk<uint8_t>& walk, const uint8_t* row,
+                     int32_t stretchEnd, int32_t& at, uint32_t& X, uint32_t& Y) {
+    // A copy the cell stores cannot alias, so its fields need no reloading.
+    const StretchBoxes boxes = shared;
+    uint8_t* const countBox = walk.counts + boxes.boxOffset;
+    uint8_t* const sumBox = walk.sumTop + boxes.boxOffset;
+    const ptrdiff_t W = walk.W, outStride = walk.outStride;
+    const ptrdiff_t countRowStep = walk.countMove[2], sumRowStep = walk.sumMove[2];
+    // About the cells the walk reaches kPrefetchAhead columns on.
+    const ptrdiff_t aheadX = (int64_t{static_cast<int32_t>(walk.dx)} * kPrefetchAhead) >> 16;
+    const ptrdiff_t aheadY = (int64_t{static_cast<int32_t>(walk.dy)} * kPrefetchAhead) >> 16;
+    const ptrdiff_t countAhead = aheadX + aheadY * W, sumAhead = aheadX - aheadY * outStride;
+    const uint32_t stretchX = walk.dx * kStretch, stretchY = walk.dy * kStretch;
+    constexpr uint64_t kAll = (uint64_t{1} << kStretch) - 1;
+    uint32_t boxX = X - walk.dx, boxY = Y - walk.dy;
+    // Positions move one way along each axis, so when the first and the last
+    // stretch fit, all between do; otherwise count those that fit in a row.
+    const int32_t count = at < stretchEnd ? (stretchEnd - at + kStretch - 1) / kStretch : 0;
+    int32_t n = 0;
+    if (count > 0 && BoxFits(boxes, boxX, boxY) &&
+        BoxFits(boxes, boxX + (count - 1) * stretchX, boxY + (count - 1) * stretchY))
+        n = count;
+    else
+        while (n < count && BoxFits(boxes, boxX + n * stretchX, boxY + n * stretchY)) ++n;
+    // The row's bytes from column at on, 7 per stretch, each window shifted
+    // alike.
+    const uint8_t* bytes = row + (at >> 3);
+    const int32_t shift = at & 7;
+    for (int32_t k = 0; k < n; ++k, bytes += kStretch / 8, boxX += stretchX, boxY += stretchY) {
+        const ptrdiff_t cx = Cell(boxX), cy = Cell(boxY);
+        uint8_t* const countAt = countBox + cy * W + cx;
+        uint8_t* const sumAt = sumBox - cy * outStride + cx;
+        __builtin_prefetch(Offset(countAt, countAhead), 1);
+        __builtin_prefetch(Offset(sumAt, sumAhead), 1);
+        // The row's next strip: its bytes are read after the block's other rows.
+        __builtin_prefetch(bytes + kRowAhead);
+        const uint64_t window = RowWindow(bytes, shift);
+        const uint64_t pixels = window >> (64 - kStretch);
+        if (pixels == kAll || pixels == 0)
+            StretchBox<kRows, false, kTable>(boxes, boxX, boxY, pixels != 0, 0, countAt,
+                                             countRowStep, sumAt, sumRowStep);
+        else
+            StretchBox<kRows, true, kTable>(boxes, boxX, boxY, true, window, countAt, countRowStep,
+                                            sumAt, sumRowStep);
+    }
+    at += n * kStretch;
+    X = boxX + walk.dx;
+    Y = boxY + walk.dy;
+}
+
+// The same for the band's number of cell rows per box, 2..7.
+template <bool kTable>
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) inline void
+BoxStretchesWith_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk, const uint8_t* row,
+                       int32_t stretchEnd, int32_t& j, uint32_t& X, uint32_t& Y) {
+    switch (boxes.rows) {
+    case 2:
+        return BoxStretchesOf_Ssse3<2, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 3:
+        return BoxStretchesOf_Ssse3<3, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 4:
+        return BoxStretchesOf_Ssse3<4, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 5:
+        return BoxStretchesOf_Ssse3<5, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    case 6:
+        return BoxStretchesOf_Ssse3<6, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    default:
+        return BoxStretchesOf_Ssse3<7, kTable>(boxes, walk, row, stretchEnd, j, X, Y);
+    }
+}
+
+// And for the way the band finds its entry columns.
+__attribute__((target("popcnt,bmi,bmi2,ssse3"))) inline void
+BoxStretches_Ssse3(const StretchBoxes& boxes, const BandWalk<uint8_t>& walk, const uint8_t* row,
+                   int32_t stretchEnd, int32_t& j, uint32_t& X, uint32_t& Y) {
+    if (boxes.tables != nullptr)
+        BoxStretchesWith_Ssse3<true>(boxes, walk, row, stretchEnd, j, X, Y);
+    else
+        BoxStretchesWith_Ssse3<false>(boxes, walk, row, stretchEnd, j, X, Y);
+}
+#endif
+
 // Steps of at most one cell: stretches of 56 columns whose run ends are the
 // set bits of the two crossing masks.
 // With kBoxes (8-bit cells, rows far from the band's edges), stretches of
@@ -249,28 +338,12 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
             // Whole stretches while the box fits the output around the cell
             // of column -1; their crossing phases are found again after.
             if (live == kAll) {
-                for (; j < stretchEnd; j += kStretch) {
-                    const uint32_t boxX = X - walk.dx, boxY = Y - walk.dy;
-                    if (static_cast<uint32_t>(Cell(boxX) - boxes->lowestCell) > boxes->cellRange)
-                        break;
-                    __builtin_prefetch(Offset(countCell, countAhead), 1);
-                    __builtin_prefetch(Offset(sumCell, sumAhead), 1);
-                    // The row's next strip: its bytes are read after the block's other rows.
-                    __builtin_prefetch(row + (j >> 3) + kRowAhead);
-                    const uint64_t window = RowWindow(row, j);
-                    const uint64_t pixels = window >> (64 - kStretch);
-                    if (pixels == kAll || pixels == 0)
-                        StretchBox_Ssse3<false>(*boxes, boxX, boxY, pixels != 0, 0, c1, c2, s1, s2,
-                                                countCell, sumCell);
-                    else
-                        StretchBox_Ssse3<true>(*boxes, boxX, boxY, true, window, c1, c2, s1, s2,
-                                               countCell, sumCell);
-                    X += stretchX;
-                    Y += stretchY;
-                }
+                BoxStretches_Ssse3(*boxes, walk, row, stretchEnd, j, X, Y);
+                if (j >= stretchEnd) break;
+                countCell = counts + Cell(Y - walk.dy) * W + Cell(X - walk.dx);
+                sumCell = sumTop - Cell(Y - walk.dy) * outStride + Cell(X - walk.dx);
                 xPhase = CrossingPhase(xMasks, X);
                 yPhase = CrossingPhase(yMasks, Y);
-                if (j >= stretchEnd) break;
             }
         }
 #endif
@@ -305,7 +378,7 @@ TESSARUB_INLINE void AccumulateStretches(const BandWalk<CellType>& walk,
     }
     // The rest, where a window would overrun: the general walk finds its cell
     // from the position again.
-    AccumulateRuns<kShared>(walk, row, j, end, X, Y);
+    if (j < end) AccumulateRuns<kShared>(walk, row, j, end, X, Y);
 }
 
 // The columns of one canvas row that fall inside the output.
@@ -323,13 +396,13 @@ struct RowSpan {
 // block's rows pass over them (a whole row crosses thousands of cells).
 constexpr int kBlockRows = 32;
 
-// Columns per strip: about 128 cells per row and strip.
-inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn) {
+// Columns per strip: about `cells` cells per row and strip.
+inline int64_t StripColumns(int32_t xPerColumn, int32_t yPerColumn, uint64_t cells = 128) {
     const uint64_t reach =
         static_cast<uint64_t>(xPerColumn < 0 ? -int64_t{xPerColumn} : xPerColumn) +
         static_cast<uint64_t>(yPerColumn < 0 ? -int64_t{yPerColumn} : yPerColumn);
     if (reach == 0) return 16384;
-    const int64_t columns = static_cast<int64_t>((uint64_t{128} << 16) / reach);
+    const int64_t columns = static_cast<int64_t>((cells << 16) / reach);
     return columns < 512 ? 512 : (columns > 16384 ? 16384 : columns);
 }
 
