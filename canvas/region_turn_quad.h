@@ -14,16 +14,17 @@
 using TurnQuadFunction = void (*)(const uint8_t* const* const bands[4], ptrdiff_t byteColumn,
                                   uint8_t* first, ptrdiff_t step);
 
-// Sixteen runs of the plain strip turner, and of the SSE2 one.
+// Sixteen runs of the plain strip turner.
 void TurnQuad_Scalar(const uint8_t* const* const bands[4], ptrdiff_t byteColumn, uint8_t* first,
                      ptrdiff_t step);
-void TurnQuad_Sse2(const uint8_t* const* const bands[4], ptrdiff_t byteColumn, uint8_t* first,
-                   ptrdiff_t step);
-
 // Each group of eight rows turned as bit matrices across eight registers
 // with shift-and-mask swaps, then the groups' bytes gathered by unpacks into
 // a 16-byte store per column: a quarter of the work of the strips' per-bit
-// masks. Elsewhere than on 64-bit Linux builds it is the SSE2 form.
+// masks. The SSE2 form takes 16 source bytes at a time (off x86 it is the
+// SSE2 strip turner's sixteen runs); where no 256-bit kernel is built the
+// AVX2 form is the SSE2 one.
+void TurnQuad_Sse2(const uint8_t* const* const bands[4], ptrdiff_t byteColumn, uint8_t* first,
+                   ptrdiff_t step);
 void TurnQuad_Avx2(const uint8_t* const* const bands[4], ptrdiff_t byteColumn, uint8_t* first,
                    ptrdiff_t step);
 
