@@ -80,6 +80,18 @@ int64_t DiscPixels(float r) {
     return ink;
 }
 
+// The first and last byte of row y holding ink; false for a row of paper.
+bool InkedBytes(const CanvasImage& image, int32_t y, int32_t* first, int32_t* last) {
+    const uint8_t* row = CanvasRow(&image, y);
+    *first = *last = -1;
+    for (int32_t b = 0; b < CanvasStride(&image); ++b) {
+        if (row[b] == 0xFF) continue;
+        if (*first < 0) *first = b;
+        *last = b;
+    }
+    return *first >= 0;
+}
+
 // The bytes a disc of radius r covers on each row (centre a quarter pixel off
 // the grid, as DiscPixels): offset from the centre's byte and length.
 std::vector<std::pair<int32_t, int32_t>> DiscRowBytes(float r) {
@@ -92,16 +104,9 @@ std::vector<std::pair<int32_t, int32_t>> DiscRowBytes(float r) {
     image.bits = bits.data();
     FillDisc(&image, centre + 0.25f, centre + 0.25f, r, 0);
     std::vector<std::pair<int32_t, int32_t>> rows;
-    for (int32_t y = 0; y < side; ++y) {
-        const uint8_t* row = CanvasRow(&image, y);
-        int32_t first = -1, last = -1;
-        for (int32_t b = 0; b < DibStride(side, 1); ++b) {
-            if (row[b] == 0xFF) continue;
-            if (first < 0) first = b;
-            last = b;
-        }
-        if (first >= 0) rows.emplace_back(first - centre / 8, last - first + 1);
-    }
+    for (int32_t y = 0, first, last; y < side; ++y)
+        if (InkedBytes(image, y, &first, &last))
+            rows.emplace_back(first - centre / 8, last - first + 1);
     return rows;
 }
 
@@ -186,18 +191,10 @@ double QuadRowMemsetSeconds(CanvasImage* canvas, const FloatPoint* quad) {
         size_t length;
     };
     std::vector<RowBytes> rows;
-    for (int32_t y = 0; y < scratch.height; ++y) {
-        const uint8_t* row = CanvasRow(&scratch, y);
-        int32_t first = -1, last = -1;
-        for (int32_t b = 0; b < CanvasStride(&scratch); ++b) {
-            if (row[b] == 0xFF) continue;
-            if (first < 0) first = b;
-            last = b;
-        }
-        if (first >= 0)
+    for (int32_t y = 0, first, last; y < scratch.height; ++y)
+        if (InkedBytes(scratch, y, &first, &last))
             rows.push_back({CanvasRow(canvas, y + dy) + dx / 8 + first,
                             static_cast<size_t>(last - first + 1)});
-    }
     double best = 1e30;
     for (int32_t round = 0; round < 200; ++round) {
         auto start = std::chrono::steady_clock::now();
